@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of build/fuzz for the given number of seconds,
+# seeded from its own seeds/ folder and the shared corpus when present.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+shared=${SHARED:-$(cd .. && pwd)/shared}
+found=0
+for target in build/fuzz/fuzz/*/fuzz_*; do
+    [ -x "$target" ] || continue
+    found=1
+    name=$(basename "$target")
+    work=build/fuzz/corpus/$name
+    mkdir -p "$work"
+    seeds=()
+    [ -d "fuzz/${name#fuzz_}/seeds" ] && seeds+=("fuzz/${name#fuzz_}/seeds")
+    [ -d "$shared/corpus" ] && seeds+=("$shared/corpus")
+    echo "fuzz: $name for ${seconds}s"
+    "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/ \
+        "$work" "${seeds[@]}" 2>&1 | tail -n 12
+done
+[ $found -eq 1 ] || echo "fuzz: no targets built"

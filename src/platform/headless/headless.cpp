@@ -1,0 +1,2 @@
+// placeholder until this subsystem lands
+#include "platform/platform.h"

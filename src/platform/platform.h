@@ -1,0 +1,120 @@
+// The platform layer: the window system and the display device, shaped like the
+// Win32 and DirectDraw operations that the shell and the display logic use.
+// Exactly one backend (src/platform/<name>/) is linked into an executable;
+// there is no run-time dispatch.
+#pragma once
+
+#include <cstdint>
+
+// --- Window and messages ------------------------------------------------------
+
+using PlatformWindow = struct PlatformWindowRecord*;
+using WindowProc = intptr_t (*)(PlatformWindow window, uint32_t message, uintptr_t wparam,
+                                intptr_t lparam);
+
+struct PlatformMessage {
+    PlatformWindow window;
+    uint32_t message;
+    uintptr_t wparam;
+    intptr_t lparam;
+};
+
+// Message and key values are the Win32 ones.
+constexpr uint32_t MESSAGE_DESTROY = 0x0002;
+constexpr uint32_t MESSAGE_CLOSE = 0x0010;
+constexpr uint32_t MESSAGE_KEYDOWN = 0x0100;
+constexpr uint32_t MESSAGE_TIMER = 0x0113;
+constexpr uintptr_t KEY_ESCAPE = 27;
+
+constexpr uint32_t WINDOW_CLASS_STYLE_REDRAW = 3; // CS_HREDRAW | CS_VREDRAW
+constexpr uint32_t WINDOW_STYLE_DLGFRAME = 0x00400000;
+
+// Nonzero on success. The backend supplies the icon, cursor and black background.
+int platform_register_window_class(const char* class_name, uint32_t class_style, WindowProc proc);
+// Null on failure.
+PlatformWindow platform_create_window(const char* class_name, const char* title, uint32_t style,
+                                      int32_t width, int32_t height);
+void platform_show_window(PlatformWindow window, int show_command);
+void platform_update_window(PlatformWindow window);
+// Like ShowCursor: show nonzero increments the display count, zero decrements it.
+int platform_show_cursor(int show);
+// A periodic timer that posts MESSAGE_TIMER to the window, at most one pending.
+int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t milliseconds);
+// Waits for the next message: > 0 a message, 0 the quit message (its exit code
+// in wparam), < 0 an error.
+int platform_get_message(PlatformMessage* message);
+void platform_translate_message(const PlatformMessage* message);
+intptr_t platform_dispatch_message(const PlatformMessage* message);
+intptr_t platform_send_message(PlatformWindow window, uint32_t message, uintptr_t wparam,
+                               intptr_t lparam);
+// Default handling: MESSAGE_CLOSE destroys the window, which sends MESSAGE_DESTROY.
+intptr_t platform_default_window_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
+                                      intptr_t lparam);
+void platform_destroy_window(PlatformWindow window);
+void platform_post_quit_message(int exit_code);
+
+// --- Display device -------------------------------------------------------------
+
+using PlatformDisplay = struct PlatformDisplayRecord*;
+using PlatformSurface = struct PlatformSurfaceRecord*;
+
+// Result codes are DirectDraw's.
+constexpr int32_t DISPLAY_OK = 0;
+constexpr int32_t DISPLAY_ERR_GENERIC = (int32_t)0x80004005;
+constexpr int32_t DISPLAY_ERR_OUT_OF_MEMORY = (int32_t)0x8007000E;
+constexpr int32_t DISPLAY_ERR_UNSUPPORTED = (int32_t)0x80004001;
+constexpr int32_t DISPLAY_ERR_SURFACE_LOST = (int32_t)0x887601C2;
+constexpr int32_t DISPLAY_ERR_STILL_DRAWING = (int32_t)0x8876021C;
+
+constexpr uint32_t DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE = 0x13;
+
+constexpr uint32_t SURFACE_DESC_SIZE = 108;
+constexpr uint32_t SURFACE_FLAG_CAPS = 0x1;
+constexpr uint32_t SURFACE_FLAG_HEIGHT = 0x2;
+constexpr uint32_t SURFACE_FLAG_WIDTH = 0x4;
+constexpr uint32_t SURFACE_FLAG_BACKBUFFERCOUNT = 0x20;
+
+constexpr uint32_t SURFACE_CAPS_BACKBUFFER = 0x4;
+constexpr uint32_t SURFACE_CAPS_COMPLEX = 0x8;
+constexpr uint32_t SURFACE_CAPS_FLIP = 0x10;
+constexpr uint32_t SURFACE_CAPS_OFFSCREENPLAIN = 0x40;
+constexpr uint32_t SURFACE_CAPS_PRIMARYSURFACE = 0x200;
+constexpr uint32_t SURFACE_CAPS_SYSTEMMEMORY = 0x800;
+constexpr uint32_t SURFACE_CAPS_HWCODEC = 0x00100000;
+
+// The fields of a DirectDraw surface description that the program uses.
+struct SurfaceDesc {
+    uint32_t size;
+    uint32_t flags;
+    uint32_t height;
+    uint32_t width;
+    uint32_t back_buffer_count;
+    uint32_t caps;
+    void* surface;          // set by a lock: the first pixel
+    uint32_t rgb_bit_count; // set by a lock
+};
+
+struct SurfaceRect {
+    int32_t left, top, right, bottom;
+};
+
+int32_t platform_display_create(PlatformDisplay* display);
+int32_t platform_display_set_cooperative_level(PlatformDisplay display, PlatformWindow window,
+                                               uint32_t flags);
+int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_t height,
+                                  int32_t bits_per_pixel);
+int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDesc* desc,
+                                        PlatformSurface* surface);
+int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
+                                      PlatformSurface* attached);
+// Flags 0: do not wait. Fills desc->surface and desc->rgb_bit_count; the memory
+// is width x height pixels, rows of exactly width x 4 bytes.
+int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t flags);
+int32_t platform_surface_unlock(PlatformSurface surface);
+int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
+                                  PlatformSurface source, const SurfaceRect* rect, uint32_t flags);
+int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface target, uint32_t flags);
+int32_t platform_surface_restore(PlatformSurface surface);
+uint32_t platform_surface_release(PlatformSurface surface);
+// Ends exclusive mode and gives the previous display mode back.
+uint32_t platform_display_release(PlatformDisplay display);

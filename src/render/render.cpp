@@ -1,0 +1,2 @@
+// placeholder until this subsystem lands
+#include "render/render.h"

@@ -1,0 +1,40 @@
+// The software renderer: affine inverse and view-volume clipping, the depth
+// buffer and polygon rasterizer, and the per-object render driver.
+//
+// Camera space: eye at the origin looking along +z, +x to the right, +y down.
+#pragma once
+
+#include <cstdint>
+
+#include "math/math.h"
+#include "scene/scene.h"
+
+// A convex polygon in boundary order, closed; entries at count and beyond are
+// meaningless. A triangle clipped by four planes has at most seven vertices.
+struct ClipPolygon {
+    int32_t count;
+    SceneVertex vertices[7];
+};
+
+// --- Clipping --------------------------------------------------------------
+void matrix_affine_inverse(const Matrix& src, Matrix& dst); // src and dst differ
+Plane plane_from_points(const float p0[3], const float p1[3], const float p2[3]);
+// planes: right, left, top, bottom.
+void view_planes_init(float guarded_width, float guarded_height, float focal_length,
+                      Plane planes[4]);
+SceneVertex clip_edge_intersect(const SceneVertex& a, const SceneVertex& b, const Plane& plane);
+ClipPolygon clip_polygon_plane(const ClipPolygon& polygon, const Plane& plane);
+ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const SceneVertex& v2,
+                          const Plane planes[4]);
+
+// --- Depth buffer and rasterizer -------------------------------------------
+// Returns 1 when the depth buffer was allocated, else 0.
+int render_init(int32_t width, int32_t height);
+void render_shutdown();
+void depth_buffer_clear();
+// polygon holds screen x, y and camera z; returns 1 when rows were scanned.
+int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour);
+
+// --- Render driver ----------------------------------------------------------
+void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
+                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour);

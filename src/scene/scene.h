@@ -1,0 +1,105 @@
+// The scene: records loaded from a .3DS file, and the loader's entry points.
+//
+// Axes: triples that the mesh, light and keyframer chunks give as (x, y, z) are
+// stored as (x, z, y). Camera chunk values and an object's local matrix keep
+// the file's order. Face corners are stored as (file corner 0, 2, 1).
+#pragma once
+
+#include <cstdint>
+
+#include "math/math.h"
+
+struct SceneVertex {
+    float x, y, z; // object space, scene axes
+    float u, v;    // mapping coordinates, file order
+    float nx, ny, nz;
+};
+
+struct SceneFace {
+    int32_t material;       // index into Scene::materials, or -1
+    SceneVertex* corners[3]; // file corners 0, 2, 1
+    Plane plane;             // unit normal (a, b, c) and d = -(normal . corner 0)
+};
+
+struct SceneObject {
+    uint32_t node_id;
+    char* name;
+    int32_t vertex_count;
+    int32_t face_count;
+    SceneFace* faces;
+    SceneVertex* vertices;
+    Matrix matrix;
+    uint32_t parent_id;
+    int32_t position_key_count;
+    int32_t rotation_key_count;
+    float* position_frames;
+    float* position_x;
+    float* position_y;
+    float* position_z;
+    float* rotation_frames;
+    float* rotation_angle;
+    float* rotation_axis_x;
+    float* rotation_axis_y;
+    float* rotation_axis_z;
+};
+
+struct SceneCamera {
+    char* name;
+    Matrix matrix;
+    float position[3]; // file order
+    float target[3];   // file order
+    float bank;
+    float lens;
+    int32_t target_key_count;
+    int32_t position_key_count;
+    float* target_frames;
+    float* target_x;
+    float* target_y;
+    float* target_z;
+    float* position_frames;
+    float* position_x;
+    float* position_y;
+    float* position_z;
+};
+
+struct SceneLight {
+    char* name;
+    uint32_t is_spot;
+    uint32_t is_off;
+    uint32_t ray_shadows;
+    float position[3];
+    float spot_target[3];
+    float hotspot;
+    float falloff;
+    float inner_range;
+    float outer_range;
+    float multiplier;
+    float colour[3];     // r, g, b
+    int32_t colour255[3]; // r, g, b, times 255, truncated
+};
+
+struct SceneMaterial {
+    char* name;
+};
+
+struct Scene {
+    uint32_t start_frame;
+    uint32_t end_frame;
+    int32_t object_count;
+    int32_t camera_count;
+    int32_t light_count;
+    int32_t material_count;
+    SceneObject* objects;
+    SceneCamera* cameras;
+    SceneLight* lights;
+    SceneMaterial* materials;
+};
+
+// Loads a .3DS file in two passes. Returns null on failure; scene_load_error()
+// then tells why in one line (the file, and for bad content the chunk id, its
+// offset and what was wrong).
+Scene* scene_load(const char* file_name);
+const char* scene_load_error();
+// Releases everything a successful scene_load allocated. The program keeps its
+// scene to the end; tools, tests and fuzzing free theirs.
+void scene_free(Scene* scene);
