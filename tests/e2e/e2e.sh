@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# e2e.sh sdl|windows PROGRAM CAPTURE MATCH ASSETS [WIN32_CHECK]
+#
+# Runs the real program on the X screen that with-xvfb.sh set up (512 x 384 x
+# 24), in a folder holding the two assets; takes a screenshot once frames are
+# showing, sends Escape, and requires exit code 0 and a screenshot equal, pixel
+# for pixel, to one of the frames that velmor-capture writes for the same
+# scene. For windows, PROGRAM is velmor.exe, run under Wine in a fresh prefix,
+# after the backend's own check program when one is given.
+# Every step has a time limit; every process started here is stopped by its id.
+# Exit 77 (skipped) when the program has not been built.
+set -euo pipefail
+
+kind=$1 program=$2 capture=$3 match=$4 assets=$5 check=${6:-}
+frames=${E2E_FRAMES:-300}
+title="Velmor Engine 1.0"
+
+[ -x "$program" ] || [ -f "$program" ] || { echo "e2e: $program not built: skipped"; exit 77; }
+program=$(realpath "$program") capture=$(realpath "$capture") match=$(realpath "$match")
+assets=$(realpath "$assets")
+[ -z "$check" ] || check=$(realpath "$check")
+[ -n "${DISPLAY:-}" ] || { echo "e2e: run me under with-xvfb.sh" >&2; exit 2; }
+
+work=$(mktemp -d)
+program_pid=""
+started=$(date +%s%N)
+
+say() {
+    local tenths=$((($(date +%s%N) - started) / 100000000))
+    printf 'e2e %s [%3d.%ds] %s\n' "$kind" $((tenths / 10)) $((tenths % 10)) "$*"
+}
+
+cleanup() {
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+    fi
+    if [ "$kind" = windows ] && [ -d "${WINEPREFIX:-/nonexistent}" ]; then
+        timeout 20 wineserver -k 2>/dev/null || true
+        timeout 20 wineserver -w 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/run" "$work/frames"
+cp "$assets/Z_Test.3ds" "$assets/Font.bmp" "$work/run/"
+
+say "capturing $frames frames with velmor-capture"
+(cd "$work/run" && timeout 300 "$capture" --frames "$frames" --out "$work/frames" >/dev/null)
+
+if [ "$kind" = windows ]; then
+    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    say "making a fresh Wine prefix"
+    timeout 120 wineboot -i >/dev/null 2>&1
+    timeout 60 wineserver -w
+    if [ -n "$check" ]; then
+        say "running the backend check"
+        (cd "$work/run" && timeout 60 wine "$check")
+        timeout 30 wineserver -w
+    fi
+    cp "$program" "$work/run/velmor.exe"
+    launch=(wine velmor.exe)
+else
+    launch=("$program")
+fi
+
+say "starting the program"
+(cd "$work/run" && exec timeout 120 "${launch[@]}") >"$work/program.log" 2>&1 &
+program_pid=$!
+
+window=""
+for _ in $(seq 600); do
+    window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -z "$window" ]; then
+    say "no window appeared"
+    cat "$work/program.log"
+    exit 1
+fi
+say "window $window is up"
+# The window shows before the display is taken over; wait for the first frames.
+for _ in $(seq 60); do
+    timeout 20 xwd -root -silent -out "$work/first.xwd"
+    blank=0
+    "$match" --blank "$work/first.xwd" 2>/dev/null || blank=$?
+    [ "$blank" -eq 1 ] && break
+    sleep 0.5
+done
+say "frames are showing"
+sleep 1
+
+matched=1
+for attempt in 1 2 3; do
+    timeout 20 xwd -root -silent -out "$work/shot$attempt.xwd"
+    say "screenshot $attempt taken"
+    if timeout 120 "$match" "$work/shot$attempt.xwd" "$work/frames"; then
+        matched=0
+        break
+    fi
+    # The screen may have been caught in the middle of an update; look again.
+    sleep 0.3
+done
+say "screenshot compared"
+
+timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
+timeout 10 xdotool key Escape
+set +e
+wait "$program_pid"
+exit_code=$?
+set -e
+program_pid=""
+say "program ended with exit code $exit_code"
+[ "$kind" = windows ] && timeout 30 wineserver -w
+cat "$work/program.log"
+
+left=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true)
+[ -z "$left" ] || { say "the window is still on the screen"; exit 1; }
+[ "$exit_code" -eq 0 ] || { say "FAILED: exit code $exit_code"; exit 1; }
+[ "$matched" -eq 0 ] || { say "FAILED: the screenshot equals no captured frame"; exit 1; }
+say "passed"
