@@ -36,6 +36,14 @@ intptr_t check_window_proc(PlatformWindow window, uint32_t message, uintptr_t wp
     return platform_default_window_proc(window, message, wparam, lparam);
 }
 
+// The frame tick takes sines in long double: DirectDraw must leave the x87
+// unit at its full 64-bit precision, as the C runtime set it.
+unsigned short x87_control_word() {
+    unsigned short word = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
 uint32_t pattern(uint32_t i) {
     return (i * 2654435761u) & 0x00FFFFFF;
 }
@@ -150,11 +158,15 @@ int main() {
     check(platform_show_cursor(0) < 0, "cursor hidden");
     check(platform_set_timer(window, 0, 20) != 0, "SetTimer");
 
+    unsigned short precision = x87_control_word() & 0x300;
+    check(precision == 0x300, "x87 precision is extended at start", precision);
     Screen s;
     if (set_up(window, s)) {
         picture_reaches_the_front(s);
         padded_rows_read_back(s);
     }
+    check((x87_control_word() & 0x300) == precision, "DirectDraw keeps the x87 precision",
+          x87_control_word());
     int exit_code = escape_ends_the_loop(window);
     check(exit_code == 3, "quit code", exit_code);
     if (s.primary) platform_surface_release(s.primary);
