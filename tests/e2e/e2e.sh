@@ -50,6 +50,17 @@ say "capturing $frames frames with velmor-capture"
 (cd "$work/run" && timeout 300 "$capture" --frames "$frames" --out "$work/frames" >/dev/null)
 
 if [ "$kind" = windows ]; then
+    say "velmor.exe is a GUI program that imports only Windows' own DLLs"
+    headers=$(x86_64-w64-mingw32-objdump -p "$program")
+    grep -q "^Subsystem.*(Windows GUI)" <<<"$headers" || { say "FAILED: not a GUI program"; exit 1; }
+    dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+    echo "imports: $dlls"
+    for dll in $dlls; do
+        case "$dll" in
+        DDRAW.DLL | GDI32.DLL | KERNEL32.DLL | MSVCRT.DLL | USER32.DLL) ;;
+        *) say "FAILED: velmor.exe imports $dll"; exit 1 ;;
+        esac
+    done
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     say "making a fresh Wine prefix"
     timeout 120 wineboot -i >/dev/null 2>&1
@@ -62,6 +73,14 @@ if [ "$kind" = windows ]; then
     cp "$program" "$work/run/velmor.exe"
     launch=(wine velmor.exe)
 else
+    say "without a display the program must say so and end with 1"
+    set +e
+    (cd "$work/run" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 "$program") 2>"$work/nodisplay.log"
+    no_display_code=$?
+    set -e
+    cat "$work/nodisplay.log"
+    [ "$no_display_code" -eq 1 ] && grep -q "no display" "$work/nodisplay.log" ||
+        { say "FAILED: without a display: exit code $no_display_code"; exit 1; }
     launch=("$program")
 fi
 
