@@ -6,7 +6,7 @@
 set -euo pipefail
 
 run_dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 512x384x24 -nolisten tcp -noreset 3>"$run_dir/display" \
+Xvfb -displayfd 3 -screen 0 512x384x24 -nolisten tcp -noreset -br 3>"$run_dir/display" \
     2>"$run_dir/xvfb.log" &
 xvfb_pid=$!
 stop_xvfb() {
