@@ -86,7 +86,10 @@ int32_t run_pass(const char* file_name, int64_t& file_size) {
             return -1;
         }
     }
-    loader.headers_left = max_chunk_depth * (file_size / 6 + 1);
+    int64_t headers_per_level = file_size / 6 + 1;
+    loader.headers_left = headers_per_level > INT64_MAX / max_chunk_depth
+                              ? INT64_MAX
+                              : max_chunk_depth * headers_per_level;
     int32_t status = chunk_walk(stream, file_size);
     std::fclose(stream);
     return status;
