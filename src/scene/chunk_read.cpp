@@ -50,11 +50,6 @@ int stream_seek(FILE* stream, int64_t position) {
 #endif
 }
 
-uint8_t read_u8(FILE* stream) {
-    int c = std::fgetc(stream);
-    return c == EOF ? 0 : (uint8_t)c;
-}
-
 uint16_t read_u16(FILE* stream) {
     uint8_t b[2];
     return std::fread(b, 1, 2, stream) == 2 ? le16(b) : 0;
@@ -94,12 +89,10 @@ void read_u16_values(FILE* stream, uint16_t* out, size_t count) {
 }
 
 void skip_bytes(FILE* stream, uint64_t count) {
-    uint8_t bytes[block_bytes];
-    while (count > 0) {
-        size_t n = count < block_bytes ? (size_t)count : block_bytes;
-        if (std::fread(bytes, 1, n, stream) < n) return;
-        count -= n;
-    }
+    int64_t position = stream_tell(stream);
+    if (position < 0 || position >= loader.file_size) return;
+    uint64_t room = (uint64_t)(loader.file_size - position);
+    stream_seek(stream, position + (int64_t)(count < room ? count : room));
 }
 
 NameRead read_name(FILE* stream, char destination[64]) {
@@ -142,4 +135,18 @@ const char* printable_text(const char* text, char* buffer, size_t buffer_size) {
 void* allocate_cleared(size_t count, size_t size) {
     if (size != 0 && count > SIZE_MAX / size) return nullptr;
     return std::calloc(count == 0 ? 1 : count, size);
+}
+
+void* allocate_array(size_t count, size_t size, const char* what) {
+    int64_t bytes = (int64_t)(count * size); // at most 65535 records of a few dozen bytes
+    if (bytes > loader.array_bytes_left) {
+        loader_fail("%s of %zu: the lists of this file claim far more memory than its size can "
+                    "describe",
+                    what, count);
+        return nullptr;
+    }
+    loader.array_bytes_left -= bytes;
+    void* array = allocate_cleared(count, size);
+    if (!array) loader_fail("out of memory for a %s of %zu", what, count);
+    return array;
 }

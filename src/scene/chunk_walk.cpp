@@ -3,29 +3,11 @@
 
 namespace {
 
-// Chunks whose contents nobody keeps. They read what the format puts there,
-// although the walk moves to the chunk's end afterwards anyway.
-int32_t read_2_discard(FILE* stream, int64_t) {
-    skip_bytes(stream, 2);
-    return 0;
-}
-
-int32_t read_3_discard(FILE* stream, int64_t) {
-    skip_bytes(stream, 3);
-    return 0;
-}
-
-int32_t read_4_discard(FILE* stream, int64_t) {
-    skip_bytes(stream, 4);
-    return 0;
-}
-
-int32_t read_vertex_flags(FILE* stream, int64_t) {
-    uint16_t count = read_u16(stream);
-    skip_bytes(stream, 2 * (uint64_t)count);
-    return 0;
-}
-
+// Chunks whose data nobody keeps: versions, scales, percentages, 24-bit
+// colours, vertex flags, map file names and parameters, the keyframer's pivot and its scale,
+// field-of-view, roll and colour tracks. None has sub-chunks, and the walk
+// moves to the chunk's end after its handler, so reading their data first
+// would change nothing.
 int32_t ignore_chunk(FILE*, int64_t) {
     return 0;
 }
@@ -36,25 +18,25 @@ constexpr int32_t no = 0;
 } // namespace
 
 const ChunkTableRow chunk_table[chunk_table_size] = {
-    {0x0002, no, read_2_discard}, // file version
+    {0x0002, no, ignore_chunk}, // file version
     {0x0010, no, read_float_colour},
-    {0x0011, no, read_3_discard},    // 24-bit colour
-    {0x0012, no, read_3_discard},    // 24-bit gamma colour
+    {0x0011, no, ignore_chunk},      // 24-bit colour
+    {0x0012, no, ignore_chunk},      // 24-bit gamma colour
     {0x0013, no, read_float_colour}, // float gamma colour
-    {0x0030, no, read_2_discard},    // integer percentage
-    {0x0031, no, read_4_discard},    // float percentage
-    {0x0100, no, read_4_discard},    // master scale
+    {0x0030, no, ignore_chunk},      // integer percentage
+    {0x0031, no, ignore_chunk},      // float percentage
+    {0x0100, no, ignore_chunk},      // master scale
     {0xC23D, yes, nullptr},
     {0x3DAA, yes, nullptr},
-    {0x3D3E, no, read_2_discard}, // mesh version
-    {0x4D4D, yes, nullptr},       // main chunk
-    {0x3D3D, yes, nullptr},       // editor: objects and materials
-    {0x1200, yes, nullptr},       // background colour
-    {0x2100, yes, nullptr},       // ambient light colour
+    {0x3D3E, no, ignore_chunk}, // mesh version
+    {0x4D4D, yes, nullptr},     // main chunk
+    {0x3D3D, yes, nullptr},     // editor: objects and materials
+    {0x1200, yes, nullptr},     // background colour
+    {0x2100, yes, nullptr},     // ambient light colour
     {0x4000, yes, read_named_object},
     {0x4100, yes, read_triangle_mesh},
     {0x4110, no, read_vertex_list},
-    {0x4111, no, read_vertex_flags},
+    {0x4111, no, ignore_chunk}, // vertex flags
     {0x4120, yes, read_face_list},
     {0x4130, no, read_face_material},
     {0x4140, no, read_mapping_coordinates},
@@ -82,43 +64,43 @@ const ChunkTableRow chunk_table[chunk_table_size] = {
     {0xA084, yes, nullptr},     // self-illumination
     {0xA081, no, ignore_chunk}, // two-sided
     {0xA083, no, ignore_chunk},
-    {0xA085, no, ignore_chunk},   // wireframe
-    {0xA087, no, read_4_discard}, // wire size
+    {0xA085, no, ignore_chunk}, // wireframe
+    {0xA087, no, ignore_chunk}, // wire size
     {0xA08C, no, ignore_chunk},
-    {0xA100, no, read_2_discard}, // shading
-    {0xA200, yes, ignore_chunk},  // texture map
-    {0xA220, yes, ignore_chunk},  // reflection map
-    {0xA230, yes, ignore_chunk},  // bump map
-    {0xA252, no, read_2_discard},
-    {0xA300, no, read_map_file_name},
-    {0xA351, no, read_2_discard}, // map tiling
-    {0xA353, no, read_4_discard}, // map blur
-    {0xA354, no, read_4_discard}, // map u scale
-    {0xA356, no, read_4_discard}, // map v scale
-    {0xA358, no, read_4_discard}, // map u offset
-    {0xA35A, no, read_4_discard}, // map v offset
-    {0xA35C, no, read_4_discard}, // map rotation
-    {0xB000, yes, nullptr},       // keyframer section
-    {0xB001, yes, nullptr},       // ambient node
+    {0xA100, no, ignore_chunk},  // shading
+    {0xA200, yes, ignore_chunk}, // texture map
+    {0xA220, yes, ignore_chunk}, // reflection map
+    {0xA230, yes, ignore_chunk}, // bump map
+    {0xA252, no, ignore_chunk},
+    {0xA300, no, ignore_chunk}, // map file name
+    {0xA351, no, ignore_chunk}, // map tiling
+    {0xA353, no, ignore_chunk}, // map blur
+    {0xA354, no, ignore_chunk}, // map u scale
+    {0xA356, no, ignore_chunk}, // map v scale
+    {0xA358, no, ignore_chunk}, // map u offset
+    {0xA35A, no, ignore_chunk}, // map v offset
+    {0xA35C, no, ignore_chunk}, // map rotation
+    {0xB000, yes, nullptr},     // keyframer section
+    {0xB001, yes, nullptr},     // ambient node
     {0xB002, yes, read_object_node},
     {0xB008, no, read_segment},
     {0xB010, no, read_node_header},
-    {0xB011, no, nullptr}, // instance name
-    {0xB013, no, read_pivot},
+    {0xB011, no, nullptr},      // instance name
+    {0xB013, no, ignore_chunk}, // pivot
     {0xB020, no, read_position_track},
-    {0xB025, no, read_colour_track},
+    {0xB025, no, ignore_chunk}, // colour track
     {0xB021, no, read_rotation_track},
-    {0xB022, no, read_scale_track},
-    {0xB026, no, nullptr}, // morph track
-    {0xB029, no, nullptr}, // hide track
+    {0xB022, no, ignore_chunk}, // scale track
+    {0xB026, no, nullptr},      // morph track
+    {0xB029, no, nullptr},      // hide track
     {0xB030, no, read_node_id},
     {0xB003, yes, read_camera_node},
     {0xB004, yes, read_target_node},
-    {0xB005, yes, nullptr}, // light node
-    {0xB006, yes, nullptr}, // light target node
-    {0xB007, yes, nullptr}, // spotlight node
-    {0xB023, no, read_fov_track},
-    {0xB024, no, read_roll_track},
+    {0xB005, yes, nullptr},     // light node
+    {0xB006, yes, nullptr},     // light target node
+    {0xB007, yes, nullptr},     // spotlight node
+    {0xB023, no, ignore_chunk}, // field-of-view track
+    {0xB024, no, ignore_chunk}, // roll track
     {0x4659, no, read_light_inner_range},
     {0x465A, no, read_light_outer_range},
     {0x465B, no, read_light_multiplier},

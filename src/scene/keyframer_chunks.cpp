@@ -90,9 +90,8 @@ int32_t allocate_track(const TrackTarget& track, uint16_t key_count) {
         *track.arrays[i] = nullptr;
     }
     for (int i = 0; i < track.array_count; ++i) {
-        *track.arrays[i] = (float*)allocate_cleared(key_count, sizeof(float));
-        if (!*track.arrays[i])
-            return loader_fail("out of memory for a track of %u keys", key_count);
+        *track.arrays[i] = (float*)allocate_array(key_count, sizeof(float), "track");
+        if (!*track.arrays[i]) return -1;
     }
     keyframer.key_slot = 0;
     return 0;
@@ -102,26 +101,16 @@ int32_t allocate_track(const TrackTarget& track, uint16_t key_count) {
 // order[k] of the track, which swaps the file's y and z into scene axes.
 int32_t read_track(FILE* stream, const TrackTarget& track, int value_count, const int* order) {
     uint16_t key_count = read_track_header(stream);
-    if (track.key_count && allocate_track(track, key_count) != 0) return -1;
+    if (!track.key_count) return 0; // not stored: every key would be dropped
+    if (allocate_track(track, key_count) != 0) return -1;
     float values[4];
     for (uint32_t k = 0; k < key_count; ++k) {
         uint16_t frame = read_key_header(stream);
         read_f32_values(stream, values, (size_t)value_count);
-        if (!track.key_count) continue; // not stored: the key is dropped
         int32_t slot = keyframer.key_slot++;
         (*track.arrays[0])[slot] = (float)frame;
         for (int v = 0; v < value_count; ++v)
             (*track.arrays[order[v]])[slot] = values[v];
-    }
-    return 0;
-}
-
-// Tracks whose keys are read and dropped.
-int32_t skip_track(FILE* stream, int value_count) {
-    uint16_t key_count = read_track_header(stream);
-    for (uint32_t k = 0; k < key_count; ++k) {
-        read_key_header(stream);
-        skip_bytes(stream, 4 * (uint64_t)value_count);
     }
     return 0;
 }
@@ -172,11 +161,6 @@ int32_t read_node_header(FILE* stream, int64_t) {
     return 0;
 }
 
-int32_t read_pivot(FILE* stream, int64_t) {
-    skip_bytes(stream, 12);
-    return 0;
-}
-
 int32_t read_position_track(FILE* stream, int64_t) {
     static const int order[3] = {1, 3, 2}; // x, then the file's y into z and z into y
     return read_track(stream, position_track_target(), 3, order);
@@ -185,17 +169,4 @@ int32_t read_position_track(FILE* stream, int64_t) {
 int32_t read_rotation_track(FILE* stream, int64_t) {
     static const int order[4] = {1, 2, 4, 3}; // angle, axis x, axis y and z swapped
     return read_track(stream, rotation_track_target(), 4, order);
-}
-
-int32_t read_scale_track(FILE* stream, int64_t) {
-    return skip_track(stream, 3);
-}
-int32_t read_fov_track(FILE* stream, int64_t) {
-    return skip_track(stream, 1);
-}
-int32_t read_roll_track(FILE* stream, int64_t) {
-    return skip_track(stream, 1);
-}
-int32_t read_colour_track(FILE* stream, int64_t) {
-    return skip_track(stream, 3);
 }

@@ -47,10 +47,12 @@ struct LoaderState {
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;
-    int32_t depth;        // level of the chunks being walked; top level is 1
-    int64_t headers_left; // chunk headers this pass may still read
-    uint32_t chunk_id;    // chunk whose handler runs
-    int64_t chunk_offset; // file offset of that chunk
+    int64_t file_size;
+    int64_t array_bytes_left; // for the vertex, face and track arrays
+    int32_t depth;            // level of the chunks being walked; top level is 1
+    int64_t headers_left;     // chunk headers this pass may still read
+    uint32_t chunk_id;        // chunk whose handler runs
+    int64_t chunk_offset;     // file offset of that chunk
 };
 extern LoaderState loader;
 
@@ -94,13 +96,12 @@ bool loader_retire_block(void* block);
 int64_t stream_tell(FILE* stream);
 int stream_seek(FILE* stream, int64_t position);
 
-uint8_t read_u8(FILE* stream);
 uint16_t read_u16(FILE* stream);
 uint32_t read_u32(FILE* stream);
 float read_f32(FILE* stream);
 void read_f32_values(FILE* stream, float* out, size_t count);
 void read_u16_values(FILE* stream, uint16_t* out, size_t count);
-// Reads and drops up to count bytes, stopping at the end of the file.
+// Moves on by count bytes, stopping at the end of the file, as reading them would.
 void skip_bytes(FILE* stream, uint64_t count);
 
 struct NameRead {
@@ -126,6 +127,11 @@ int32_t find_by_name(const char* name, const Record* records, int32_t count) {
 
 // Allocation of count records of size bytes, cleared; never null for count 0.
 void* allocate_cleared(size_t count, size_t size);
+// The same for the vertex, face and track arrays of the filling pass, within a
+// budget that well-formed files never reach: a list count claims up to 65535
+// records from two bytes, and a small file repeating such lists would
+// otherwise take gigabytes. Null, with the reason set, when it fails.
+void* allocate_array(size_t count, size_t size, const char* what);
 
 // --- Chunk handlers -------------------------------------------------------------
 
@@ -138,7 +144,6 @@ int32_t read_mapping_coordinates(FILE* stream, int64_t end);
 int32_t read_smoothing_groups(FILE* stream, int64_t end);
 int32_t read_local_matrix(FILE* stream, int64_t end);
 int32_t read_material_name(FILE* stream, int64_t end);
-int32_t read_map_file_name(FILE* stream, int64_t end);
 int32_t read_float_colour(FILE* stream, int64_t end);
 
 int32_t read_light(FILE* stream, int64_t end);
@@ -156,13 +161,8 @@ int32_t read_target_node(FILE* stream, int64_t end);
 int32_t read_segment(FILE* stream, int64_t end);
 int32_t read_node_id(FILE* stream, int64_t end);
 int32_t read_node_header(FILE* stream, int64_t end);
-int32_t read_pivot(FILE* stream, int64_t end);
 int32_t read_position_track(FILE* stream, int64_t end);
 int32_t read_rotation_track(FILE* stream, int64_t end);
-int32_t read_scale_track(FILE* stream, int64_t end);
-int32_t read_fov_track(FILE* stream, int64_t end);
-int32_t read_roll_track(FILE* stream, int64_t end);
-int32_t read_colour_track(FILE* stream, int64_t end);
 
 // --- Post-processing ------------------------------------------------------------
 

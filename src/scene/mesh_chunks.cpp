@@ -1,6 +1,7 @@
 // Handlers of the mesh, material and colour chunks. In the counting pass they
-// read the same bytes as in the filling pass but only count, so that the walk
-// finds the sub-chunks where they begin.
+// only count, and leave the stream where the filling pass would when
+// sub-chunks follow. Data that nothing keeps is not read at all: the walk
+// moves to the chunk's end after every handler.
 #include <cstdlib>
 #include <cstring>
 
@@ -85,14 +86,11 @@ int32_t read_triangle_mesh(FILE*, int64_t) {
 
 int32_t read_vertex_list(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
-    if (loader.counting_pass) {
-        skip_bytes(stream, 12 * (uint64_t)count);
-        return 0;
-    }
+    if (loader.counting_pass) return 0; // the walk moves to the chunk's end
     SceneObject* object = mesh_object();
     if (!object) return -1;
-    SceneVertex* vertices = (SceneVertex*)allocate_cleared(count, sizeof(SceneVertex));
-    if (!vertices) return loader_fail("out of memory for %u vertices", count);
+    SceneVertex* vertices = (SceneVertex*)allocate_array(count, sizeof(SceneVertex), "vertex list");
+    if (!vertices) return -1;
     if (object->vertices && !loader_retire_block(object->vertices)) {
         std::free(vertices);
         return loader_fail("out of memory");
@@ -106,15 +104,15 @@ int32_t read_face_list(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
     loader.last_face_count = count;
     if (loader.counting_pass) {
-        skip_bytes(stream, 8 * (uint64_t)count);
+        skip_bytes(stream, 8 * (uint64_t)count); // the sub-chunks follow the faces
         return 0;
     }
     SceneObject* object = mesh_object();
     if (!object) return -1;
     if (!object->vertices)
         return loader_fail("face list before any vertex list of object \"%s\"", name_of(*object));
-    SceneFace* faces = (SceneFace*)allocate_cleared(count, sizeof(SceneFace));
-    if (!faces) return loader_fail("out of memory for %u faces", count);
+    SceneFace* faces = (SceneFace*)allocate_array(count, sizeof(SceneFace), "face list");
+    if (!faces) return -1;
     std::free(object->faces); // nothing points into a face array
     object->face_count = count;
     object->faces = faces;
@@ -125,20 +123,18 @@ int32_t read_face_material(FILE* stream, int64_t) {
     char name[64];
     if (read_name(stream, name).cut_short)
         return loader_fail("face material name cut short by the end of the file");
-    SceneObject* object = nullptr;
-    int32_t material = -1;
-    if (!loader.counting_pass) {
-        if (!(object = mesh_object())) return -1;
-        material = find_by_name(name, loader.loading_scene->materials,
-                                loader.loading_scene->material_count);
-    }
+    if (loader.counting_pass) return 0;
+    SceneObject* object = mesh_object();
+    if (!object) return -1;
+    const Scene* s = loader.loading_scene;
+    int32_t material = find_by_name(name, s->materials, s->material_count);
     uint16_t count = read_u16(stream);
     uint16_t faces[batch];
     for (size_t i = 0; i < count;) {
         size_t n = min_size(batch, count - i);
         read_u16_values(stream, faces, n);
         i += n;
-        for (size_t j = 0; object && j < n; ++j) {
+        for (size_t j = 0; j < n; ++j) {
             if (faces[j] < object->face_count) object->faces[faces[j]].material = material;
         }
     }
@@ -147,19 +143,16 @@ int32_t read_face_material(FILE* stream, int64_t) {
 
 int32_t read_mapping_coordinates(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
-    if (loader.counting_pass) {
-        skip_bytes(stream, 8 * (uint64_t)count);
-        return 0;
-    }
+    if (loader.counting_pass) return 0;
     SceneObject* object = mesh_object();
     if (!object) return -1;
+    // Pairs beyond the object's vertices are dropped, so they are not read.
+    size_t kept = min_size(count, (size_t)object->vertex_count);
     float uv[2 * batch];
-    for (size_t i = 0; i < count;) {
-        size_t n = min_size(batch, count - i);
+    for (size_t i = 0; i < kept;) {
+        size_t n = min_size(batch, kept - i);
         read_f32_values(stream, uv, 2 * n);
         for (size_t j = 0; j < n; ++j, ++i) {
-            if (i >= (size_t)object->vertex_count)
-                continue; // pairs beyond the vertices are dropped
             object->vertices[i].u = uv[2 * j];
             object->vertices[i].v = uv[2 * j + 1];
         }
@@ -167,11 +160,9 @@ int32_t read_mapping_coordinates(FILE* stream, int64_t) {
     return 0;
 }
 
-int32_t read_smoothing_groups(FILE* stream, int64_t) {
-    if (!loader.counting_pass && !mesh_object()) return -1;
-    // The groups are read and dropped: the walk moves to the chunk's end anyway.
-    skip_bytes(stream, 2 * (uint64_t)loader.last_face_count);
-    return 0;
+// The groups are dropped without being read: the walk moves to the chunk's end.
+int32_t read_smoothing_groups(FILE*, int64_t) {
+    return !loader.counting_pass && !mesh_object() ? -1 : 0;
 }
 
 int32_t read_local_matrix(FILE* stream, int64_t) {
@@ -206,12 +197,6 @@ int32_t read_material_name(FILE* stream, int64_t) {
     loader.current_material = material;
     material->name = copy_name(loader.name_buffer);
     return material->name ? 0 : loader_fail("out of memory for a material name");
-}
-
-int32_t read_map_file_name(FILE* stream, int64_t) {
-    char name[64];
-    read_name(stream, name);
-    return 0;
 }
 
 int32_t read_float_colour(FILE* stream, int64_t) {

@@ -86,6 +86,7 @@ int32_t run_pass(const char* file_name, int64_t& file_size) {
             return -1;
         }
     }
+    loader.file_size = file_size;
     int64_t headers_per_level = file_size / 6 + 1;
     loader.headers_left = headers_per_level > INT64_MAX / max_chunk_depth
                               ? INT64_MAX
@@ -128,6 +129,9 @@ Scene* load(const char* file_name, SceneAllocation* block) {
     if (!allocate_records(*scene)) return nullptr;
 
     loader.counting_pass = 0;
+    const int64_t slack = 64 << 20, factor = 16;
+    loader.array_bytes_left =
+        file_size > (INT64_MAX - slack) / factor ? INT64_MAX : factor * file_size + slack;
     loader.next_object = loader.next_camera = loader.next_material = loader.next_light = 0;
     if (run_pass(file_name, file_size) != 0) return nullptr;
     if (!post_process(*scene)) return nullptr;

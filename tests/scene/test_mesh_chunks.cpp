@@ -193,3 +193,17 @@ TEST(MeshChunks, AStrayMeshChunkActsOnTheLastObject) {
     EXPECT_EQ(scene->objects[0].matrix.m[12], 0.0f);
     EXPECT_EQ(scene->objects[1].matrix.m[12], 5.0f);
 }
+
+TEST(MeshChunks, RepeatedListCountsCannotTakeGigabytes) {
+    // Each 8-byte vertex list claims 65535 vertices, about 2 MB.
+    ChunkWriter w;
+    begin_object(w, "Greedy");
+    for (int i = 0; i < 2000; ++i) {
+        chunk_begin(w, 0x4110);
+        chunk_u16(w, 65535);
+        chunk_end(w);
+    }
+    end_object(w);
+    EXPECT_NE(failure_of(w).find("vertex list of 65535: the lists of this file claim far more"),
+              std::string::npos);
+}
