@@ -15,25 +15,19 @@ constexpr double quarter_pi = 0.78539816339744830962;
 
 // Bounds of the float-to-integer conversions, which must never overflow.
 constexpr float two_pow_31 = 2147483648.0f;
-constexpr float two_pow_32 = 4294967296.0f;
-constexpr uint32_t depth_saturated = 0xFFFFFFFEu;
 
 bool fits_int32(float v) {
     return v >= -two_pow_31 && v < two_pow_31;
 }
 
-// Vertices must lie on the screen for the spans to stay inside the buffers;
-// the view planes keep them two pixels inside, so this never rejects a
-// polygon that the render driver made.
 bool polygon_on_screen(const ClipPolygon& polygon) {
     if (polygon.count < 3 || polygon.count > 7) return false;
-    const float max_x = (float)(render_state.width - 1);
-    const float max_y = (float)(render_state.height - 1);
+    float x[7], y[7];
     for (int i = 0; i < polygon.count; ++i) {
-        const SceneVertex& v = polygon.vertices[i];
-        if (!(v.x >= 0.0f && v.x <= max_x && v.y >= 0.0f && v.y <= max_y)) return false;
+        x[i] = polygon.vertices[i].x;
+        y[i] = polygon.vertices[i].y;
     }
-    return true;
+    return vertices_on_screen(x, y, polygon.count);
 }
 
 int32_t chain_rows(const ScanEdge* edges, int32_t count) {
@@ -45,10 +39,15 @@ int32_t chain_rows(const ScanEdge* edges, int32_t count) {
 
 } // namespace
 
-uint32_t depth_from_w(float w) {
-    const float depth = 65536.0f / w;
-    if (depth > -1.0f && depth < two_pow_32) return (uint32_t)depth;
-    return depth_saturated;
+// The view planes keep vertices two pixels inside the screen, so this never
+// rejects a polygon that the render driver made; it keeps a caller's mistake
+// or a NaN from writing outside the buffers.
+bool vertices_on_screen(const float x[], const float y[], int count) {
+    const float max_x = (float)(render_state.width - 1);
+    const float max_y = (float)(render_state.height - 1);
+    for (int i = 0; i < count; ++i)
+        if (!(x[i] >= 0.0f && x[i] <= max_x && y[i] >= 0.0f && y[i] <= max_y)) return false;
+    return true;
 }
 
 int render_init(int32_t width, int32_t height) {
@@ -121,12 +120,12 @@ int scan_edges_build(const ClipPolygon& polygon) {
     }
     if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return 0;
     for (int i = top; i != bottom;) {
-        const int j = (i + 1) % n;
+        const int j = i + 1 == n ? 0 : i + 1;
         s.left_count += scan_edge_setup(v[i], v[j], s.left_edges[s.left_count]);
         i = j;
     }
     for (int i = bottom; i != top;) {
-        const int j = (i + 1) % n;
+        const int j = i + 1 == n ? 0 : i + 1;
         s.right_count += scan_edge_setup(v[j], v[i], s.right_edges[s.right_count]);
         i = j;
     }
@@ -137,50 +136,24 @@ int scan_edges_build(const ClipPolygon& polygon) {
 }
 
 int depth_plane_setup(const ClipPolygon& polygon) {
-    RenderState& s = render_state;
     const SceneVertex* v = polygon.vertices;
-    const float x0 = v[0].x, y0 = v[0].y, w0 = 1.0f / v[0].z;
-    const float x1 = v[1].x, y1 = v[1].y, w1 = 1.0f / v[1].z;
-    const float x2 = v[2].x, y2 = v[2].y, w2 = 1.0f / v[2].z;
+    const float x[3] = {v[0].x, v[1].x, v[2].x};
+    const float y[3] = {v[0].y, v[1].y, v[2].y};
+    const float z[3] = {v[0].z, v[1].z, v[2].z};
+    return depth_plane_from(x, y, z);
+}
+
+int depth_plane_from(const float x[3], const float y[3], const float z[3]) {
+    RenderState& s = render_state;
+    const float x0 = x[0], y0 = y[0], w0 = 1.0f / z[0];
+    const float x1 = x[1], y1 = y[1], w1 = 1.0f / z[1];
+    const float x2 = x[2], y2 = y[2], w2 = 1.0f / z[2];
     const float d = (y2 - y0) * (x1 - x0) - (y1 - y0) * (x2 - x0);
     if (d == 0.0f || d != d) return 0;
     s.w_dx = ((w1 - w0) * (y2 - y0) - (w2 - w0) * (y1 - y0)) / d;
     s.w_dy = ((w2 - w0) * (x1 - x0) - (w1 - w0) * (x2 - x0)) / d;
     s.w_origin = w0 - s.w_dx * x0 - s.w_dy * y0;
     return 1;
-}
-
-void span_run_fill(uint32_t depth, int32_t step, uint32_t* pixel, uint32_t* pixel_end,
-                   uint32_t* depth_pos, uint32_t colour) {
-    do {
-        if (depth < *depth_pos) {
-            *pixel = colour;
-            *depth_pos = depth;
-        }
-        depth += (uint32_t)step;
-        ++pixel;
-        ++depth_pos;
-    } while (pixel != pixel_end);
-}
-
-void span_fill(int32_t n, float w, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
-    const float w_dx = render_state.w_dx;
-    uint32_t d0 = depth_from_w(w);
-    while (n >= 16) {
-        w = w + 16.0f * w_dx;
-        const uint32_t d1 = depth_from_w(w);
-        const int32_t step = (int32_t)(d1 - d0) / 16;
-        span_run_fill(d0, step, pixel, pixel + 16, depth, colour);
-        pixel += 16;
-        depth += 16;
-        n -= 16;
-        d0 = d1;
-    }
-    if (n > 0) {
-        const uint32_t d_end = depth_from_w(w + (float)n * w_dx);
-        const int32_t step = (int32_t)(d_end - d0) / n;
-        span_run_fill(d0, step, pixel, pixel + n, depth, colour);
-    }
 }
 
 int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
