@@ -45,63 +45,94 @@ int raster_triangle(const float x[3], const float y[3], const float z[3], uint32
     return triangle_fill(x, y, z, colour_buffer, shade);
 }
 
+namespace {
+
+// The row's 1/z and the colour, set up when the first pixel comes: the
+// depth plane, and w accumulated row by row from the polygon's first row as
+// raster_polygon does it. False for a degenerate triangle, which draws nothing.
+struct RowDepth {
+    float w_row;
+    uint32_t colour;
+};
+
+inline bool first_pixel_setup(const float x[3], const float y[3], const float z[3],
+                              int32_t first_row, int32_t rows_before, const FaceShade& shade,
+                              RowDepth& r) {
+    RenderState& s = render_state;
+    if (!depth_plane_from(x, y, z)) return false;
+    r.w_row = s.w_origin + (float)first_row * s.w_dy;
+    for (int32_t j = 0; j < rows_before; ++j)
+        r.w_row = r.w_row + s.w_dy;
+    r.colour = face_colour(shade);
+    return true;
+}
+
+} // namespace
+
 int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
                   const FaceShade& shade) {
     RenderState& s = render_state;
     // Top and bottom as scan_edges_build picks them: ties go to the lower index.
-    int top = 0, bottom = 0;
-    if (y[1] < y[top]) top = 1;
-    if (y[2] < y[top]) top = 2;
-    if (y[1] > y[bottom]) bottom = 1;
-    if (y[2] > y[bottom]) bottom = 2;
+    int top = y[1] < y[0] ? 1 : 0;
+    top = y[2] < y[top] ? 2 : top;
+    int bottom = y[1] > y[0] ? 1 : 0;
+    bottom = y[2] > y[bottom] ? 2 : bottom;
     const int32_t first_row = row_ceil(y[top]);
     const int32_t end_row = row_ceil(y[bottom]);
     if (first_row >= end_row) return 0;
     const int mid = 3 - top - bottom;
     const int32_t mid_row = row_ceil(y[mid]);
 
-    // The long edge runs from top to bottom; the other chain turns at mid.
-    // The left chain is the one that follows the vertex order from the top.
+    // The long edge runs from top to bottom; the other chain turns at mid,
+    // and starts with its lower edge when the upper one covers no row. The
+    // left chain is the one that follows the vertex order from the top.
     const bool long_is_left = (top == 2 ? 0 : top + 1) == bottom;
-    const EdgeWalk long_edge = edge_start(x[top], y[top], x[bottom], y[bottom], first_row);
     const int32_t upper_rows = mid_row - first_row;
-    EdgeWalk upper = {0, 0}, lower = {0, 0};
-    if (upper_rows > 0) upper = edge_start(x[top], y[top], x[mid], y[mid], first_row);
-    if (end_row > mid_row) lower = edge_start(x[mid], y[mid], x[bottom], y[bottom], mid_row);
-    int32_t x_long = long_edge.x;
-    const int32_t dx_long = long_edge.dx;
-    int32_t x_short = upper_rows > 0 ? upper.x : lower.x;
-    int32_t dx_short = upper_rows > 0 ? upper.dx : lower.dx;
-
+    const int short_a = upper_rows > 0 ? top : mid, short_b = upper_rows > 0 ? mid : bottom;
+    const EdgeWalk long_edge = edge_start(x[top], y[top], x[bottom], y[bottom], first_row);
+    const EdgeWalk short_edge =
+        edge_start(x[short_a], y[short_a], x[short_b], y[short_b], first_row);
+    int32_t x_long = long_edge.x, x_short = short_edge.x, dx_short = short_edge.dx;
     const int32_t rows = end_row - first_row;
-    uint32_t* colour_row = colour_buffer + (ptrdiff_t)first_row * s.width;
-    uint32_t* depth_row = s.depth_buffer + (ptrdiff_t)first_row * s.width;
+    const ptrdiff_t row_offset = (ptrdiff_t)first_row * s.width;
+    RowDepth depth;
+
+    if (rows == 1) { // most small faces
+        const int32_t xl = long_is_left ? x_long : x_short;
+        const int32_t xr = long_is_left ? x_short : x_long;
+        const int32_t n = (xr >> 16) - (xl >> 16);
+        if (n <= 0) return 1;
+        if (!first_pixel_setup(x, y, z, first_row, 0, shade, depth)) return 0;
+        const int32_t first = (xl >> 16) + 1;
+        span_fill(n, depth.w_row + (float)first * s.w_dx, s.depth_buffer + row_offset + first,
+                  colour_buffer + row_offset + first, depth.colour);
+        return 1;
+    }
+
+    EdgeWalk lower = {0, 0};
+    if (upper_rows > 0 && end_row > mid_row)
+        lower = edge_start(x[mid], y[mid], x[bottom], y[bottom], mid_row);
+    uint32_t* colour_row = colour_buffer + row_offset;
+    uint32_t* depth_row = s.depth_buffer + row_offset;
     bool plane_ready = false;
-    float w_row = 0.0f;
-    uint32_t colour = 0;
     for (int32_t k = 0;;) {
         const int32_t xl = long_is_left ? x_long : x_short;
         const int32_t xr = long_is_left ? x_short : x_long;
-        const int32_t first = (xl >> 16) + 1;
         const int32_t n = (xr >> 16) - (xl >> 16);
         if (n > 0) {
             if (!plane_ready) {
-                if (!depth_plane_from(x, y, z)) return 0;
-                // The row's 1/z is accumulated row by row from the first row.
-                w_row = s.w_origin + (float)first_row * s.w_dy;
-                for (int32_t j = 0; j < k; ++j)
-                    w_row = w_row + s.w_dy;
-                colour = face_colour(shade);
+                if (!first_pixel_setup(x, y, z, first_row, k, shade, depth)) return 0;
                 plane_ready = true;
             }
-            span_fill(n, w_row + (float)first * s.w_dx, depth_row + first, colour_row + first,
-                      colour);
+            const int32_t first = (xl >> 16) + 1;
+            span_fill(n, depth.w_row + (float)first * s.w_dx, depth_row + first, colour_row + first,
+                      depth.colour);
         }
         if (++k == rows) return 1;
-        if (plane_ready) w_row = w_row + s.w_dy;
+        if (plane_ready) depth.w_row = depth.w_row + s.w_dy;
         colour_row += s.width;
         depth_row += s.width;
-        x_long += dx_long;
+        x_long += long_edge.dx;
         if (k == upper_rows) {
             x_short = lower.x;
             dx_short = lower.dx;
