@@ -66,9 +66,9 @@ void BM_RasterPolygon(benchmark::State& state) {
     for (auto _ : state) {
         ClipPolygon p;
         p.count = 3;
-        p.vertices[0] = vertex(100.3f, 50.6f, z);
-        p.vertices[1] = vertex(100.3f - size * 0.4f, 50.6f + size, z * 1.1f);
-        p.vertices[2] = vertex(100.3f + size * 0.7f, 50.6f + size * 0.9f, z * 0.9f);
+        p.vertices[0] = vertex(200.3f, 30.6f, z);
+        p.vertices[1] = vertex(200.3f - size * 0.4f, 30.6f + size, z * 1.1f);
+        p.vertices[2] = vertex(200.3f + size * 0.7f, 30.6f + size * 0.9f, z * 0.9f);
         benchmark::DoNotOptimize(raster_polygon(p, screen.colours.data(), 0x123456));
         z *= 0.999f;
         if (z < 1.0f) {

@@ -1,6 +1,7 @@
 // The per-object pipeline: cull against the eye in object space, transform,
 // clip, shade, project and rasterize every face.
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 
 #include "render/render_internal.h"
@@ -68,8 +69,8 @@ inline bool faces_away(const Plane& p, float ex, float ey, float ez) {
 // that the three corners of a face go through side by side in lanes 0 to 2.
 struct FaceSetup {
     __m128 m0, m1, m2, m4, m5, m6, m8, m9, m10, m12, m13, m14; // model view
-    // The view planes are right (-a, 0, c, 0), left (a, 0, c, 0), top
-    // (0, b, e, 0) and bottom (0, -b, e, 0).
+    // The view planes are right (a, 0, c, 0), left (-a, 0, c, 0), top
+    // (0, b, e, 0) and bottom (0, -b, e, 0); these hold a, c, b and e.
     __m128 side_a, side_c, updown_b, updown_c;
     __m128 focal, half_width, half_height, near_limit, max_x, max_y;
     bool planes_symmetric;
@@ -116,6 +117,8 @@ void draw_face_generic(const SceneFace& face, const Matrix& mv, const FaceShade&
 // plane here as well, so the verdict is the same.
 void draw_face(const SceneFace& face, const Matrix& mv, const FaceSetup& f, const FaceShade& shade,
                uint32_t* colour_buffer) {
+    static_assert(offsetof(SceneVertex, y) == 4 && offsetof(SceneVertex, z) == 8,
+                  "a corner's x, y, z are loaded as one vector");
     const __m128 p0 = _mm_loadu_ps(&face.corners[0]->x);
     const __m128 p1 = _mm_loadu_ps(&face.corners[1]->x);
     const __m128 p2 = _mm_loadu_ps(&face.corners[2]->x);

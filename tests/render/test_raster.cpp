@@ -195,6 +195,16 @@ TEST_F(Raster, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
     EXPECT_EQ(edge.x, 155 * 65536);
 }
 
+TEST_F(Raster, DrawingEndsWhenEitherChainRunsOut) {
+    // The right chain rises by a hair between (150, 49.9999) and (149, 50.0001):
+    // that edge is skipped, the right chain counts 91 rows, the left one 90.
+    EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 5}, {150, 49.9999f, 5}, {149, 50.0001f, 5}}), 1);
+    for (int y = 11; y < 100; ++y)
+        EXPECT_FALSE(row(y).empty()) << "row " << y;
+    EXPECT_TRUE(row(100).empty());
+    EXPECT_TRUE(row(101).empty());
+}
+
 TEST_F(Raster, BrokenPolygonsNeverWriteOutsideTheScreen) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_EQ(draw({{-5, 10, 5}, {10, 20, 5}, {20, 10, 5}}), 0);
