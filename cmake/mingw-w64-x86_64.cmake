@@ -11,3 +11,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# C99 printf (%zu, %lld...) from mingw-w64's own stdio rather than the old
+# msvcrt one, so the format strings of the Linux build work unchanged. GCC
+# still checks format(printf) attributes against msvcrt's dialect here, so the
+# checks are left to the Linux builds.
+set(CMAKE_C_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1 -Wno-format")
+set(CMAKE_CXX_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1 -Wno-format")
