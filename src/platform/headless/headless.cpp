@@ -63,9 +63,11 @@ void log_call(const std::string& entry) {
     backend.report.log.push_back(entry);
 }
 
-void mark_all_lost() {
+// Only the primary chain lives in video memory; the off-screen surfaces are in
+// system memory, which a mode switch does not take away.
+void lose_video_memory() {
     for (auto& s : backend.surfaces)
-        if (!s->released) s->lost = true;
+        if (!s->released && (s->back_buffer || s->is_back_buffer)) s->lost = true;
 }
 
 // Counts the call; returns the injected result, or 0 when it should do its work.
@@ -73,7 +75,7 @@ int32_t enter(HeadlessOp op) {
     int call = ++backend.report.calls[(int)op];
     for (const HeadlessFault& f : backend.config.faults) {
         if (f.op != op || call < f.first_call || call >= f.first_call + f.count) continue;
-        if (f.result == DISPLAY_ERR_SURFACE_LOST) mark_all_lost();
+        if (f.result == DISPLAY_ERR_SURFACE_LOST) lose_video_memory();
         return f.result;
     }
     return 0;
@@ -448,6 +450,7 @@ int32_t platform_surface_restore(PlatformSurface surface) {
     if (!surface_usable(surface)) return misuse(DISPLAY_ERR_INVALID_PARAMS);
     // Restored memory holds nothing of the old picture.
     for (PlatformSurface s = surface; s; s = s->back_buffer) {
+        if (!s->lost) continue;
         s->lost = false;
         s->pixels.assign(s->pixels.size(), 0);
     }

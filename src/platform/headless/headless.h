@@ -54,7 +54,8 @@ struct HeadlessEvent {
 // Calls first_call, first_call + 1, ..., first_call + count - 1 (counted from 1,
 // per operation) return result instead of doing their work. For the window
 // operations any non-zero result means failure (zero or null returned).
-// DISPLAY_ERR_SURFACE_LOST also marks every surface lost until it is restored.
+// DISPLAY_ERR_SURFACE_LOST also loses the primary and its back buffer (video
+// memory) until they are restored; the off-screen surfaces are never lost.
 struct HeadlessFault {
     HeadlessOp op;
     int first_call;
