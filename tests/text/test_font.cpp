@@ -112,36 +112,28 @@ TEST_F(Font, GlyphsAreClippedToTheTarget) {
     EXPECT_EQ(changed(), 0);
 }
 
-TEST_F(Font, CodesOutsideTheGridDrawNothing) {
-    load_font();
-    const char outside[] = {1, 10, 31, (char)128, (char)200, (char)255};
+// Codes outside 32..127, and cells not wholly inside a smaller font image,
+// draw nothing; cells that fit are still drawn.
+TEST_F(Font, CharactersWithoutACellDrawNothing) {
+    load_font(170, 30); // 15 whole cells across, 2 whole rows down
+    const char outside[] = {1, 10, 31, (char)128, (char)255, '/', '@'};
     for (char c : outside)
         font_draw_char(100, 100, c, target.data());
-    EXPECT_EQ(changed(), 0);
-    font_draw_char(100, 100, 127, target.data());
-    expect_written_box(100, 100, 110, 112);
-    expect_cell_pixel(110, 112, 127, 10, 12);
-}
-
-// A cell that does not lie wholly inside a smaller font image draws nothing;
-// cells that do are still drawn.
-TEST_F(Font, CellsPastTheImageDrawNothing) {
-    load_font(170, 30);                           // 15 whole cells across, 2 whole rows down
-    font_draw_char(100, 100, '/', target.data()); // column 15
-    font_draw_char(100, 100, '@', target.data()); // row 2
     EXPECT_EQ(changed(), 0);
     font_draw_char(100, 100, '.', target.data()); // column 14, row 0
     expect_written_box(100, 100, 110, 112);
     expect_cell_pixel(110, 112, '.', 10, 12);
 }
 
-TEST_F(Font, NewlinesStartALineFourteenRowsLower) {
+// A newline starts a line 14 rows lower at the first x; codes below 32 take
+// their column without drawing; a space is an opaque box.
+TEST_F(Font, LinesColumnsAndSpaces) {
     load_font();
-    font_draw_text("ab\ncd", 20, 30, target.data());
+    font_draw_text("a\tb\n c", 20, 30, target.data());
     expect_cell_pixel(20, 30, 'a', 0, 0);
-    expect_cell_pixel(31, 30, 'b', 0, 0);
-    expect_cell_pixel(20, 44, 'c', 0, 0);
-    expect_cell_pixel(31, 44, 'd', 0, 0);
+    expect_cell_pixel(42, 30, 'b', 0, 0);
+    expect_cell_pixel(20, 44, ' ', 0, 0);
+    expect_cell_pixel(31, 44, 'c', 0, 0);
     EXPECT_EQ(at(20, 43), BACKDROP); // the empty row between the lines
     EXPECT_EQ(changed(), 4 * 11 * 13);
 
@@ -149,21 +141,4 @@ TEST_F(Font, NewlinesStartALineFourteenRowsLower) {
     font_draw_text("", 20, 30, target.data());
     font_draw_text("\n", 20, 30, target.data());
     EXPECT_EQ(changed(), 0);
-}
-
-// Tab and carriage return lie below code 32: they draw nothing but still take
-// their column.
-TEST_F(Font, ControlCharactersKeepTheirColumn) {
-    load_font();
-    font_draw_text("a\tb", 20, 30, target.data());
-    expect_cell_pixel(20, 30, 'a', 0, 0);
-    expect_cell_pixel(42, 30, 'b', 0, 0);
-    EXPECT_EQ(changed(), 2 * 11 * 13);
-}
-
-TEST_F(Font, SpacesAreOpaqueBoxes) {
-    load_font();
-    font_draw_text(" ", 40, 40, target.data());
-    expect_written_box(40, 40, 50, 52);
-    expect_cell_pixel(45, 45, ' ', 5, 5);
 }
