@@ -27,7 +27,7 @@ struct StartupFailure {
     char reason[512];
 };
 
-bool fail(StartupFailure& failure, const char* format, ...) {
+__attribute__((format(printf, 2, 3))) bool fail(StartupFailure& failure, const char* format, ...) {
     va_list args;
     va_start(args, format);
     std::vsnprintf(failure.reason, sizeof failure.reason, format, args);
