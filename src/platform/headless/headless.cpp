@@ -50,7 +50,6 @@ struct Backend {
     std::vector<std::unique_ptr<PlatformSurfaceRecord>> surfaces;
     std::vector<std::unique_ptr<PlatformDisplayRecord>> displays;
     PlatformWindow window; // the one with the timer and the script's messages
-    std::vector<PlatformMessage> posted;
     bool quit_posted;
     int quit_code;
     size_t next_event;
@@ -236,11 +235,6 @@ int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t millis
 
 int platform_get_message(PlatformMessage* message) {
     enter(HeadlessOp::get_message);
-    if (!backend.posted.empty()) {
-        *message = backend.posted.front();
-        backend.posted.erase(backend.posted.begin());
-        return 1;
-    }
     if (backend.quit_posted) {
         backend.quit_posted = false;
         *message = {nullptr, MESSAGE_QUIT, (uintptr_t)backend.quit_code, 0};
