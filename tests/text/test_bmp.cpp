@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <string>
 
 #include "bmp_writer.h"
@@ -8,8 +9,9 @@
 
 namespace {
 
+// ctest runs every case in its own process, several at once: each gets its own file.
 std::string temp_path(const std::string& name) {
-    return testing::TempDir() + "velmor_" + name;
+    return testing::TempDir() + "velmor_" + std::to_string(getpid()) + "_" + name;
 }
 
 Image* load(const std::vector<uint8_t>& bytes) {
