@@ -44,8 +44,7 @@ void bench_frame(BenchView& view) {
         SceneObject& object = view.scene->objects[i];
         const float s = turn_speeds[i & 3];
         matrix_rotate_x(object.matrix, s * 0.031415924f);
-        matrix_rotate_y(object.matrix,
-                        (float)(math_sinl(view.animation_angle) * 0.031415926 * s));
+        matrix_rotate_y(object.matrix, (float)(math_sinl(view.animation_angle) * 0.031415926 * s));
         render_object(object.matrix, view.camera, object, view.colour_buffer,
                       object_colours[i & 3]);
     }
@@ -87,7 +86,8 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
         faces += scene->objects[i].face_count;
     }
     BenchView view = {startup_camera(), scene, colours.data(), presented.data(), 0.0f};
-    for (int f = 0; f < warm_up_frames; ++f) bench_frame(view);
+    for (int f = 0; f < warm_up_frames; ++f)
+        bench_frame(view);
     std::vector<double> times;
     times.reserve(frames);
     for (int f = 0; f < frames; ++f) {
@@ -96,8 +96,8 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
         times.push_back(milliseconds_since(start));
     }
     std::sort(times.begin(), times.end());
-    const double median = frames % 2 ? times[frames / 2]
-                                     : (times[frames / 2 - 1] + times[frames / 2]) / 2.0;
+    const double median =
+        frames % 2 ? times[frames / 2] : (times[frames / 2 - 1] + times[frames / 2]) / 2.0;
     std::printf("scene=%s faces=%lld median_ms=%.3f min_ms=%.3f\n", scene_name(path).c_str(),
                 (long long)faces, median, times.front());
     std::fflush(stdout);
