@@ -11,53 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "math/math.h"
+#include "app/app.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
 namespace {
 
-constexpr int screen_width = 512;
-constexpr int screen_height = 384;
 constexpr int warm_up_frames = 5;
 
-struct BenchView {
-    Matrix camera;
-    Scene* scene;
-    uint32_t* colour_buffer;
-    uint32_t* presented; // stands in for the locked display surface
-    float animation_angle;
-};
-
 // One frame as the program's timer tick does it, up to the copy into the
-// display surface. Kept in one place so that it can become a call into the
-// application shell.
-void bench_frame(BenchView& view) {
-    static const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
-    static const uint32_t object_colours[4] = {0x00FF6496, 0x009664FF, 0x0050FF0A, 0x00FFFFFF};
-    const size_t bytes = (size_t)screen_width * screen_height * sizeof(uint32_t);
-    std::memset(view.colour_buffer, 0, bytes);
-    view.animation_angle = view.animation_angle + 0.1f;
-    if ((double)view.animation_angle > 6.28) view.animation_angle = 0.0f;
-    depth_buffer_clear();
-    for (int32_t i = 0; i < view.scene->object_count; ++i) {
-        SceneObject& object = view.scene->objects[i];
-        const float s = turn_speeds[i & 3];
-        matrix_rotate_x(object.matrix, s * 0.031415924f);
-        matrix_rotate_y(object.matrix, (float)(math_sinl(view.animation_angle) * 0.031415926 * s));
-        render_object(object.matrix, view.camera, object, view.colour_buffer,
-                      object_colours[i & 3]);
-    }
-    std::memcpy(view.presented, view.colour_buffer, bytes);
-}
-
-Matrix startup_camera() {
-    Matrix camera;
-    matrix_identity(camera);
-    matrix_rotate_z(camera, -3.1415925f);
-    matrix_rotate_x(camera, -0.5235988f);
-    matrix_translate(camera, 0.0f, 0.0f, -150.0f);
-    return camera;
+// display surface: the shell's own drawing work, then the copy into a second
+// buffer that stands in for the locked surface.
+void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
+    app_frame_draw(view, animation_angle);
+    std::memcpy(presented, view.colour_buffer,
+                (size_t)screen_width * (size_t)screen_height * sizeof(uint32_t));
 }
 
 std::string scene_name(const std::string& path) {
@@ -81,18 +49,21 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
         return false;
     }
     int64_t faces = 0;
-    for (int32_t i = 0; i < scene->object_count; ++i) {
-        matrix_identity(scene->objects[i].matrix);
+    for (int32_t i = 0; i < scene->object_count; ++i)
         faces += scene->objects[i].face_count;
-    }
-    BenchView view = {startup_camera(), scene, colours.data(), presented.data(), 0.0f};
+    app_objects_reset(*scene);
+    ViewState view;
+    app_camera_build(view.camera);
+    view.colour_buffer = colours.data();
+    view.scene = scene;
+    float animation_angle = 0.0f;
     for (int f = 0; f < warm_up_frames; ++f)
-        bench_frame(view);
+        bench_frame(view, animation_angle, presented.data());
     std::vector<double> times;
     times.reserve(frames);
     for (int f = 0; f < frames; ++f) {
         const auto start = std::chrono::steady_clock::now();
-        bench_frame(view);
+        bench_frame(view, animation_angle, presented.data());
         times.push_back(milliseconds_since(start));
     }
     std::sort(times.begin(), times.end());
