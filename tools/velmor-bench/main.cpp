@@ -45,7 +45,7 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
                  std::vector<uint32_t>& presented) {
     Scene* scene = scene_load(path.c_str());
     if (scene == nullptr) {
-        std::fprintf(stderr, "velmor-bench: %s: %s\n", path.c_str(), scene_load_error());
+        std::fprintf(stderr, "velmor-bench: %s\n", scene_load_error()); // names the file
         return false;
     }
     int64_t faces = 0;
