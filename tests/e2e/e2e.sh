@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
-# e2e.sh sdl|windows PROGRAM CAPTURE MATCH ASSETS [WIN32_CHECK]
+# e2e.sh sdl|windows PROGRAM CAPTURE MATCH ASSETS [--check WIN32_CHECK]
+#        [--hashes LINUX_HASHES WINDOWS_HASHES SCENES_DIR]
 #
 # Runs the real program on the X screen that with-xvfb.sh set up (512 x 384 x
 # 24), in a folder holding the two assets; takes a screenshot once frames are
 # showing, sends Escape, and requires exit code 0 and a screenshot equal, pixel
 # for pixel, to one of the frames that velmor-capture writes for the same
 # scene. For windows, PROGRAM is velmor.exe, run under Wine in a fresh prefix,
-# after the backend's own check program when one is given.
+# after the backend's own check program when one is given; with --hashes, the
+# frames that the Linux and Windows builds draw of the assets' scene and of every
+# scene in SCENES_DIR (when it exists) must hash the same.
 # Every step has a time limit; every process started here is stopped by its id.
 # Exit 77 (skipped) when the program has not been built.
 set -euo pipefail
 
-kind=$1 program=$2 capture=$3 match=$4 assets=$5 check=${6:-}
+kind=$1 program=$2 capture=$3 match=$4 assets=$5
+shift 5
+check="" hashes_linux="" hashes_windows="" scenes=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --check) check=$2; shift 2 ;;
+    --hashes) hashes_linux=$2 hashes_windows=$3 scenes=$4; shift 4 ;;
+    *) echo "e2e: unknown argument $1" >&2; exit 2 ;;
+    esac
+done
 frames=${E2E_FRAMES:-300}
 title="Velmor Engine 1.0"
 
@@ -19,6 +31,8 @@ title="Velmor Engine 1.0"
 program=$(realpath "$program") capture=$(realpath "$capture") match=$(realpath "$match")
 assets=$(realpath "$assets")
 [ -z "$check" ] || check=$(realpath "$check")
+[ -z "$hashes_linux" ] || hashes_linux=$(realpath "$hashes_linux")
+[ -z "$hashes_windows" ] || hashes_windows=$(realpath "$hashes_windows")
 [ -n "${DISPLAY:-}" ] || { echo "e2e: run me under with-xvfb.sh" >&2; exit 2; }
 
 work=$(mktemp -d)
@@ -69,6 +83,21 @@ if [ "$kind" = windows ]; then
         say "running the backend check"
         (cd "$work/run" && timeout 60 wine "$check")
         timeout 30 wineserver -w
+    fi
+    if [ -n "$hashes_windows" ]; then
+        mkdir -p "$work/scenes"
+        cp "$assets/Z_Test.3ds" "$work/scenes/"
+        [ -d "$scenes" ] && cp "$scenes"/*.3ds "$work/scenes/" 2>/dev/null
+        say "hashing 100 frames of $(ls "$work/scenes" | wc -l) scenes with both builds"
+        (cd "$work/scenes" && timeout 300 "$hashes_linux" *.3ds) >"$work/hashes.linux"
+        (cd "$work/scenes" && timeout 300 wine "$hashes_windows" *.3ds) | tr -d '\r' \
+            >"$work/hashes.windows"
+        timeout 30 wineserver -w
+        if ! diff "$work/hashes.linux" "$work/hashes.windows"; then
+            say "FAILED: the Linux and Windows builds draw different frames"
+            exit 1
+        fi
+        say "same frames from both builds"
     fi
     cp "$program" "$work/run/velmor.exe"
     launch=(wine velmor.exe)
