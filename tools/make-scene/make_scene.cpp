@@ -95,8 +95,9 @@ NodeSpec mesh_node(uint16_t id, const std::string& name, uint16_t parent, float 
 }
 
 std::vector<NodeSpec> nodes() {
-    const float* fill = lights()[0].position;
-    const float* key = lights()[1].position;
+    const std::vector<LightSpec> scene_lights = lights();
+    const float* fill = scene_lights[0].position;
+    const float* key = scene_lights[1].position;
     std::vector<NodeSpec> list;
     list.push_back({chunk_id::ambient_node,
                     0,
