@@ -21,22 +21,25 @@ constexpr uint16_t no_parent = 0xFFFF;
 constexpr float camera_height = 75.0f,
                 camera_back = -129.903811f; // 150 from the origin, 30 deg down
 
+MaterialSpec material(const char* name, Rgb ambient, Rgb diffuse, Rgb specular, uint16_t shininess,
+                      uint16_t strength) {
+    return {name, ambient, diffuse, specular, shininess, strength, 0.0f, false, false, {}};
+}
+
 std::vector<MaterialSpec> materials() {
+    MaterialSpec chalk = material("Chalk", {64, 64, 64}, {255, 255, 255}, {255, 255, 255}, 60, 70);
+    chalk.transparency_falloff = 12.5f;
+    chalk.two_sided = chalk.soften = true;
+    chalk.maps = {{chunk_id::texture_map, "MARBLE.GIF", 100, 2.0f, 2.0f, 0.0f},
+                  {chunk_id::bump_map, "PITS.GIF", 30, 4.0f, 4.0f, 45.0f}};
+    MaterialSpec steel = material("Steel", {45, 45, 50}, {180, 180, 200}, {255, 255, 255}, 80, 90);
+    steel.maps = {{chunk_id::reflection_map, "CHROMIC.JPG", 40, 1.0f, 1.0f, 0.0f}};
     return {
-        {"Rose", {64, 25, 37}, {255, 100, 150}, {230, 230, 230}, 40, 50, 0.0f, false, {}},
-        {"Violet", {37, 25, 64}, {150, 100, 255}, {230, 230, 230}, 40, 50, 0.0f, false, {}},
-        {"Lime", {20, 64, 2}, {80, 255, 10}, {200, 200, 200}, 25, 30, 0.0f, false, {}},
-        {"Chalk",
-         {64, 64, 64},
-         {255, 255, 255},
-         {255, 255, 255},
-         60,
-         70,
-         12.5f,
-         true,
-         {{chunk_id::texture_map, "MARBLE.GIF", 100, 2.0f, 2.0f, 0.0f},
-          {chunk_id::bump_map, "PITS.GIF", 30, 4.0f, 4.0f, 45.0f}}},
-        {"Steel", {45, 45, 50}, {180, 180, 200}, {255, 255, 255}, 80, 90, 0.0f, false, {}},
+        material("Rose", {64, 25, 37}, {255, 100, 150}, {230, 230, 230}, 40, 50),
+        material("Violet", {37, 25, 64}, {150, 100, 255}, {230, 230, 230}, 40, 50),
+        material("Lime", {20, 64, 2}, {80, 255, 10}, {200, 200, 200}, 25, 30),
+        chalk,
+        steel,
     };
 }
 

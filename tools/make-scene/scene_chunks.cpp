@@ -167,13 +167,20 @@ void write_material(ChunkWriter& w, const MaterialSpec& m) {
     chunk_end(w);
     write_percent(w, chunk_id::reflection_blur, 0);
     if (m.two_sided) chunk_empty(w, chunk_id::two_sided);
+    if (m.soften) chunk_empty(w, chunk_id::soften);
     chunk_begin(w, chunk_id::shading);
     chunk_u16(w, 3); // Phong
     chunk_end(w);
     write_percent(w, chunk_id::self_illumination, 0);
     write_float_chunk(w, chunk_id::wire_size, 1.0f);
-    for (const MapSpec& map : m.maps)
+    for (const MapSpec& map : m.maps) {
         write_map(w, map);
+        if (map.kind == chunk_id::bump_map) {
+            chunk_begin(w, chunk_id::bump_percent);
+            chunk_u16(w, map.percent);
+            chunk_end(w);
+        }
+    }
     chunk_end(w);
 }
 

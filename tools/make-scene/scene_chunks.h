@@ -56,11 +56,14 @@ enum : uint16_t {
     transparency_falloff = 0xA052,
     reflection_blur = 0xA053,
     two_sided = 0xA081,
+    soften = 0xA08C,
     self_illumination = 0xA084,
     wire_size = 0xA087,
     shading = 0xA100,
     texture_map = 0xA200,
+    reflection_map = 0xA220,
     bump_map = 0xA230,
+    bump_percent = 0xA252,
     map_file_name = 0xA300,
     map_tiling = 0xA351,
     map_blur = 0xA353,
@@ -100,7 +103,7 @@ struct Rgb {
 };
 
 struct MapSpec {
-    uint16_t kind; // texture_map or bump_map
+    uint16_t kind; // texture_map, reflection_map or bump_map
     std::string file_name;
     uint16_t percent;
     float u_scale, v_scale, rotation;
@@ -111,7 +114,7 @@ struct MaterialSpec {
     Rgb ambient, diffuse, specular;
     uint16_t shininess, shininess_strength;
     float transparency_falloff; // written as a float percentage
-    bool two_sided;
+    bool two_sided, soften;
     std::vector<MapSpec> maps;
 };
 
