@@ -16,7 +16,7 @@ struct SceneVertex {
 };
 
 struct SceneFace {
-    int32_t material;       // index into Scene::materials, or -1
+    int32_t material;        // index into Scene::materials, or -1
     SceneVertex* corners[3]; // file corners 0, 2, 1
     Plane plane;             // unit normal (a, b, c) and d = -(normal . corner 0)
 };
@@ -74,7 +74,7 @@ struct SceneLight {
     float inner_range;
     float outer_range;
     float multiplier;
-    float colour[3];     // r, g, b
+    float colour[3];      // r, g, b
     int32_t colour255[3]; // r, g, b, times 255, truncated
 };
 

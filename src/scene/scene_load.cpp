@@ -1,2 +1,214 @@
-// placeholder until this subsystem lands
-#include "scene/scene.h"
+// scene_load: two walks over the file, the first counting the records and the
+// second filling them, then the face planes, vertex normals and camera
+// matrices. Also the failure reason and scene_free.
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/loader.h"
+
+LoaderState loader;
+KeyframerState keyframer;
+
+namespace {
+
+char failure_reason[512];
+
+// The Scene handed out is the first member of this block, so scene_free finds
+// the vertex arrays that a second vertex list replaced.
+struct SceneAllocation {
+    Scene scene;
+    void** retired;
+    size_t retired_count;
+};
+
+SceneAllocation* allocation_of(Scene* scene) {
+    return reinterpret_cast<SceneAllocation*>(scene);
+}
+
+void set_reason(const char* format, va_list args, const char* prefix_format, ...) {
+    va_list prefix_args;
+    va_start(prefix_args, prefix_format);
+    int written = std::vsnprintf(failure_reason, sizeof failure_reason, prefix_format, prefix_args);
+    va_end(prefix_args);
+    size_t used = written < 0 ? 0 : (size_t)written;
+    if (used >= sizeof failure_reason) used = sizeof failure_reason - 1;
+    std::vsnprintf(failure_reason + used, sizeof failure_reason - used, format, args);
+}
+
+const char* file_for_messages() {
+    static char buffer[200];
+    return printable_text(loader.file_name ? loader.file_name : "", buffer, sizeof buffer);
+}
+
+void free_tracks(float* const* tracks, int count) {
+    for (int i = 0; i < count; ++i)
+        std::free(tracks[i]);
+}
+
+void free_object(SceneObject& o) {
+    std::free(o.name);
+    std::free(o.vertices);
+    std::free(o.faces);
+    float* tracks[] = {o.position_frames, o.position_x,      o.position_y,
+                       o.position_z,      o.rotation_frames, o.rotation_angle,
+                       o.rotation_axis_x, o.rotation_axis_y, o.rotation_axis_z};
+    free_tracks(tracks, 9);
+}
+
+void free_camera(SceneCamera& c) {
+    std::free(c.name);
+    float* tracks[] = {c.target_frames,   c.target_x,   c.target_y,   c.target_z,
+                       c.position_frames, c.position_x, c.position_y, c.position_z};
+    free_tracks(tracks, 8);
+}
+
+void reset_state(const char* file_name) {
+    loader = LoaderState{};
+    keyframer = KeyframerState{};
+    loader.file_name = file_name;
+    failure_reason[0] = '\0';
+}
+
+// One walk over the whole file. The counting pass also finds the file size.
+int32_t run_pass(const char* file_name, int64_t& file_size) {
+    FILE* stream = std::fopen(file_name, "rb");
+    if (!stream) {
+        loader_fail_at(-1, "cannot open: %s", std::strerror(errno));
+        return -1;
+    }
+    if (loader.counting_pass) {
+        if (std::fseek(stream, 0, SEEK_END) != 0 || (file_size = stream_tell(stream)) < 0 ||
+            stream_seek(stream, 0) != 0) {
+            std::fclose(stream);
+            loader_fail_at(-1, "cannot find the file size");
+            return -1;
+        }
+    }
+    loader.file_size = file_size;
+    int64_t headers_per_level = file_size / 6 + 1;
+    loader.headers_left = headers_per_level > INT64_MAX / max_chunk_depth
+                              ? INT64_MAX
+                              : max_chunk_depth * headers_per_level;
+    int32_t status = chunk_walk(stream, file_size);
+    std::fclose(stream);
+    return status;
+}
+
+bool allocate_records(Scene& s) {
+    s.materials = (SceneMaterial*)allocate_cleared((size_t)s.material_count, sizeof(SceneMaterial));
+    s.objects = (SceneObject*)allocate_cleared((size_t)s.object_count, sizeof(SceneObject));
+    s.cameras = (SceneCamera*)allocate_cleared((size_t)s.camera_count, sizeof(SceneCamera));
+    s.lights = (SceneLight*)allocate_cleared((size_t)s.light_count, sizeof(SceneLight));
+    if (s.materials && s.objects && s.cameras && s.lights) return true;
+    loader_fail_at(-1, "out of memory for %d objects, %d cameras, %d lights, %d materials",
+                   s.object_count, s.camera_count, s.light_count, s.material_count);
+    return false;
+}
+
+bool post_process(Scene& s) {
+    for (int32_t i = 0; i < s.object_count; ++i) {
+        compute_face_planes(s.objects[i]);
+        if (!compute_vertex_normals(s.objects[i])) {
+            loader_fail_at(-1, "out of memory for the vertex normals of object %d", i);
+            return false;
+        }
+    }
+    for (int32_t i = 0; i < s.camera_count; ++i)
+        camera_build_matrix(s.cameras[i]);
+    return true;
+}
+
+Scene* load(const char* file_name, SceneAllocation* block) {
+    Scene* scene = &block->scene;
+    loader.loading_scene = scene;
+    loader.counting_pass = 1;
+    int64_t file_size = 0;
+    if (run_pass(file_name, file_size) != 0) return nullptr;
+    if (!allocate_records(*scene)) return nullptr;
+
+    loader.counting_pass = 0;
+    const int64_t slack = 64 << 20, factor = 16;
+    loader.array_bytes_left =
+        file_size > (INT64_MAX - slack) / factor ? INT64_MAX : factor * file_size + slack;
+    loader.next_object = loader.next_camera = loader.next_material = loader.next_light = 0;
+    if (run_pass(file_name, file_size) != 0) return nullptr;
+    if (!post_process(*scene)) return nullptr;
+    return scene;
+}
+
+} // namespace
+
+int32_t loader_fail(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    set_reason(format, args, "%s: chunk 0x%04X at offset %lld: ", file_for_messages(),
+               loader.chunk_id, (long long)loader.chunk_offset);
+    va_end(args);
+    return -1;
+}
+
+int32_t loader_fail_at(int64_t offset, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    if (offset < 0)
+        set_reason(format, args, "%s: ", file_for_messages());
+    else
+        set_reason(format, args, "%s: offset %lld: ", file_for_messages(), (long long)offset);
+    va_end(args);
+    return -1;
+}
+
+bool loader_retire_block(void* block) {
+    SceneAllocation* a = allocation_of(loader.loading_scene);
+    void** grown = (void**)std::realloc(a->retired, (a->retired_count + 1) * sizeof(void*));
+    if (!grown) return false;
+    a->retired = grown;
+    a->retired[a->retired_count++] = block;
+    return true;
+}
+
+Scene* scene_load(const char* file_name) {
+    reset_state(file_name);
+    SceneAllocation* block = (SceneAllocation*)std::calloc(1, sizeof(SceneAllocation));
+    if (!block) {
+        loader_fail_at(-1, "out of memory");
+        return nullptr;
+    }
+    Scene* scene = load(file_name, block);
+    // The program never frees a scene; tools, tests and the fuzzer need a
+    // failed load to leave nothing behind.
+    if (!scene) scene_free(&block->scene);
+    loader.loading_scene = nullptr;
+    loader.current_object = nullptr;
+    loader.current_camera = nullptr;
+    loader.current_light = nullptr;
+    loader.current_material = nullptr;
+    return scene;
+}
+
+const char* scene_load_error() {
+    return failure_reason;
+}
+
+void scene_free(Scene* scene) {
+    if (!scene) return;
+    for (int32_t i = 0; scene->objects && i < scene->object_count; ++i)
+        free_object(scene->objects[i]);
+    for (int32_t i = 0; scene->cameras && i < scene->camera_count; ++i)
+        free_camera(scene->cameras[i]);
+    for (int32_t i = 0; scene->lights && i < scene->light_count; ++i)
+        std::free(scene->lights[i].name);
+    for (int32_t i = 0; scene->materials && i < scene->material_count; ++i)
+        std::free(scene->materials[i].name);
+    std::free(scene->objects);
+    std::free(scene->cameras);
+    std::free(scene->lights);
+    std::free(scene->materials);
+    SceneAllocation* block = allocation_of(scene);
+    for (size_t i = 0; i < block->retired_count; ++i)
+        std::free(block->retired[i]);
+    std::free(block->retired);
+    std::free(block);
+}

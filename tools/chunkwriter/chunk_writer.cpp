@@ -7,7 +7,8 @@
 namespace {
 
 void put_le(ChunkWriter& w, uint64_t value, int size) {
-    for (int i = 0; i < size; ++i) w.bytes.push_back((uint8_t)(value >> (8 * i)));
+    for (int i = 0; i < size; ++i)
+        w.bytes.push_back((uint8_t)(value >> (8 * i)));
 }
 
 } // namespace
@@ -23,7 +24,8 @@ void chunk_end(ChunkWriter& w) {
     size_t start = w.open_chunks.back();
     w.open_chunks.pop_back();
     uint32_t length = (uint32_t)(w.bytes.size() - start);
-    for (int i = 0; i < 4; ++i) w.bytes[start + 2 + i] = (uint8_t)(length >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        w.bytes[start + 2 + i] = (uint8_t)(length >> (8 * i));
 }
 
 void chunk_empty(ChunkWriter& w, uint16_t id) {
@@ -31,9 +33,15 @@ void chunk_empty(ChunkWriter& w, uint16_t id) {
     chunk_end(w);
 }
 
-void chunk_u8(ChunkWriter& w, uint8_t value) { put_le(w, value, 1); }
-void chunk_u16(ChunkWriter& w, uint16_t value) { put_le(w, value, 2); }
-void chunk_u32(ChunkWriter& w, uint32_t value) { put_le(w, value, 4); }
+void chunk_u8(ChunkWriter& w, uint8_t value) {
+    put_le(w, value, 1);
+}
+void chunk_u16(ChunkWriter& w, uint16_t value) {
+    put_le(w, value, 2);
+}
+void chunk_u32(ChunkWriter& w, uint32_t value) {
+    put_le(w, value, 4);
+}
 
 void chunk_f32(ChunkWriter& w, float value) {
     uint32_t bits;
@@ -42,7 +50,8 @@ void chunk_f32(ChunkWriter& w, float value) {
 }
 
 void chunk_f32s(ChunkWriter& w, std::initializer_list<float> values) {
-    for (float v : values) chunk_f32(w, v);
+    for (float v : values)
+        chunk_f32(w, v);
 }
 
 void chunk_name(ChunkWriter& w, const std::string& text) {
@@ -59,6 +68,7 @@ bool chunk_write_file(const ChunkWriter& w, const std::string& path) {
     if (!w.open_chunks.empty()) return false;
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    bool ok = std::fwrite(w.bytes.data(), 1, w.bytes.size(), f) == w.bytes.size();
+    bool ok =
+        w.bytes.empty() || std::fwrite(w.bytes.data(), 1, w.bytes.size(), f) == w.bytes.size();
     return std::fclose(f) == 0 && ok;
 }

@@ -1,0 +1,152 @@
+// Little-endian readers over the scene file. A value that the end of the file
+// cuts short reads as 0, the whole value, so no handler ever sees stale bytes.
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/loader.h"
+
+namespace {
+
+constexpr size_t block_bytes = 4096;
+
+uint16_t le16(const uint8_t* p) {
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
+
+uint32_t le32(const uint8_t* p) {
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
+float float_from_bits(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+// Reads count values of value_size bytes into bytes; a value the end of the
+// file cuts short is cleared with everything after it.
+void read_values(FILE* stream, uint8_t* bytes, size_t count, size_t value_size) {
+    size_t want = count * value_size;
+    size_t got = std::fread(bytes, 1, want, stream);
+    size_t whole = got - got % value_size;
+    std::memset(bytes + whole, 0, want - whole);
+}
+
+} // namespace
+
+int64_t stream_tell(FILE* stream) {
+#if defined(_WIN32)
+    return _ftelli64(stream);
+#else
+    return (int64_t)ftello(stream);
+#endif
+}
+
+int stream_seek(FILE* stream, int64_t position) {
+#if defined(_WIN32)
+    return _fseeki64(stream, position, SEEK_SET);
+#else
+    return fseeko(stream, (off_t)position, SEEK_SET);
+#endif
+}
+
+uint16_t read_u16(FILE* stream) {
+    uint8_t b[2];
+    return std::fread(b, 1, 2, stream) == 2 ? le16(b) : 0;
+}
+
+uint32_t read_u32(FILE* stream) {
+    uint8_t b[4];
+    return std::fread(b, 1, 4, stream) == 4 ? le32(b) : 0;
+}
+
+float read_f32(FILE* stream) {
+    return float_from_bits(read_u32(stream));
+}
+
+void read_f32_values(FILE* stream, float* out, size_t count) {
+    uint8_t bytes[block_bytes];
+    while (count > 0) {
+        size_t n = count < block_bytes / 4 ? count : block_bytes / 4;
+        read_values(stream, bytes, n, 4);
+        for (size_t i = 0; i < n; ++i)
+            out[i] = float_from_bits(le32(bytes + 4 * i));
+        out += n;
+        count -= n;
+    }
+}
+
+void read_u16_values(FILE* stream, uint16_t* out, size_t count) {
+    uint8_t bytes[block_bytes];
+    while (count > 0) {
+        size_t n = count < block_bytes / 2 ? count : block_bytes / 2;
+        read_values(stream, bytes, n, 2);
+        for (size_t i = 0; i < n; ++i)
+            out[i] = le16(bytes + 2 * i);
+        out += n;
+        count -= n;
+    }
+}
+
+void skip_bytes(FILE* stream, uint64_t count) {
+    int64_t position = stream_tell(stream);
+    if (position < 0 || position >= loader.file_size) return;
+    uint64_t room = (uint64_t)(loader.file_size - position);
+    stream_seek(stream, position + (int64_t)(count < room ? count : room));
+}
+
+NameRead read_name(FILE* stream, char destination[64]) {
+    int32_t i = 0;
+    int c = std::fgetc(stream);
+    while (c != EOF) {
+        if (c == 0 || i == 63) break;
+        destination[i++] = (char)c;
+        c = std::fgetc(stream);
+    }
+    destination[i] = '\0';
+    return {i, c == EOF && i < 63};
+}
+
+char* copy_name(const char* name) {
+    size_t size = std::strlen(name) + 1;
+    char* copy = static_cast<char*>(std::malloc(size));
+    if (copy) std::memcpy(copy, name, size);
+    return copy;
+}
+
+const char* printable_text(const char* text, char* buffer, size_t buffer_size) {
+    static const char hex[] = "0123456789ABCDEF";
+    char* out = buffer;
+    char* last = buffer + buffer_size - 5; // room for one escaped byte and the NUL
+    for (const unsigned char* p = (const unsigned char*)text; *p && out <= last; ++p) {
+        if (*p >= 0x20 && *p < 0x7F) {
+            *out++ = (char)*p;
+        } else {
+            *out++ = '\\';
+            *out++ = 'x';
+            *out++ = hex[*p >> 4];
+            *out++ = hex[*p & 15];
+        }
+    }
+    *out = '\0';
+    return buffer;
+}
+
+void* allocate_cleared(size_t count, size_t size) {
+    if (size != 0 && count > SIZE_MAX / size) return nullptr;
+    return std::calloc(count == 0 ? 1 : count, size);
+}
+
+void* allocate_array(size_t count, size_t size, const char* what) {
+    int64_t bytes = (int64_t)(count * size); // at most 65535 records of a few dozen bytes
+    if (bytes > loader.array_bytes_left) {
+        loader_fail("%s of %zu: the lists of this file claim far more memory than its size can "
+                    "describe",
+                    what, count);
+        return nullptr;
+    }
+    loader.array_bytes_left -= bytes;
+    void* array = allocate_cleared(count, size);
+    if (!array) loader_fail("out of memory for a %s of %zu", what, count);
+    return array;
+}

@@ -1,0 +1,141 @@
+// Handlers of the light and camera chunks, and the camera matrix built from
+// the keyframer tracks after loading.
+#include <cmath>
+
+#include "scene/loader.h"
+
+namespace {
+
+// The light that the spotlight, range, multiplier, off and shadow chunks of
+// the filling pass act on; null before the first light.
+SceneLight* light_to_fill() {
+    return loader.counting_pass ? nullptr : loader.current_light;
+}
+
+int32_t read_light_value(FILE* stream, float SceneLight::*field) {
+    float value = read_f32(stream);
+    if (SceneLight* light = light_to_fill()) light->*field = value;
+    return 0;
+}
+
+} // namespace
+
+int32_t read_light(FILE* stream, int64_t) {
+    float p[3];
+    read_f32_values(stream, p, 3);
+    Scene* s = loader.loading_scene;
+    if (loader.counting_pass) {
+        if (s->light_count == INT32_MAX) return loader_fail("too many lights");
+        ++s->light_count;
+        return 0;
+    }
+    if (loader.next_light >= s->light_count)
+        return loader_fail("more lights than the counting pass found");
+    SceneLight* light = &s->lights[loader.next_light++];
+    loader.current_light = light;
+    light->name = copy_name(loader.name_buffer);
+    if (!light->name) return loader_fail("out of memory for a light name");
+    light->position[0] = p[0];
+    light->position[1] = p[2];
+    light->position[2] = p[1];
+    light->is_spot = 0;
+    return 0;
+}
+
+int32_t read_spotlight(FILE* stream, int64_t) {
+    float v[5]; // target x, y, z, hotspot, falloff
+    read_f32_values(stream, v, 5);
+    SceneLight* light = light_to_fill();
+    if (!light) return 0;
+    light->is_spot = 1;
+    light->spot_target[0] = v[0];
+    light->spot_target[1] = v[2];
+    light->spot_target[2] = v[1];
+    light->hotspot = v[3];
+    light->falloff = v[4];
+    return 0;
+}
+
+int32_t read_light_inner_range(FILE* stream, int64_t) {
+    return read_light_value(stream, &SceneLight::inner_range);
+}
+
+int32_t read_light_outer_range(FILE* stream, int64_t) {
+    return read_light_value(stream, &SceneLight::outer_range);
+}
+
+int32_t read_light_multiplier(FILE* stream, int64_t) {
+    return read_light_value(stream, &SceneLight::multiplier);
+}
+
+int32_t read_light_off(FILE*, int64_t) {
+    if (SceneLight* light = light_to_fill()) light->is_off = 1;
+    return 0;
+}
+
+int32_t read_light_ray_shadows(FILE*, int64_t) {
+    if (SceneLight* light = light_to_fill()) light->ray_shadows = 1;
+    return 0;
+}
+
+int32_t read_camera(FILE* stream, int64_t) {
+    float v[8]; // position, target, bank, lens
+    read_f32_values(stream, v, 8);
+    Scene* s = loader.loading_scene;
+    if (loader.counting_pass) {
+        if (s->camera_count == INT32_MAX) return loader_fail("too many cameras");
+        ++s->camera_count;
+        return 0;
+    }
+    if (loader.next_camera >= s->camera_count)
+        return loader_fail("more cameras than the counting pass found");
+    SceneCamera* camera = &s->cameras[loader.next_camera++];
+    loader.current_camera = camera;
+    // Unlike meshes and lights, camera values keep the file's axes.
+    for (int i = 0; i < 3; ++i) {
+        camera->position[i] = v[i];
+        camera->target[i] = v[3 + i];
+    }
+    camera->bank = v[6];
+    camera->lens = v[7];
+    camera->name = copy_name(loader.name_buffer);
+    return camera->name ? 0 : loader_fail("out of memory for a camera name");
+}
+
+void camera_build_matrix(SceneCamera& camera) {
+    float* m = camera.matrix.m;
+    matrix_identity(camera.matrix);
+    bool has_position = camera.position_key_count >= 1 && camera.position_x && camera.position_y &&
+                        camera.position_z;
+    if (!has_position) return;
+    const float px = camera.position_x[0], py = camera.position_y[0], pz = camera.position_z[0];
+    m[12] = px;
+    m[13] = py;
+    m[14] = pz;
+    bool has_target =
+        camera.target_key_count >= 1 && camera.target_x && camera.target_y && camera.target_z;
+    if (!has_target) return;
+
+    const float dx = camera.target_x[0] - px;
+    const float dy = camera.target_y[0] - py;
+    const float dz = camera.target_z[0] - pz;
+    const float length = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (length == 0.0f) return; // no direction: the rotation stays the identity
+    const float fx = dx / length, fy = dy / length, fz = dz / length;
+    const float side_length = std::sqrt(fx * fx + fz * fz);
+    if (side_length == 0.0f) return; // looking straight up or down
+    // Row 1 is f x row 0 before its own normalisation.
+    const float ux = fx * fy, uy = -(fx * fx + fz * fz), uz = fy * fz;
+    const float up_length = std::sqrt(ux * ux + uy * uy + uz * uz);
+    if (up_length == 0.0f) return;
+
+    m[0] = -fz / side_length;
+    m[1] = 0.0f / side_length;
+    m[2] = fx / side_length;
+    m[4] = ux / up_length;
+    m[5] = uy / up_length;
+    m[6] = uz / up_length;
+    m[8] = fx;
+    m[9] = fy;
+    m[10] = fz;
+}

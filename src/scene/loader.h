@@ -1,0 +1,179 @@
+// Inside the scene loader: the chunk walk and its table, the program-wide
+// loader state the chunk handlers share, the readers they use and the
+// post-processing that completes a loaded scene. Only src/scene and its tests
+// include this header; everyone else uses scene.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "scene/scene.h"
+
+// --- Chunk walk ---------------------------------------------------------------
+
+// Called with the stream just after a chunk's 6-byte header and the file
+// position of the chunk's end. Returns 0 to go on, -1 to abort the whole load.
+using ChunkHandler = int32_t (*)(FILE* stream, int64_t end);
+
+struct ChunkTableRow {
+    uint32_t id;          // only the low 16 bits are compared
+    int32_t has_children; // after the handler, walk the rest of the chunk as sub-chunks
+    ChunkHandler handler; // may be null
+};
+
+constexpr int chunk_table_size = 88;
+extern const ChunkTableRow chunk_table[chunk_table_size];
+constexpr int max_chunk_depth = 64;
+
+// Index of the row whose id equals chunk_id, or -1.
+int chunk_find(uint32_t chunk_id);
+// Walks the chunks from the stream's position up to end; 0 or the first failure.
+int32_t chunk_walk(FILE* stream, int64_t end);
+
+// --- Loader state -------------------------------------------------------------
+
+struct LoaderState {
+    Scene* loading_scene;
+    int32_t counting_pass;
+    char name_buffer[64]; // last name of a named object or material name chunk
+    int32_t next_object, next_camera, next_light, next_material;
+    SceneObject* current_object;
+    SceneCamera* current_camera;
+    SceneLight* current_light;
+    SceneMaterial* current_material;
+    int32_t last_face_count;
+
+    // Bookkeeping of the walk, for its guards and for the failure reason.
+    const char* file_name;
+    int64_t file_size;
+    int64_t array_bytes_left; // for the vertex, face and track arrays
+    int32_t depth;            // level of the chunks being walked; top level is 1
+    int64_t headers_left;     // chunk headers this pass may still read
+    uint32_t chunk_id;        // chunk whose handler runs
+    int64_t chunk_offset;     // file offset of that chunk
+};
+extern LoaderState loader;
+
+enum NodeKind : int32_t {
+    object_pending = 0,
+    target_node = 2,
+    camera_node = 3,
+    object_header_read = 4,
+};
+
+struct KeyframerState {
+    int32_t current_node_kind; // a NodeKind
+    int32_t current_node_index;
+    uint32_t current_node_id;
+    int32_t key_slot;
+    char node_name[64];
+};
+extern KeyframerState keyframer;
+
+// Sets the failure reason to "<file>: chunk 0xID at offset N: <message>" for
+// the chunk whose handler runs, and returns -1.
+int32_t loader_fail(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+// The same for a failure of the walk itself at a file offset.
+int32_t loader_fail_at(int64_t offset, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+// Vertex arrays replaced by a second vertex list stay alive: faces read
+// before may still point into them. The Scene frees them with itself.
+bool loader_retire_block(void* block);
+
+// --- Reading ------------------------------------------------------------------
+// A value cut short by the end of the file reads as 0, the whole value.
+
+int64_t stream_tell(FILE* stream);
+int stream_seek(FILE* stream, int64_t position);
+
+uint16_t read_u16(FILE* stream);
+uint32_t read_u32(FILE* stream);
+float read_f32(FILE* stream);
+void read_f32_values(FILE* stream, float* out, size_t count);
+void read_u16_values(FILE* stream, uint16_t* out, size_t count);
+// Moves on by count bytes, stopping at the end of the file, as reading them would.
+void skip_bytes(FILE* stream, uint64_t count);
+
+struct NameRead {
+    int32_t length;
+    bool cut_short; // the end of the file came before the NUL and before 63 characters
+};
+// Reads one NUL-terminated name of at most 63 characters into destination.
+NameRead read_name(FILE* stream, char destination[64]);
+// A heap copy of exactly the name's length plus one byte, or null.
+char* copy_name(const char* name);
+// The text with bytes outside printable ASCII written as \xHH, cut to fit the
+// buffer, for messages.
+const char* printable_text(const char* text, char* buffer, size_t buffer_size);
+
+// First record, in array order, whose name is set and equals name byte for byte.
+template <typename Record>
+int32_t find_by_name(const char* name, const Record* records, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (records[i].name && std::strcmp(records[i].name, name) == 0) return i;
+    }
+    return -1;
+}
+
+// Allocation of count records of size bytes, cleared; never null for count 0.
+void* allocate_cleared(size_t count, size_t size);
+// The same for the vertex, face and track arrays of the filling pass, within a
+// budget that well-formed files never reach: a list count claims up to 65535
+// records from two bytes, and a small file repeating such lists would
+// otherwise take gigabytes. Null, with the reason set, when it fails.
+void* allocate_array(size_t count, size_t size, const char* what);
+
+// --- Chunk handlers -------------------------------------------------------------
+
+int32_t read_named_object(FILE* stream, int64_t end);
+int32_t read_triangle_mesh(FILE* stream, int64_t end);
+int32_t read_vertex_list(FILE* stream, int64_t end);
+int32_t read_face_list(FILE* stream, int64_t end);
+int32_t read_face_material(FILE* stream, int64_t end);
+int32_t read_mapping_coordinates(FILE* stream, int64_t end);
+int32_t read_smoothing_groups(FILE* stream, int64_t end);
+int32_t read_local_matrix(FILE* stream, int64_t end);
+int32_t read_material_name(FILE* stream, int64_t end);
+int32_t read_float_colour(FILE* stream, int64_t end);
+
+int32_t read_light(FILE* stream, int64_t end);
+int32_t read_spotlight(FILE* stream, int64_t end);
+int32_t read_light_inner_range(FILE* stream, int64_t end);
+int32_t read_light_outer_range(FILE* stream, int64_t end);
+int32_t read_light_multiplier(FILE* stream, int64_t end);
+int32_t read_light_off(FILE* stream, int64_t end);
+int32_t read_light_ray_shadows(FILE* stream, int64_t end);
+int32_t read_camera(FILE* stream, int64_t end);
+
+int32_t read_object_node(FILE* stream, int64_t end);
+int32_t read_camera_node(FILE* stream, int64_t end);
+int32_t read_target_node(FILE* stream, int64_t end);
+int32_t read_segment(FILE* stream, int64_t end);
+int32_t read_node_id(FILE* stream, int64_t end);
+int32_t read_node_header(FILE* stream, int64_t end);
+int32_t read_position_track(FILE* stream, int64_t end);
+int32_t read_rotation_track(FILE* stream, int64_t end);
+
+// --- Post-processing ------------------------------------------------------------
+
+// Plane of a face from its corners; a face without area gets (0, 0, 0, 0).
+Plane face_plane(const SceneFace& face);
+void compute_face_planes(SceneObject& object);
+// Sums, for every vertex, the planes of the face corners at its exact position,
+// in face order then corner order, and normalises; a zero sum gives (0, 0, 0).
+// Linear time; false when its scratch memory cannot be allocated.
+bool compute_vertex_normals(SceneObject& object);
+// Camera placement from the first position key and the first target key.
+void camera_build_matrix(SceneCamera& camera);
+// Float to integer, truncating; out-of-range values saturate and NaN gives 0.
+int32_t float_to_int_saturated(float value);

@@ -1,0 +1,223 @@
+// Handlers of the mesh, material and colour chunks. In the counting pass they
+// only count, and leave the stream where the filling pass would when
+// sub-chunks follow. Data that nothing keeps is not read at all: the walk
+// moves to the chunk's end after every handler.
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/loader.h"
+
+namespace {
+
+constexpr size_t batch = 256;
+
+size_t min_size(size_t a, size_t b) {
+    return a < b ? a : b;
+}
+
+const char* name_of(const SceneObject& object) {
+    static char buffer[4 * 64];
+    return printable_text(object.name, buffer, sizeof buffer);
+}
+
+// The object a mesh sub-chunk of the filling pass acts on; null ends the load.
+SceneObject* mesh_object() {
+    if (!loader.current_object) loader_fail("mesh data before any triangle mesh chunk");
+    return loader.current_object;
+}
+
+int32_t store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
+    float values[3 * batch];
+    for (size_t i = 0; i < count;) {
+        size_t n = min_size(batch, count - i);
+        read_f32_values(stream, values, 3 * n);
+        for (size_t j = 0; j < n; ++j, ++i) {
+            vertices[i].x = values[3 * j];
+            vertices[i].y = values[3 * j + 2];
+            vertices[i].z = values[3 * j + 1];
+        }
+    }
+    return 0;
+}
+
+int32_t store_faces(FILE* stream, SceneObject& object) {
+    uint16_t values[4 * batch];
+    for (size_t i = 0; i < (size_t)object.face_count;) {
+        size_t n = min_size(batch, (size_t)object.face_count - i);
+        read_u16_values(stream, values, 4 * n);
+        for (size_t j = 0; j < n; ++j, ++i) {
+            const uint16_t* abc = values + 4 * j; // then a flags word, unused
+            for (int k = 0; k < 3; ++k) {
+                if (abc[k] >= object.vertex_count)
+                    return loader_fail(
+                        "vertex index %u out of range: object \"%s\" has %d vertices", abc[k],
+                        name_of(object), object.vertex_count);
+            }
+            SceneFace& face = object.faces[i];
+            face.corners[0] = &object.vertices[abc[0]];
+            face.corners[1] = &object.vertices[abc[2]];
+            face.corners[2] = &object.vertices[abc[1]];
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int32_t read_named_object(FILE* stream, int64_t) {
+    read_name(stream, loader.name_buffer);
+    return 0;
+}
+
+int32_t read_triangle_mesh(FILE*, int64_t) {
+    Scene* s = loader.loading_scene;
+    if (loader.counting_pass) {
+        if (s->object_count == INT32_MAX) return loader_fail("too many objects");
+        ++s->object_count;
+        return 0;
+    }
+    if (loader.next_object >= s->object_count)
+        return loader_fail("more objects than the counting pass found");
+    SceneObject* object = &s->objects[loader.next_object++];
+    loader.current_object = object;
+    object->name = copy_name(loader.name_buffer);
+    return object->name ? 0 : loader_fail("out of memory for an object name");
+}
+
+int32_t read_vertex_list(FILE* stream, int64_t) {
+    uint16_t count = read_u16(stream);
+    if (loader.counting_pass) return 0; // the walk moves to the chunk's end
+    SceneObject* object = mesh_object();
+    if (!object) return -1;
+    SceneVertex* vertices = (SceneVertex*)allocate_array(count, sizeof(SceneVertex), "vertex list");
+    if (!vertices) return -1;
+    if (object->vertices && !loader_retire_block(object->vertices)) {
+        std::free(vertices);
+        return loader_fail("out of memory");
+    }
+    object->vertex_count = count;
+    object->vertices = vertices;
+    return store_vertices(stream, vertices, count);
+}
+
+int32_t read_face_list(FILE* stream, int64_t) {
+    uint16_t count = read_u16(stream);
+    loader.last_face_count = count;
+    if (loader.counting_pass) {
+        skip_bytes(stream, 8 * (uint64_t)count); // the sub-chunks follow the faces
+        return 0;
+    }
+    SceneObject* object = mesh_object();
+    if (!object) return -1;
+    if (!object->vertices)
+        return loader_fail("face list before any vertex list of object \"%s\"", name_of(*object));
+    SceneFace* faces = (SceneFace*)allocate_array(count, sizeof(SceneFace), "face list");
+    if (!faces) return -1;
+    std::free(object->faces); // nothing points into a face array
+    object->face_count = count;
+    object->faces = faces;
+    return store_faces(stream, *object);
+}
+
+int32_t read_face_material(FILE* stream, int64_t) {
+    char name[64];
+    if (read_name(stream, name).cut_short)
+        return loader_fail("face material name cut short by the end of the file");
+    if (loader.counting_pass) return 0;
+    SceneObject* object = mesh_object();
+    if (!object) return -1;
+    const Scene* s = loader.loading_scene;
+    int32_t material = find_by_name(name, s->materials, s->material_count);
+    uint16_t count = read_u16(stream);
+    uint16_t faces[batch];
+    for (size_t i = 0; i < count;) {
+        size_t n = min_size(batch, count - i);
+        read_u16_values(stream, faces, n);
+        i += n;
+        for (size_t j = 0; j < n; ++j) {
+            if (faces[j] < object->face_count) object->faces[faces[j]].material = material;
+        }
+    }
+    return 0;
+}
+
+int32_t read_mapping_coordinates(FILE* stream, int64_t) {
+    uint16_t count = read_u16(stream);
+    if (loader.counting_pass) return 0;
+    SceneObject* object = mesh_object();
+    if (!object) return -1;
+    // Pairs beyond the object's vertices are dropped, so they are not read.
+    size_t kept = min_size(count, (size_t)object->vertex_count);
+    float uv[2 * batch];
+    for (size_t i = 0; i < kept;) {
+        size_t n = min_size(batch, kept - i);
+        read_f32_values(stream, uv, 2 * n);
+        for (size_t j = 0; j < n; ++j, ++i) {
+            object->vertices[i].u = uv[2 * j];
+            object->vertices[i].v = uv[2 * j + 1];
+        }
+    }
+    return 0;
+}
+
+// The groups are dropped without being read: the walk moves to the chunk's end.
+int32_t read_smoothing_groups(FILE*, int64_t) {
+    return !loader.counting_pass && !mesh_object() ? -1 : 0;
+}
+
+int32_t read_local_matrix(FILE* stream, int64_t) {
+    float m[12];
+    read_f32_values(stream, m, 12);
+    if (loader.counting_pass) return 0;
+    SceneObject* object = mesh_object();
+    if (!object) return -1;
+    // Rows X axis, Y axis, Z axis and origin, in the file's axes.
+    float* out = object->matrix.m;
+    for (int row = 0; row < 4; ++row) {
+        out[4 * row + 0] = m[3 * row + 0];
+        out[4 * row + 1] = m[3 * row + 1];
+        out[4 * row + 2] = m[3 * row + 2];
+        out[4 * row + 3] = row == 3 ? 1.0f : 0.0f;
+    }
+    return 0;
+}
+
+int32_t read_material_name(FILE* stream, int64_t) {
+    if (read_name(stream, loader.name_buffer).cut_short)
+        return loader_fail("material name cut short by the end of the file");
+    Scene* s = loader.loading_scene;
+    if (loader.counting_pass) {
+        if (s->material_count == INT32_MAX) return loader_fail("too many materials");
+        ++s->material_count;
+        return 0;
+    }
+    if (loader.next_material >= s->material_count)
+        return loader_fail("more materials than the counting pass found");
+    SceneMaterial* material = &s->materials[loader.next_material++];
+    loader.current_material = material;
+    material->name = copy_name(loader.name_buffer);
+    return material->name ? 0 : loader_fail("out of memory for a material name");
+}
+
+int32_t read_float_colour(FILE* stream, int64_t) {
+    float rgb[3];
+    read_f32_values(stream, rgb, 3);
+    if (loader.counting_pass) return 0;
+    // The colour belongs to the light named like the last name read, if any.
+    const Scene* s = loader.loading_scene;
+    int32_t index = find_by_name(loader.name_buffer, s->lights, s->light_count);
+    if (index < 0) return 0;
+    SceneLight& light = s->lights[index];
+    for (int i = 0; i < 3; ++i) {
+        light.colour[i] = rgb[i];
+        light.colour255[i] = float_to_int_saturated(rgb[i] * 255.0f);
+    }
+    return 0;
+}
+
+int32_t float_to_int_saturated(float value) {
+    if (value != value) return 0;
+    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value < -2147483648.0f) return INT32_MIN;
+    return (int32_t)value;
+}

@@ -1,0 +1,149 @@
+// Face planes and smoothed vertex normals, computed once after loading.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/loader.h"
+
+Plane face_plane(const SceneFace& face) {
+    const SceneVertex& c0 = *face.corners[0];
+    const SceneVertex& c1 = *face.corners[1];
+    const SceneVertex& c2 = *face.corners[2];
+    const float e1x = c2.x - c0.x, e1y = c2.y - c0.y, e1z = c2.z - c0.z;
+    const float e2x = c1.x - c0.x, e2y = c1.y - c0.y, e2z = c1.z - c0.z;
+    const float nx = e1y * e2z - e1z * e2y;
+    const float ny = e1z * e2x - e1x * e2z;
+    const float nz = e1x * e2y - e1y * e2x;
+    const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (length == 0.0f) return {0.0f, 0.0f, 0.0f, 0.0f}; // no area, no direction
+    const float a = nx / length, b = ny / length, c = nz / length;
+    return {a, b, c, -(a * c0.x + b * c0.y + c * c0.z)};
+}
+
+void compute_face_planes(SceneObject& object) {
+    for (int32_t i = 0; i < object.face_count; ++i)
+        object.faces[i].plane = face_plane(object.faces[i]);
+}
+
+namespace {
+
+// Vertices are grouped by exact position, as float comparison sees it: +0 and
+// -0 are one position, and a position with a NaN equals nothing, not even
+// itself. A corner adds its face's normal to the group of its position, in
+// face order and then corner order: per vertex, the same additions in the
+// same order as comparing the vertex with every corner of every face.
+struct PositionKey {
+    uint32_t bits[3];
+};
+
+bool position_key(const SceneVertex& v, PositionKey& key) {
+    const float p[3] = {v.x, v.y, v.z};
+    for (int i = 0; i < 3; ++i) {
+        if (p[i] != p[i]) return false;
+        float zero_folded = p[i] == 0.0f ? 0.0f : p[i];
+        std::memcpy(&key.bits[i], &zero_folded, 4);
+    }
+    return true;
+}
+
+uint32_t hash_key(const PositionKey& key) {
+    uint32_t h = 0x811C9DC5u;
+    for (uint32_t word : key.bits) {
+        h ^= word;
+        h *= 0x01000193u;
+        h ^= h >> 15;
+    }
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return h;
+}
+
+struct PositionTable {
+    PositionKey* keys;
+    int32_t* groups; // -1 marks an empty slot
+    uint32_t mask;
+};
+
+// The slot of key: where it is, or the empty slot where it belongs.
+uint32_t find_slot(const PositionTable& table, const PositionKey& key) {
+    uint32_t slot = hash_key(key) & table.mask;
+    while (table.groups[slot] >= 0 && std::memcmp(&table.keys[slot], &key, sizeof key) != 0)
+        slot = (slot + 1) & table.mask;
+    return slot;
+}
+
+struct NormalSum {
+    float x, y, z;
+};
+
+// The group of every vertex's position (-1 for a position with a NaN).
+void group_vertices(const SceneObject& object, PositionTable& table, int32_t* vertex_group) {
+    int32_t group_count = 0;
+    for (int32_t i = 0; i < object.vertex_count; ++i) {
+        PositionKey key;
+        vertex_group[i] = -1;
+        if (!position_key(object.vertices[i], key)) continue;
+        uint32_t slot = find_slot(table, key);
+        if (table.groups[slot] < 0) {
+            table.keys[slot] = key;
+            table.groups[slot] = group_count++;
+        }
+        vertex_group[i] = table.groups[slot];
+    }
+}
+
+void sum_corner_normals(const SceneObject& object, const PositionTable& table, NormalSum* sums) {
+    for (int32_t f = 0; f < object.face_count; ++f) {
+        const SceneFace& face = object.faces[f];
+        for (int c = 0; c < 3; ++c) {
+            PositionKey key;
+            if (!position_key(*face.corners[c], key)) continue;
+            int32_t group = table.groups[find_slot(table, key)];
+            if (group < 0) continue; // no vertex there
+            sums[group].x = sums[group].x + face.plane.a;
+            sums[group].y = sums[group].y + face.plane.b;
+            sums[group].z = sums[group].z + face.plane.c;
+        }
+    }
+}
+
+void store_normal(SceneVertex& v, const NormalSum& sum) {
+    const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+    if (length == 0.0f) {
+        v.nx = v.ny = v.nz = 0.0f;
+        return;
+    }
+    v.nx = sum.x / length;
+    v.ny = sum.y / length;
+    v.nz = sum.z / length;
+}
+
+} // namespace
+
+bool compute_vertex_normals(SceneObject& object) {
+    if (object.vertex_count <= 0) return true;
+    uint32_t capacity = 16;
+    while (capacity < 2 * (uint32_t)object.vertex_count)
+        capacity *= 2;
+    PositionTable table{(PositionKey*)std::malloc(capacity * sizeof(PositionKey)),
+                        (int32_t*)std::malloc(capacity * sizeof(int32_t)), capacity - 1};
+    int32_t* vertex_group = (int32_t*)std::malloc((size_t)object.vertex_count * sizeof(int32_t));
+    NormalSum* sums = (NormalSum*)std::calloc((size_t)object.vertex_count, sizeof(NormalSum));
+    bool ok = table.keys && table.groups && vertex_group && sums;
+    if (ok) {
+        std::memset(table.groups, 0xFF, capacity * sizeof(int32_t));
+        group_vertices(object, table, vertex_group);
+        sum_corner_normals(object, table, sums);
+        const NormalSum none{0.0f, 0.0f, 0.0f};
+        for (int32_t i = 0; i < object.vertex_count; ++i)
+            store_normal(object.vertices[i], vertex_group[i] < 0 ? none : sums[vertex_group[i]]);
+    }
+    std::free(table.keys);
+    std::free(table.groups);
+    std::free(vertex_group);
+    std::free(sums);
+    return ok;
+}

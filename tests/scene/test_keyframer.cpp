@@ -1,0 +1,177 @@
+// Keyframer nodes find their records by name and store their tracks.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scene_files.h"
+
+namespace {
+
+const std::vector<float> triangle = {0, 0, 0, 0, 1, 0, 1, 0, 0};
+
+struct Key {
+    uint32_t frame;
+    uint16_t flags;
+    std::vector<float> floats; // the optional floats, then the value
+};
+
+void track(ChunkWriter& w, uint16_t id, uint32_t key_count, const std::vector<Key>& keys) {
+    chunk_begin(w, id);
+    chunk_track_header(w, key_count);
+    for (const Key& k : keys) {
+        chunk_key_header(w, k.frame, k.flags);
+        for (float f : k.floats)
+            chunk_f32(w, f);
+    }
+    chunk_end(w);
+}
+
+// A node of the given kind with an optional node id and one position key.
+void node(ChunkWriter& w, uint16_t kind, const std::string& name, int id, uint16_t parent,
+          float x) {
+    chunk_begin(w, kind);
+    if (id >= 0) {
+        chunk_begin(w, 0xB030);
+        chunk_u16(w, (uint16_t)id);
+        chunk_end(w);
+    }
+    chunk_node_header(w, name, parent);
+    track(w, 0xB020, 1, {{0, 0, {x, 0, 0}}});
+    chunk_end(w);
+}
+
+void camera(ChunkWriter& w) {
+    write_named(w, "Cam", 0x4700, {0, 0, 0, 0, 0, 0, 0, 50});
+}
+
+} // namespace
+
+TEST(Keyframer, TracksReachTheObjectOfTheNodesNameInSceneAxes) {
+    ChunkWriter w;
+    chunk_mesh_object(w, "Box", triangle, {0, 1, 2});
+    chunk_begin(w, 0xB008);
+    chunk_u32(w, 5);
+    chunk_u32(w, 300);
+    chunk_end(w);
+    chunk_begin(w, 0xB002);
+    chunk_node_header(w, "Box", 0xFFFF);
+    write_floats(w, 0xB013, {9, 9, 9}); // pivot: kept nowhere
+    track(w, 0xB022, 1, {{0, 0, {9, 9, 9}}});
+    track(w, 0xB020, 2, {{10, 0, {1, 2, 3}}, {65536 + 20, 0, {4, 5, 6}}});
+    track(w, 0xB021, 1, {{7, 0, {0.5f, 1, 2, 3}}});
+    chunk_end(w);
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    EXPECT_EQ(scene->start_frame, 5u);
+    EXPECT_EQ(scene->end_frame, 300u);
+    const SceneObject& o = scene->objects[0];
+    EXPECT_EQ(o.parent_id, 65535u);
+    ASSERT_EQ(o.position_key_count, 2);
+    expect_floats(o.position_frames, {10, 20}); // frame numbers keep their low 16 bits
+    expect_floats(o.position_x, {1, 4});
+    expect_floats(o.position_y, {3, 6});
+    expect_floats(o.position_z, {2, 5});
+    ASSERT_EQ(o.rotation_key_count, 1);
+    const float rotation[5] = {o.rotation_frames[0], o.rotation_angle[0], o.rotation_axis_x[0],
+                               o.rotation_axis_y[0], o.rotation_axis_z[0]};
+    expect_floats(rotation, {7, 0.5f, 1, 3, 2});
+}
+
+TEST(Keyframer, NodesMatchNamesExactlyAndTheFirstOfTwins) {
+    ChunkWriter w;
+    for (const char* name : {"Twin", "Twin", "Solo"})
+        chunk_mesh_object(w, name, triangle, {0, 1, 2});
+    node(w, 0xB002, "$$$DUMMY", 1, 0xFFFF, 1);
+    node(w, 0xB002, "Twin", 2, 1, 2);
+    node(w, 0xB002, "twin", 3, 1, 3);
+    node(w, 0xB002, "Twin", 4, 1, 4);
+    node(w, 0xB002, "Solo", 5, 1, 5);
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    const SceneObject* o = scene->objects;
+    EXPECT_EQ(o[0].node_id, 4u); // both nodes named Twin land on the first
+    EXPECT_EQ(o[0].position_x[0], 4.0f);
+    EXPECT_EQ(o[1].node_id, 0u);
+    EXPECT_EQ(o[1].position_x, nullptr);
+    EXPECT_EQ(o[2].node_id, 5u);
+    EXPECT_EQ(o[2].parent_id, 1u);
+    EXPECT_EQ(o[2].position_x[0], 5.0f);
+}
+
+TEST(Keyframer, KeyFlagsCountsAndLongNamesDecideWhatIsRead) {
+    const std::string name63(63, 'k');
+    ChunkWriter w;
+    chunk_mesh_object(w, name63, triangle, {0, 1, 2});
+    chunk_begin(w, 0xB002);
+    chunk_begin(w, 0xB010);
+    chunk_raw(w, name63.data(), 63);
+    chunk_u8(w, 'X');  // the 64th character is lost
+    chunk_u32(w, 0);   // flag words
+    chunk_u16(w, 321); // parent
+    chunk_end(w);
+    track(w, 0xB020, 65536 + 4,
+          {{1, 0x07, {9, 9, 9, 1, 1, 1}}, // tension, continuity, bias
+           {2, 0x02, {9, 2, 2, 2}},       // continuity only
+           {3, 0x18, {9, 9, 3, 3, 3}},    // ease to, ease from
+           {4, 0x20, {4, 4, 4}}});        // no float for the higher bits
+    chunk_end(w);
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    const SceneObject& o = scene->objects[0];
+    EXPECT_EQ(o.parent_id, 321u);
+    ASSERT_EQ(o.position_key_count, 4);
+    expect_floats(o.position_x, {1, 2, 3, 4});
+    expect_floats(o.position_y, {1, 2, 3, 4});
+
+    ChunkWriter cut;
+    chunk_begin(cut, 0xB010);
+    chunk_raw(cut, "Unfinished", 10);
+    chunk_end(cut);
+    EXPECT_NE(failure_of(cut).find("chunk 0xB010 at offset 0: node name cut short"),
+              std::string::npos);
+}
+
+TEST(Keyframer, CameraTargetAndLightNodesFillTheCamerasTracks) {
+    ChunkWriter w;
+    camera(w);
+    node(w, 0xB003, "Cam", -1, 0xFFFF, 1);
+    node(w, 0xB004, "Cam", -1, 0xFFFF, 2);
+    node(w, 0xB005, "Cam", -1, 0xFFFF, 3); // a light node inherits the target kind
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    const SceneCamera& c = scene->cameras[0];
+    ASSERT_EQ(c.position_key_count, 1);
+    EXPECT_EQ(c.position_x[0], 1.0f);
+    ASSERT_EQ(c.target_key_count, 1);
+    EXPECT_EQ(c.target_x[0], 3.0f);
+}
+
+TEST(Keyframer, StateStartsAfreshWithEveryLoadButCarriesFromCountingToFilling) {
+    // Without a node id chunk a node takes the last number read, which the
+    // counting pass leaves at the file's last one.
+    ChunkWriter ids;
+    chunk_mesh_object(ids, "A", triangle, {0, 1, 2});
+    chunk_mesh_object(ids, "B", triangle, {0, 1, 2});
+    node(ids, 0xB002, "A", -1, 0xFFFF, 0);
+    node(ids, 0xB002, "B", 7, 0xFFFF, 0);
+    ScenePtr first = load_written(ids);
+    ASSERT_NE(first, nullptr) << scene_load_error();
+    EXPECT_EQ(first->objects[0].node_id, 7u);
+
+    // A file ending with a camera node, then one whose only node is an ambient
+    // node: its tracks must not follow the first file's camera kind.
+    ChunkWriter ends_with_camera;
+    chunk_empty(ends_with_camera, 0xB003);
+    ASSERT_NE(load_written(ends_with_camera), nullptr);
+    ChunkWriter ambient_only;
+    camera(ambient_only);
+    node(ambient_only, 0xB001, "Cam", -1, 0xFFFF, 1);
+    ScenePtr second = load_written(ambient_only);
+    ASSERT_NE(second, nullptr) << scene_load_error();
+    EXPECT_EQ(second->cameras[0].position_key_count, 0);
+}

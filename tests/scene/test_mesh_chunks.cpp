@@ -1,0 +1,176 @@
+// Mesh objects, face materials and the rejections of malformed meshes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scene_files.h"
+
+namespace {
+
+void begin_object(ChunkWriter& w, const std::string& name) {
+    chunk_begin(w, 0x4000);
+    chunk_name(w, name);
+    chunk_begin(w, 0x4100);
+}
+
+void end_object(ChunkWriter& w) {
+    chunk_end(w);
+    chunk_end(w);
+}
+
+void vertex_list(ChunkWriter& w, std::initializer_list<float> xyz) {
+    chunk_begin(w, 0x4110);
+    chunk_u16(w, (uint16_t)(xyz.size() / 3));
+    chunk_f32s(w, xyz);
+    chunk_end(w);
+}
+
+// Opens a face list chunk, for face material chunks to follow.
+void begin_face_list(ChunkWriter& w, std::initializer_list<uint16_t> corners) {
+    chunk_begin(w, 0x4120);
+    chunk_u16(w, (uint16_t)(corners.size() / 3));
+    int i = 0;
+    for (uint16_t c : corners) {
+        chunk_u16(w, c);
+        if (++i % 3 == 0) chunk_u16(w, 0); // flags
+    }
+}
+
+void face_material(ChunkWriter& w, const std::string& material,
+                   std::initializer_list<uint16_t> faces) {
+    chunk_begin(w, 0x4130);
+    chunk_name(w, material);
+    chunk_u16(w, (uint16_t)faces.size());
+    for (uint16_t f : faces)
+        chunk_u16(w, f);
+    chunk_end(w);
+}
+
+} // namespace
+
+TEST(MeshChunks, ObjectIsStoredInSceneAxesWithCornersZeroTwoOne) {
+    const std::string name63(63, 'n');
+    ChunkWriter w;
+    begin_object(w, name63);
+    write_floats(w, 0x4160, {1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 7});
+    vertex_list(w, {1, 2, 3, 1, 2, 4, 2, 2, 3});
+    begin_face_list(w, {0, 1, 2});
+    chunk_end(w);
+    chunk_begin(w, 0x4140);
+    chunk_u16(w, 2); // fewer pairs than vertices
+    chunk_f32s(w, {0.25f, 0.5f, 0.75f, 1.0f});
+    chunk_end(w);
+    end_object(w);
+    write_floats(w, 0x4160, {1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 8}); // a stray one: the last object's
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_EQ(scene->object_count, 1);
+    const SceneObject& o = scene->objects[0];
+    EXPECT_EQ(o.name, name63);
+    ASSERT_EQ(o.vertex_count, 3);
+    expect_floats(values_of(o.vertices[0]).data(), {1, 3, 2, 0.25f, 0.5f});
+    expect_floats(values_of(o.vertices[2]).data(), {2, 3, 2, 0, 0}); // no mapping pair: cleared
+    ASSERT_EQ(o.face_count, 1);
+    EXPECT_EQ(o.faces[0].corners[0], &o.vertices[0]);
+    EXPECT_EQ(o.faces[0].corners[1], &o.vertices[2]);
+    EXPECT_EQ(o.faces[0].corners[2], &o.vertices[1]);
+    // The corners lie in the file's plane y = 2, the scene's z = 2.
+    expect_floats(values_of(o.faces[0].plane).data(), {0, 0, -1, 2});
+    expect_floats(values_of(o.vertices[1]).data(), {1, 4, 2, 0.75f, 1.0f, 0, 0, -1});
+    expect_floats(o.matrix.m, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 5, 6, 8, 1});
+}
+
+TEST(MeshChunks, FaceMaterialsNameMaterialsReadBeforeThem) {
+    ChunkWriter w;
+    chunk_material(w, "Green");
+    chunk_material(w, "Red");
+    chunk_material(w, "Red"); // a second one of the same name is never found
+    chunk_begin(w, 0xA000);
+    chunk_name(w, std::string(63, 'm') + "1234567");
+    chunk_end(w);
+    begin_object(w, "Quad");
+    vertex_list(w, {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0});
+    begin_face_list(w, {0, 1, 2, 0, 2, 3, 0, 1, 3});
+    face_material(w, "Red", {1, 3, 9}); // faces 3 and 9 do not exist
+    face_material(w, "Blue", {2});      // named only further on
+    chunk_end(w);
+    end_object(w);
+    chunk_material(w, "Blue");
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    const SceneObject& o = scene->objects[0];
+    EXPECT_EQ(o.faces[0].material, 0); // listed by no chunk: cleared
+    EXPECT_EQ(o.faces[1].material, 1);
+    EXPECT_EQ(o.faces[2].material, -1);
+    ASSERT_EQ(scene->material_count, 5);
+    EXPECT_EQ(scene->materials[3].name, std::string(63, 'm'));
+}
+
+TEST(MeshChunks, EmptyListsAndValuesCutShortByTheEndOfTheFile) {
+    ChunkWriter w;
+    begin_object(w, "Empty");
+    vertex_list(w, {});
+    begin_face_list(w, {});
+    chunk_end(w);
+    end_object(w);
+    begin_object(w, "Cut");
+    vertex_list(w, {1, 2, 3, 4, 5, 6});
+    end_object(w);
+    w.bytes.resize(w.bytes.size() - 2); // half of the last float
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    EXPECT_EQ(scene->objects[0].vertex_count, 0);
+    EXPECT_EQ(scene->objects[0].face_count, 0);
+    expect_floats(values_of(scene->objects[1].vertices[1]).data(), {4, 0, 5}); // cut: 0
+}
+
+TEST(MeshChunks, MalformedMeshesEndTheLoadWithAReason) {
+    ChunkWriter bad_index;
+    begin_object(bad_index, "Box01");
+    vertex_list(bad_index, {0, 0, 0, 1, 0, 0, 1, 1, 0});
+    begin_face_list(bad_index, {0, 1, 2, 0, 70, 1});
+    chunk_end(bad_index);
+    end_object(bad_index);
+    EXPECT_NE(failure_of(bad_index).find(
+                  "chunk 0x4120 at offset 62: vertex index 70 out of range: object "
+                  "\"Box01\" has 3 vertices"),
+              std::string::npos)
+        << scene_load_error();
+
+    ChunkWriter faces_first;
+    begin_object(faces_first, "NoVertices");
+    begin_face_list(faces_first, {});
+    chunk_end(faces_first);
+    end_object(faces_first);
+    EXPECT_NE(failure_of(faces_first).find("face list before any vertex list"), std::string::npos);
+
+    ChunkWriter stray;
+    chunk_empty(stray, 0x4150);
+    EXPECT_NE(
+        failure_of(stray).find("chunk 0x4150 at offset 0: mesh data before any triangle mesh"),
+        std::string::npos);
+
+    for (uint16_t id : {0x4130, 0xA000}) {
+        ChunkWriter cut;
+        chunk_begin(cut, id);
+        chunk_raw(cut, "Unfinished", 10);
+        chunk_end(cut);
+        EXPECT_NE(failure_of(cut).find("name cut short by the end of the file"), std::string::npos);
+    }
+
+    // Each 8-byte vertex list claims 65535 vertices, about 2 MB.
+    ChunkWriter greedy;
+    begin_object(greedy, "Greedy");
+    for (int i = 0; i < 2000; ++i) {
+        chunk_begin(greedy, 0x4110);
+        chunk_u16(greedy, 65535);
+        chunk_end(greedy);
+    }
+    end_object(greedy);
+    EXPECT_NE(
+        failure_of(greedy).find("vertex list of 65535: the lists of this file claim far more"),
+        std::string::npos);
+}

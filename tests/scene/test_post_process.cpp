@@ -1,0 +1,125 @@
+// Face planes and vertex normals; the linear-time normals against the
+// straightforward comparison of every vertex with every face corner.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "scene/loader.h"
+#include "scene_files.h"
+
+namespace {
+
+// The normal sums as first described: every vertex against every corner.
+void quadratic_vertex_normals(SceneObject& object) {
+    for (int32_t v = 0; v < object.vertex_count; ++v) {
+        SceneVertex& vertex = object.vertices[v];
+        float nx = 0.0f, ny = 0.0f, nz = 0.0f;
+        for (int32_t f = 0; f < object.face_count; ++f) {
+            const SceneFace& face = object.faces[f];
+            for (const SceneVertex* corner : face.corners) {
+                if (corner->x == vertex.x && corner->y == vertex.y && corner->z == vertex.z) {
+                    nx = nx + face.plane.a;
+                    ny = ny + face.plane.b;
+                    nz = nz + face.plane.c;
+                }
+            }
+        }
+        const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+        if (length == 0.0f) {
+            vertex.nx = vertex.ny = vertex.nz = 0.0f;
+        } else {
+            vertex.nx = nx / length;
+            vertex.ny = ny / length;
+            vertex.nz = nz / length;
+        }
+    }
+}
+
+struct Mesh {
+    std::vector<SceneVertex> vertices;
+    std::vector<SceneFace> faces;
+    SceneObject object{};
+
+    void link() {
+        object.vertex_count = (int32_t)vertices.size();
+        object.face_count = (int32_t)faces.size();
+        object.vertices = vertices.data();
+        object.faces = faces.data();
+    }
+};
+
+// Vertices on few positions, so that many share one; some positions differ
+// only in the sign of a zero, one holds a NaN.
+Mesh random_mesh(uint32_t seed, int vertex_count, int face_count) {
+    std::mt19937 random(seed);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 3.25f, 1e-3f, nan};
+    std::vector<SceneVertex> pool;
+    for (int i = 0; i < vertex_count / 3 + 1; ++i) {
+        SceneVertex p{};
+        p.x = values[random() % values.size()];
+        p.y = values[random() % (values.size() - 1)];
+        p.z = std::uniform_real_distribution<float>(-2, 2)(random);
+        if (i % 5 == 0) p.z = (i % 10 == 0) ? 0.0f : -0.0f;
+        pool.push_back(p);
+    }
+    Mesh mesh;
+    for (int i = 0; i < vertex_count; ++i)
+        mesh.vertices.push_back(pool[random() % pool.size()]);
+    for (int f = 0; f < face_count; ++f) {
+        SceneFace face{};
+        for (SceneVertex*& corner : face.corners)
+            corner = &mesh.vertices[random() % mesh.vertices.size()];
+        mesh.faces.push_back(face);
+    }
+    mesh.link();
+    return mesh;
+}
+
+// The plane of corners 0, 1, 2 at the given positions.
+std::array<float, 4> plane_of(std::array<float, 9> p) {
+    SceneVertex v[3] = {};
+    SceneFace face{};
+    for (int i = 0; i < 3; ++i) {
+        v[i].x = p[3 * i];
+        v[i].y = p[3 * i + 1];
+        v[i].z = p[3 * i + 2];
+        face.corners[i] = &v[i];
+    }
+    return values_of(face_plane(face));
+}
+
+} // namespace
+
+TEST(FacePlane, UnitNormalAndSignedDistance) {
+    expect_floats(plane_of({0, 0, 0, 0, 1, 0, 1, 0, 0}).data(), {0, 0, 1, -0.0f}); // d = -(0)
+    expect_floats(plane_of({0, 0, 2, 0, 3, 2, 3, 0, 2}).data(), {0, 0, 1, -2});
+    expect_floats(plane_of({1, 1, 1, 2, 2, 2, 3, 3, 3}).data(), {0, 0, 0, 0}); // no area
+}
+
+TEST(VertexNormals, LinearSumsAreBitIdenticalToComparingEveryCorner) {
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        Mesh mesh = random_mesh(seed, 20 + (int)seed * 7, 10 + (int)seed * 11);
+        compute_face_planes(mesh.object);
+        Mesh reference = mesh;
+        for (SceneFace& f : reference.faces) {
+            for (SceneVertex*& corner : f.corners)
+                corner = &reference.vertices[corner - mesh.vertices.data()];
+        }
+        reference.link();
+
+        ASSERT_TRUE(compute_vertex_normals(mesh.object));
+        quadratic_vertex_normals(reference.object);
+        for (size_t v = 0; v < mesh.vertices.size(); ++v) {
+            const SceneVertex& got = mesh.vertices[v];
+            const SceneVertex& want = reference.vertices[v];
+            ASSERT_TRUE(same_bits(got.nx, want.nx) && same_bits(got.ny, want.ny) &&
+                        same_bits(got.nz, want.nz))
+                << "seed " << seed << " vertex " << v;
+        }
+    }
+}

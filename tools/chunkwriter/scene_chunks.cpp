@@ -1,0 +1,61 @@
+#include "scene_chunks.h"
+
+void chunk_mesh_object(ChunkWriter& w, const std::string& name, const std::vector<float>& positions,
+                       const std::vector<uint16_t>& corners, const std::string& material) {
+    chunk_begin(w, 0x4000);
+    chunk_name(w, name);
+    chunk_begin(w, 0x4100);
+    chunk_begin(w, 0x4110);
+    chunk_u16(w, (uint16_t)(positions.size() / 3));
+    for (float p : positions)
+        chunk_f32(w, p);
+    chunk_end(w);
+    chunk_begin(w, 0x4120);
+    size_t face_count = corners.size() / 3;
+    chunk_u16(w, (uint16_t)face_count);
+    for (size_t f = 0; f < face_count; ++f) {
+        for (int c = 0; c < 3; ++c)
+            chunk_u16(w, corners[3 * f + c]);
+        chunk_u16(w, 7); // edge visibility flags
+    }
+    if (!material.empty()) {
+        chunk_begin(w, 0x4130);
+        chunk_name(w, material);
+        chunk_u16(w, (uint16_t)face_count);
+        for (size_t f = 0; f < face_count; ++f)
+            chunk_u16(w, (uint16_t)f);
+        chunk_end(w);
+    }
+    chunk_end(w); // 0x4120
+    chunk_end(w); // 0x4100
+    chunk_end(w); // 0x4000
+}
+
+void chunk_material(ChunkWriter& w, const std::string& name) {
+    chunk_begin(w, 0xAFFF);
+    chunk_begin(w, 0xA000);
+    chunk_name(w, name);
+    chunk_end(w);
+    chunk_end(w);
+}
+
+void chunk_node_header(ChunkWriter& w, const std::string& name, uint16_t parent) {
+    chunk_begin(w, 0xB010);
+    chunk_name(w, name);
+    chunk_u16(w, 0);
+    chunk_u16(w, 0);
+    chunk_u16(w, parent);
+    chunk_end(w);
+}
+
+void chunk_track_header(ChunkWriter& w, uint32_t key_count) {
+    chunk_u16(w, 0);
+    for (int i = 0; i < 8; ++i)
+        chunk_u8(w, 0);
+    chunk_u32(w, key_count);
+}
+
+void chunk_key_header(ChunkWriter& w, uint32_t frame, uint16_t flags) {
+    chunk_u32(w, frame);
+    chunk_u16(w, flags);
+}
