@@ -52,7 +52,7 @@ Mesh turned(Mesh mesh, double about_x, double about_z) {
 std::vector<ObjectSpec> objects() {
     return {
         {"Frame", turned(make_box_frame(10.5, 2.2), 20, 30), {"Rose", "Steel"}, 0, 1, false},
-        {"Torus", turned(make_torus(32.5, 3, 40, 16), -25, 0), {"Violet"}, 1, 2, false},
+        {"Torus", turned(make_torus(32.5, 3, 40, 16), 10, 0), {"Violet"}, 1, 2, false},
         {"Gear", turned(make_gear(20.5, 24.5, 28, 2.5, 24), 90, 0), {"Lime"}, 0, 3, false},
         {"Sphere", make_faceted_sphere(8, 2), {"Chalk"}, 0, 4, true},
         {"Knot", turned(make_knot(52, 11.5, 4, 200, 12), 50, 0), {"Rose"}, 1, 1, false},
