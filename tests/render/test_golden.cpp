@@ -1,6 +1,7 @@
-// Golden pictures: a fixed scene turned through one full rocking cycle as the
-// program's frame does it; every frame's ColourBuffer and DepthBuffer are
-// hashed and compared with tests/render/golden.txt.
+// Golden pictures: scenes turned as the program's frame turns them, every
+// frame's ColourBuffer and DepthBuffer hashed and compared with the lines
+// "scene frame hash" of tests/render/golden.txt. They guard every change of
+// the renderer's speed: not one pixel may move.
 //
 // Regenerate only after a deliberate change of the output, and say so in the
 // commit: VELMOR_UPDATE_GOLDEN=1 test_render --gtest_filter='Golden*'
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,8 +20,15 @@
 namespace {
 
 constexpr int W = 512, H = 384;
-constexpr int frames = 63;
+constexpr int cycle = 63; // frames of one rocking cycle
 const std::string golden_path = std::string(VELMOR_SOURCE_DIR) + "/tests/render/golden.txt";
+const bool updating = std::getenv("VELMOR_UPDATE_GOLDEN") != nullptr;
+
+std::vector<TestMesh> finished(std::vector<TestMesh> scene) {
+    for (TestMesh& m : scene)
+        mesh_finish(m);
+    return scene;
+}
 
 // Objects around the origin, some across the screen's edges.
 std::vector<TestMesh> scattered_scene() {
@@ -31,9 +38,7 @@ std::vector<TestMesh> scattered_scene() {
     mesh_add_torus(scene[2], 20, 5, 24, 10, -90, 10, 20);
     mesh_add_sphere(scene[3], 30, 24, 16, 10, -75, 0);
     mesh_add_sphere(scene[4], 6, 8, 5, -20, 30, 60);
-    for (TestMesh& m : scene)
-        mesh_finish(m);
-    return scene;
+    return finished(std::move(scene));
 }
 
 // A sphere whose front lies 20 units from the eye, cut by all four planes, and
@@ -49,98 +54,8 @@ std::vector<TestMesh> near_scene() {
     }
     for (SceneFace& f : scene[1].faces)
         std::swap(f.corners[1], f.corners[2]);
-    for (TestMesh& m : scene)
-        mesh_finish(m);
-    return scene;
+    return finished(std::move(scene));
 }
-
-// The program's frame: clear, advance the angle, turn and draw every object.
-void frame(std::vector<TestMesh>& scene, const Matrix& camera, float& angle,
-           std::vector<uint32_t>& colours) {
-    static const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
-    static const uint32_t object_colours[4] = {0xFF6496, 0x9664FF, 0x50FF0A, 0xFFFFFF};
-    std::fill(colours.begin(), colours.end(), 0u);
-    angle = angle + 0.1f;
-    if ((double)angle > 6.28) angle = 0.0f;
-    depth_buffer_clear();
-    for (size_t i = 0; i < scene.size(); ++i) {
-        SceneObject& o = scene[i].object;
-        const float s = turn_speeds[i & 3];
-        matrix_rotate_x(o.matrix, s * 0.031415924f);
-        matrix_rotate_y(o.matrix, (float)(math_sinl(angle) * 0.031415926 * s));
-        render_object(o.matrix, camera, o, colours.data(), object_colours[i & 3]);
-    }
-}
-
-std::string hex(uint64_t v) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", (unsigned long long)v);
-    return text;
-}
-
-void write_ppm(const std::string& path, const std::vector<uint32_t>& colours) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << W << " " << H << "\n255\n";
-    for (uint32_t c : colours)
-        out.put((char)(c >> 16)).put((char)(c >> 8)).put((char)c);
-}
-
-// Lines "scene frame hash".
-std::vector<std::string> read_golden(const std::string& name) {
-    std::vector<std::string> hashes;
-    std::ifstream in(golden_path);
-    std::string scene, value;
-    int number = 0;
-    while (in >> scene >> number >> value)
-        if (scene == name) hashes.push_back(value);
-    return hashes;
-}
-
-// Replaces the scene's lines of the golden file.
-void write_golden(const std::string& name, const std::vector<std::string>& hashes) {
-    std::vector<std::string> kept;
-    {
-        std::ifstream in(golden_path);
-        std::string line;
-        while (std::getline(in, line))
-            if (line.compare(0, name.size() + 1, name + " ") != 0) kept.push_back(line);
-    }
-    std::ofstream out(golden_path);
-    for (const std::string& line : kept)
-        out << line << "\n";
-    for (size_t f = 0; f < hashes.size(); ++f)
-        out << name << " " << f + 1 << " " << hashes[f] << "\n";
-}
-
-// Renders the scene for a full cycle; returns the frames' hashes. Compares with
-// the golden ones when there are any and writes the first differing picture.
-std::vector<std::string> render_cycle(const std::string& name, std::vector<TestMesh> scene,
-                                      const std::vector<std::string>& golden) {
-    EXPECT_EQ(render_init(W, H), 1);
-    const Matrix camera = startup_camera();
-    std::vector<uint32_t> colours(W * H);
-    std::vector<std::string> hashes;
-    float angle = 0.0f;
-    size_t drawn = 0;
-    for (int f = 0; f < frames; ++f) {
-        frame(scene, camera, angle, colours);
-        hashes.push_back(
-            hex(fnv1a(render_state.depth_buffer, W * H * 4, fnv1a(colours.data(), W * H * 4))));
-        for (uint32_t c : colours)
-            drawn += c != 0;
-        if (!golden.empty() && hashes[f] != golden[f]) {
-            const std::string picture = name + "_frame_" + std::to_string(f + 1) + ".ppm";
-            write_ppm(picture, colours);
-            ADD_FAILURE() << name << " frame " << f + 1 << " differs; picture in " << picture;
-            break;
-        }
-    }
-    render_shutdown();
-    EXPECT_GT(drawn, (size_t)frames * W * H / 16) << name;
-    return hashes;
-}
-
-} // namespace
 
 // Triangles in camera space around the eye, both windings, from a portable
 // generator: clipped by every plane, and many too near the eye to project.
@@ -168,7 +83,100 @@ TestMesh eye_scene() {
     return mesh;
 }
 
+std::string frame_hash(const std::vector<uint32_t>& colours) {
+    const uint64_t h =
+        fnv1a(render_state.depth_buffer, W * H * 4, fnv1a(colours.data(), W * H * 4));
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", (unsigned long long)h);
+    return text;
+}
+
+std::vector<std::string> read_golden(const std::string& name) {
+    std::vector<std::string> hashes;
+    std::ifstream in(golden_path);
+    std::string scene, value;
+    int number = 0;
+    while (in >> scene >> number >> value)
+        if (scene == name) hashes.push_back(value);
+    return hashes;
+}
+
+// Replaces the scene's lines of the golden file.
+void write_golden(const std::string& name, const std::vector<std::string>& hashes) {
+    std::vector<std::string> kept;
+    std::ifstream in(golden_path);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, name.size() + 1, name + " ") != 0) kept.push_back(line);
+    in.close();
+    std::ofstream out(golden_path);
+    for (const std::string& line : kept)
+        out << line << "\n";
+    for (size_t f = 0; f < hashes.size(); ++f)
+        out << name << " " << f + 1 << " " << hashes[f] << "\n";
+}
+
+void write_ppm(const std::string& path, const std::vector<uint32_t>& colours) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << W << " " << H << "\n255\n";
+    for (uint32_t c : colours)
+        out.put((char)(c >> 16)).put((char)(c >> 8)).put((char)c);
+}
+
+// Compares one frame with its golden hash; the first differing picture is
+// written next to the test for a look.
+bool frame_matches(const std::string& name, size_t f, const std::vector<std::string>& golden,
+                   std::vector<std::string>& hashes, const std::vector<uint32_t>& colours) {
+    hashes.push_back(frame_hash(colours));
+    if (updating || (f < golden.size() && hashes[f] == golden[f])) return true;
+    const std::string picture = name + "_frame_" + std::to_string(f + 1) + ".ppm";
+    write_ppm(picture, colours);
+    ADD_FAILURE() << name << " frame " << f + 1 << " differs; picture in " << picture;
+    return false;
+}
+
+// The program's frames: clear, advance the angle, turn and draw every object
+// with the camera of start-up.
+void check_frames(const std::string& name, SceneObject* objects, int32_t count, int frames) {
+    static const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
+    static const uint32_t object_colours[4] = {0xFF6496, 0x9664FF, 0x50FF0A, 0xFFFFFF};
+    const std::vector<std::string> golden = read_golden(name);
+    ASSERT_TRUE(updating || golden.size() == (size_t)frames) << "no golden frames for " << name;
+    ASSERT_EQ(render_init(W, H), 1);
+    const Matrix camera = startup_camera();
+    std::vector<uint32_t> colours(W * H);
+    std::vector<std::string> hashes;
+    float angle = 0.0f;
+    for (int32_t i = 0; i < count; ++i)
+        matrix_identity(objects[i].matrix);
+    for (int f = 0; f < frames; ++f) {
+        std::fill(colours.begin(), colours.end(), 0u);
+        angle = angle + 0.1f;
+        if ((double)angle > 6.28) angle = 0.0f;
+        depth_buffer_clear();
+        for (int32_t i = 0; i < count; ++i) {
+            SceneObject& o = objects[i];
+            const float s = turn_speeds[i & 3];
+            matrix_rotate_x(o.matrix, s * 0.031415924f);
+            matrix_rotate_y(o.matrix, (float)(math_sinl(angle) * 0.031415926 * s));
+            render_object(o.matrix, camera, o, colours.data(), object_colours[i & 3]);
+        }
+        if (!frame_matches(name, f, golden, hashes, colours)) break;
+    }
+    render_shutdown();
+    if (updating) write_golden(name, hashes);
+}
+
+void check_meshes(const std::string& name, std::vector<TestMesh> scene) {
+    std::vector<SceneObject> objects;
+    for (const TestMesh& m : scene)
+        objects.push_back(m.object);
+    check_frames(name, objects.data(), (int32_t)objects.size(), cycle);
+}
+
+} // namespace
+
 TEST(Golden, TrianglesAroundTheEye) {
+    const std::vector<std::string> golden = read_golden("eye");
     ASSERT_EQ(render_init(W, H), 1);
     depth_buffer_clear();
     std::vector<uint32_t> colours(W * H, 0u);
@@ -176,34 +184,31 @@ TEST(Golden, TrianglesAroundTheEye) {
     Matrix identity;
     matrix_identity(identity);
     render_object(identity, identity, mesh.object, colours.data(), 0xFFFFFF);
-    const std::string hash =
-        hex(fnv1a(render_state.depth_buffer, W * H * 4, fnv1a(colours.data(), W * H * 4)));
+    std::vector<std::string> hashes;
+    frame_matches("eye", 0, golden, hashes, colours);
     render_shutdown();
-    if (std::getenv("VELMOR_UPDATE_GOLDEN") != nullptr) {
-        write_golden("eye", {hash});
-        GTEST_SKIP() << "golden rewritten: " << golden_path;
-    }
-    const std::vector<std::string> golden = read_golden("eye");
-    ASSERT_EQ(golden.size(), 1u);
-    if (hash != golden[0]) {
-        write_ppm("eye_frame_1.ppm", colours);
-        FAIL() << "eye scene differs; picture in eye_frame_1.ppm";
-    }
+    if (updating) write_golden("eye", hashes);
 }
 
 TEST(Golden, ScenesThroughOneRockingCycle) {
+    check_meshes("scattered", scattered_scene());
+    check_meshes("near", near_scene());
+}
+
+// The shared benchmark scenes: a full cycle where it is cheap, a few frames of
+// the million faces.
+TEST(Golden, BenchmarkScenes) {
     const struct {
         const char* name;
-        std::vector<TestMesh> (*make)();
-    } scenes[] = {{"scattered", scattered_scene}, {"near", near_scene}};
-    if (std::getenv("VELMOR_UPDATE_GOLDEN") != nullptr) {
-        for (const auto& s : scenes)
-            write_golden(s.name, render_cycle(s.name, s.make(), {}));
-        GTEST_SKIP() << "golden rewritten: " << golden_path;
-    }
+        int frames;
+    } scenes[] = {{"stress_1k", cycle}, {"stress_10k", cycle}, {"stress_100k", 16},
+                  {"stress_1m", 3},     {"fill", cycle},       {"fill_zreject", cycle}};
+    const std::string folder = std::string(VELMOR_SHARED_DIR) + "/bench/";
+    if (!std::ifstream(folder + "fill.3ds")) GTEST_SKIP() << "no scenes in " << folder;
     for (const auto& s : scenes) {
-        const std::vector<std::string> golden = read_golden(s.name);
-        ASSERT_EQ(golden.size(), (size_t)frames) << "missing or short " << golden_path;
-        render_cycle(s.name, s.make(), golden);
+        Scene* scene = scene_load((folder + s.name + ".3ds").c_str());
+        ASSERT_NE(scene, nullptr) << s.name << ": " << scene_load_error();
+        check_frames(s.name, scene->objects, scene->object_count, s.frames);
+        scene_free(scene);
     }
 }

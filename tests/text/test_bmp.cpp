@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 #include "bmp_writer.h"
 #include "text/text.h"
