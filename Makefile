@@ -6,11 +6,12 @@
 #   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
 #   make bench   run the benchmarks
+#   make assets  regenerate assets/Z_Test.3ds and assets/Font.bmp with their tools
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SHARED ?= $(abspath ../shared)
 
-.PHONY: all deps run test release asan windows dist fuzz fuzz-ci bench clean
+.PHONY: all deps run test release asan windows dist fuzz fuzz-ci bench assets clean
 
 all: release
 
@@ -63,6 +64,13 @@ fuzz-ci: fuzz-build
 
 bench: release
 	scripts/bench.sh
+
+assets: deps-build
+	@scripts/deps.sh font
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS) --target make-scene make-font
+	build/release/tools/make-scene/make-scene assets/Z_Test.3ds
+	build/release/tools/make-font/make-font assets/Font.bmp
 
 clean:
 	rm -rf build
