@@ -1,2 +1,127 @@
-// placeholder until this subsystem lands
-#include "platform/platform.h"
+#include "display/display.h"
+
+#include <cstring>
+
+DisplayState display_state;
+
+namespace {
+
+constexpr uint32_t PRIMARY_FLAGS = SURFACE_FLAG_CAPS | SURFACE_FLAG_BACKBUFFERCOUNT;
+constexpr uint32_t PRIMARY_CAPS =
+    SURFACE_CAPS_PRIMARYSURFACE | SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX | SURFACE_CAPS_HWCODEC;
+constexpr uint32_t BACK_BUFFER_CAPS = SURFACE_CAPS_BACKBUFFER | SURFACE_CAPS_HWCODEC;
+constexpr uint32_t OFFSCREEN_FLAGS = SURFACE_FLAG_CAPS | SURFACE_FLAG_HEIGHT | SURFACE_FLAG_WIDTH;
+constexpr uint32_t OFFSCREEN_CAPS =
+    SURFACE_CAPS_OFFSCREENPLAIN | SURFACE_CAPS_SYSTEMMEMORY | SURFACE_CAPS_HWCODEC;
+
+PlatformSurface current_surface() {
+    return display_state.current_is_a ? display_state.surface_a : display_state.surface_b;
+}
+
+int32_t create_primary() {
+    DisplayState& d = display_state;
+    std::memset(&d.surface_desc, 0, sizeof d.surface_desc);
+    d.surface_desc.size = SURFACE_DESC_SIZE;
+    d.surface_desc.flags = PRIMARY_FLAGS;
+    d.surface_desc.caps = PRIMARY_CAPS;
+    d.surface_desc.back_buffer_count = 1;
+    return platform_display_create_surface(d.display, &d.surface_desc, &d.primary);
+}
+
+// Same description for both; back_buffer_count keeps its 1 but is not flagged.
+void describe_offscreen() {
+    DisplayState& d = display_state;
+    d.surface_desc.flags = OFFSCREEN_FLAGS;
+    d.surface_desc.height = (uint32_t)d.height;
+    d.surface_desc.width = (uint32_t)d.width;
+    d.surface_desc.caps = OFFSCREEN_CAPS;
+}
+
+// Repeats a blit or flip while the device is busy; a lost surface restores
+// everything and ends the attempt, any other error is ignored for this frame.
+template <typename Call> void present_step(Call call) {
+    for (;;) {
+        int32_t result = call();
+        if (result == DISPLAY_ERR_STILL_DRAWING) continue;
+        if (result == DISPLAY_ERR_SURFACE_LOST) display_restore();
+        return;
+    }
+}
+
+void release_surface(PlatformSurface& surface) {
+    if (!surface) return;
+    platform_surface_release(surface);
+    surface = nullptr;
+}
+
+} // namespace
+
+int32_t display_init(PlatformWindow window, int32_t width, int32_t height) {
+    DisplayState& d = display_state;
+    d.width = width;
+    d.height = height;
+    int32_t result = platform_display_create(&d.display);
+    if (result != DISPLAY_OK) {
+        d.display = nullptr;
+        return result;
+    }
+    result = platform_display_set_cooperative_level(d.display, window,
+                                                    DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE);
+    if (result != DISPLAY_OK) return result;
+    result = platform_display_set_mode(d.display, width, height, 32);
+    if (result != DISPLAY_OK) return result;
+    result = create_primary();
+    if (result != DISPLAY_OK) return result;
+    result = platform_surface_get_attached(d.primary, BACK_BUFFER_CAPS, &d.back_buffer);
+    if (result != DISPLAY_OK) return result;
+    describe_offscreen();
+    result = platform_display_create_surface(d.display, &d.surface_desc, &d.surface_a);
+    if (result != DISPLAY_OK) return result;
+    return platform_display_create_surface(d.display, &d.surface_desc, &d.surface_b);
+}
+
+int display_lock(uint32_t** pixels) {
+    DisplayState& d = display_state;
+    d.surface_desc.size = SURFACE_DESC_SIZE;
+    PlatformSurface surface = current_surface();
+    if (!surface) return 0;
+    if (platform_surface_lock(surface, &d.surface_desc, 0) != DISPLAY_OK) return 0;
+    if (d.surface_desc.rgb_bit_count != 32) {
+        platform_surface_unlock(surface);
+        return 0;
+    }
+    *pixels = (uint32_t*)d.surface_desc.surface;
+    return 1;
+}
+
+void display_present() {
+    DisplayState& d = display_state;
+    if (!current_surface()) return;
+    SurfaceRect rect = {0, 0, d.width, d.height};
+    // Switched first, so the next frame locks the other surface.
+    PlatformSurface shown = d.current_is_a ? d.surface_a : d.surface_b;
+    d.current_is_a = !d.current_is_a;
+    platform_surface_unlock(shown);
+    present_step([&] { return platform_surface_blt_fast(d.back_buffer, 0, 0, shown, &rect, 0); });
+    present_step([&] { return platform_surface_flip(d.primary, nullptr, 0); });
+}
+
+int32_t display_restore() {
+    DisplayState& d = display_state;
+    int32_t result = platform_surface_restore(d.primary);
+    if (result != DISPLAY_OK) return result;
+    result = platform_surface_restore(d.surface_a);
+    if (result != DISPLAY_OK) return result;
+    return platform_surface_restore(d.surface_b);
+}
+
+void display_shutdown() {
+    DisplayState& d = display_state;
+    if (!d.display) return;
+    release_surface(d.primary);
+    d.back_buffer = nullptr; // went with the primary
+    release_surface(d.surface_a);
+    release_surface(d.surface_b);
+    platform_display_release(d.display);
+    d.display = nullptr;
+}

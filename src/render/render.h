@@ -28,13 +28,21 @@ ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const Sc
                           const Plane planes[4]);
 
 // --- Depth buffer and rasterizer -------------------------------------------
-// Returns 1 when the depth buffer was allocated, else 0.
+// Sets up the projection and view planes for a width x height screen and
+// allocates the DepthBuffer. Returns 1, or 0 when the allocation failed; then
+// nothing here draws.
 int render_init(int32_t width, int32_t height);
 void render_shutdown();
+// Every DepthBuffer entry becomes 0xFFFFFFFF; once a frame, before drawing.
 void depth_buffer_clear();
-// polygon holds screen x, y and camera z; returns 1 when rows were scanned.
+// Fills a polygon whose vertices hold screen x, y and camera z, counter-
+// clockwise on the screen, with one colour where it is nearer than the
+// DepthBuffer. Returns 1 when rows were scanned. A vertex off the screen or
+// not a number draws nothing.
 int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour);
 
 // --- Render driver ----------------------------------------------------------
+// Draws the faces of the object that turn towards the eye, clipped to the
+// view volume and lit by a headlight, into the width x height ColourBuffer.
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
                    const SceneObject& object, uint32_t* colour_buffer, uint32_t colour);

@@ -1,2 +1,67 @@
-// placeholder until this subsystem lands
-#include "math/math.h"
+#include "text/text.h"
+
+FontState font_state;
+
+namespace {
+
+constexpr int32_t FIRST_CODE = 32;
+constexpr int32_t LAST_CODE = 127;
+constexpr int32_t CELLS_PER_ROW = 16;
+
+// Sums of a position and a glyph offset are taken in 64 bits, so a text far off
+// the target is clipped rather than overflowing.
+void copy_cell(int64_t x, int64_t y, const Image& font, int32_t left, int32_t top,
+               uint32_t* target) {
+    int64_t width = font_state.target_width, height = font_state.target_height;
+    for (int32_t i = 0; i < GLYPH_WIDTH; ++i) {
+        for (int32_t k = 0; k < GLYPH_HEIGHT; ++k) {
+            int64_t tx = x + i, ty = y + k;
+            if (tx < width && ty < height && tx > 0 && ty > 0)
+                target[ty * width + tx] = font.pixels[(top + k) * font.width + left + i];
+        }
+    }
+}
+
+void draw_char_at(int64_t x, int64_t y, char c, uint32_t* target) {
+    const Image* font = font_state.font_image;
+    if (!font) return;
+    int32_t code = (signed char)c;
+    if (code < FIRST_CODE || code > LAST_CODE) return;
+    int32_t left = (code % CELLS_PER_ROW) * GLYPH_WIDTH;
+    int32_t top = (code - FIRST_CODE) / CELLS_PER_ROW * GLYPH_HEIGHT;
+    if (left + GLYPH_WIDTH > font->width || top + GLYPH_HEIGHT > font->height) return;
+    copy_cell(x, y, *font, left, top, target);
+}
+
+} // namespace
+
+int font_init(int32_t target_width, int32_t target_height) {
+    font_state.font_image = image_load_bmp("Font.bmp");
+    if (!font_state.font_image) return 0;
+    font_state.target_width = target_width;
+    font_state.target_height = target_height;
+    return 1;
+}
+
+void font_draw_char(int32_t x, int32_t y, char c, uint32_t* target) {
+    draw_char_at(x, y, c, target);
+}
+
+void font_draw_text(const char* text, int32_t x, int32_t y, uint32_t* target) {
+    int64_t line_y = y;
+    int64_t column = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\n') {
+            line_y += LINE_ADVANCE;
+            column = -1;
+        } else {
+            draw_char_at(x + GLYPH_WIDTH * column, line_y, *p, target);
+        }
+        ++column;
+    }
+}
+
+void font_release() {
+    image_free(font_state.font_image);
+    font_state.font_image = nullptr;
+}

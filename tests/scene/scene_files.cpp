@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <unistd.h>
 
 std::string test_file_path(const std::string& name) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string unique = std::string(test->test_suite_name()) + "_" + test->name() + "_" + name;
     for (char& c : unique)
         if (c == '/') c = '_';
-    return ::testing::TempDir() + "velmor_" + unique;
+    return ::testing::TempDir() + "velmor_" + std::to_string(getpid()) + "_" + unique;
 }
 
 ScenePtr load_file(const std::string& path) {

@@ -1,2 +1,471 @@
-// placeholder until this subsystem lands
-#include "platform/platform.h"
+#include "platform/headless/headless.h"
+
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+struct PlatformWindowRecord {
+    WindowProc proc;
+    bool alive;
+};
+
+struct PlatformSurfaceRecord {
+    std::string name;
+    int32_t width, height;
+    std::vector<uint32_t> pixels;
+    PlatformSurfaceRecord* back_buffer; // the primary's flipping partner
+    bool is_back_buffer;
+    bool locked;
+    bool lock_rejected; // the current lock reported a depth other than 32
+    bool lost;
+    bool released;
+};
+
+struct PlatformDisplayRecord {
+    bool released;
+    int offscreen_made;
+    int32_t mode_width, mode_height;
+};
+
+namespace {
+
+constexpr uint32_t MESSAGE_QUIT = 0x0012;
+constexpr int32_t DISPLAY_ERR_INVALID_PARAMS = (int32_t)0x80070057;
+constexpr int32_t DISPLAY_ERR_BUSY = (int32_t)0x887601CC;
+constexpr int32_t DISPLAY_ERR_NOT_LOCKED = (int32_t)0x887601E2;
+constexpr uint32_t CANARY = 0xDEADBEEF;
+
+struct WindowClass {
+    std::string name;
+    WindowProc proc;
+};
+
+struct Backend {
+    HeadlessConfig config;
+    HeadlessReport report;
+    std::vector<WindowClass> classes;
+    // Records live until the next reset, so that a call on a released one is
+    // caught rather than undefined.
+    std::vector<std::unique_ptr<PlatformWindowRecord>> windows;
+    std::vector<std::unique_ptr<PlatformSurfaceRecord>> surfaces;
+    std::vector<std::unique_ptr<PlatformDisplayRecord>> displays;
+    PlatformWindow window; // the one with the timer and the script's messages
+    bool quit_posted;
+    int quit_code;
+    size_t next_event;
+    bool close_sent_at_end;
+};
+
+Backend backend;
+
+void log_call(const std::string& entry) {
+    backend.report.log.push_back(entry);
+}
+
+// Only the primary chain lives in video memory; the off-screen surfaces are in
+// system memory, which a mode switch does not take away.
+void lose_video_memory() {
+    for (auto& s : backend.surfaces)
+        if (!s->released && (s->back_buffer || s->is_back_buffer)) s->lost = true;
+}
+
+// Counts the call; returns the injected result, or 0 when it should do its work.
+int32_t enter(HeadlessOp op) {
+    int call = ++backend.report.calls[(int)op];
+    for (const HeadlessFault& f : backend.config.faults) {
+        if (f.op != op || call < f.first_call || call >= f.first_call + f.count) continue;
+        if (f.result == DISPLAY_ERR_SURFACE_LOST) lose_video_memory();
+        return f.result;
+    }
+    return 0;
+}
+
+int32_t misuse(int32_t result) {
+    ++backend.report.misuse;
+    return result;
+}
+
+bool window_usable(PlatformWindow window) {
+    return window && window->alive;
+}
+
+bool surface_usable(PlatformSurface surface) {
+    return surface && !surface->released;
+}
+
+bool display_usable(PlatformDisplay display) {
+    return display && !display->released;
+}
+
+std::string hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+PlatformSurface new_surface(const std::string& name, int32_t width, int32_t height) {
+    auto s = std::make_unique<PlatformSurfaceRecord>();
+    s->name = name;
+    s->width = width;
+    s->height = height;
+    s->pixels.assign((size_t)width * (size_t)height, 0);
+    backend.surfaces.push_back(std::move(s));
+    ++backend.report.surfaces_alive;
+    return backend.surfaces.back().get();
+}
+
+void release_one(PlatformSurface s) {
+    s->released = true;
+    --backend.report.surfaces_alive;
+}
+
+int count_changed_pixels(const PlatformSurfaceRecord& s) {
+    int changed = 0;
+    for (uint32_t p : s.pixels)
+        changed += p != CANARY;
+    return changed;
+}
+
+bool next_scripted_message(PlatformMessage* message) {
+    auto& script = backend.config.script;
+    while (backend.next_event < script.size()) {
+        const HeadlessEvent& event = script[backend.next_event++];
+        if (!window_usable(backend.window)) continue;
+        *message = {backend.window, 0, 0, 0};
+        if (event.kind == HeadlessEventKind::key) {
+            message->message = MESSAGE_KEYDOWN;
+            message->wparam = event.key;
+            return true;
+        }
+        if (event.kind == HeadlessEventKind::close) {
+            message->message = MESSAGE_CLOSE;
+            return true;
+        }
+        if (backend.report.timer_running) {
+            ++backend.report.ticks_delivered;
+            message->message = MESSAGE_TIMER;
+            return true;
+        }
+        ++backend.report.ticks_dropped;
+    }
+    // The script has run out: the user closes the window, once.
+    if (!window_usable(backend.window) || backend.close_sent_at_end) return false;
+    backend.close_sent_at_end = true;
+    *message = {backend.window, MESSAGE_CLOSE, 0, 0};
+    return true;
+}
+
+} // namespace
+
+// --- Control --------------------------------------------------------------------
+
+void headless_reset(const HeadlessConfig& config) {
+    backend = Backend{};
+    backend.config = config;
+}
+
+const HeadlessReport& headless_report() {
+    return backend.report;
+}
+
+int headless_calls(HeadlessOp op) {
+    return backend.report.calls[(int)op];
+}
+
+std::vector<HeadlessEvent> headless_ticks_then_escape(int ticks) {
+    std::vector<HeadlessEvent> script((size_t)(ticks > 0 ? ticks : 0),
+                                      HeadlessEvent{HeadlessEventKind::tick, 0});
+    script.push_back({HeadlessEventKind::key, KEY_ESCAPE});
+    return script;
+}
+
+// --- Window and messages ---------------------------------------------------------
+
+int platform_register_window_class(const char* class_name, uint32_t class_style, WindowProc proc) {
+    log_call("register_class " + std::string(class_name) + " style " + hex(class_style));
+    if (enter(HeadlessOp::register_class)) return 0;
+    if (!proc) return misuse(0);
+    backend.classes.push_back({class_name, proc});
+    return 1;
+}
+
+PlatformWindow platform_create_window(const char* class_name, const char* title, uint32_t style,
+                                      int32_t width, int32_t height) {
+    log_call("create_window " + std::string(class_name) + " \"" + title + "\" style " + hex(style) +
+             " " + std::to_string(width) + "x" + std::to_string(height));
+    if (enter(HeadlessOp::create_window)) return nullptr;
+    for (const WindowClass& c : backend.classes) {
+        if (c.name != class_name) continue;
+        backend.windows.push_back(std::make_unique<PlatformWindowRecord>());
+        PlatformWindow window = backend.windows.back().get();
+        *window = {c.proc, true};
+        backend.window = window;
+        backend.report.window_alive = true;
+        return window;
+    }
+    return nullptr;
+}
+
+void platform_show_window(PlatformWindow window, int show_command) {
+    log_call("show_window " + std::to_string(show_command));
+    enter(HeadlessOp::show_window);
+    if (!window_usable(window)) misuse(0);
+}
+
+void platform_update_window(PlatformWindow window) {
+    log_call("update_window");
+    enter(HeadlessOp::update_window);
+    if (!window_usable(window)) misuse(0);
+}
+
+int platform_show_cursor(int show) {
+    log_call(show ? "show_cursor 1" : "show_cursor 0");
+    enter(HeadlessOp::show_cursor);
+    backend.report.cursor_count += show ? 1 : -1;
+    return backend.report.cursor_count;
+}
+
+int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t milliseconds) {
+    log_call("set_timer " + std::to_string(timer_id) + " " + std::to_string(milliseconds));
+    if (enter(HeadlessOp::set_timer)) return 0;
+    if (!window_usable(window)) return misuse(0);
+    backend.report.timer_running = true;
+    return 1;
+}
+
+int platform_get_message(PlatformMessage* message) {
+    enter(HeadlessOp::get_message);
+    if (backend.quit_posted) {
+        backend.quit_posted = false;
+        *message = {nullptr, MESSAGE_QUIT, (uintptr_t)backend.quit_code, 0};
+        return 0;
+    }
+    // Nothing left that could ever arrive: a real loop would wait for ever.
+    return next_scripted_message(message) ? 1 : -1;
+}
+
+void platform_translate_message(const PlatformMessage*) {}
+
+intptr_t platform_dispatch_message(const PlatformMessage* message) {
+    enter(HeadlessOp::dispatch_message);
+    if (!window_usable(message->window)) return 0;
+    return message->window->proc(message->window, message->message, message->wparam,
+                                 message->lparam);
+}
+
+intptr_t platform_send_message(PlatformWindow window, uint32_t message, uintptr_t wparam,
+                               intptr_t lparam) {
+    log_call("send_message " + hex(message));
+    enter(HeadlessOp::send_message);
+    if (!window_usable(window)) return misuse(0);
+    return window->proc(window, message, wparam, lparam);
+}
+
+intptr_t platform_default_window_proc(PlatformWindow window, uint32_t message, uintptr_t,
+                                      intptr_t) {
+    if (message == MESSAGE_CLOSE) platform_destroy_window(window);
+    return 0;
+}
+
+void platform_destroy_window(PlatformWindow window) {
+    log_call("destroy_window");
+    enter(HeadlessOp::destroy_window);
+    if (!window_usable(window)) {
+        misuse(0);
+        return;
+    }
+    // As on Win32: the procedure hears of the destruction while the window
+    // still exists; the timer dies with the window.
+    window->proc(window, MESSAGE_DESTROY, 0, 0);
+    window->alive = false;
+    if (window == backend.window) {
+        backend.report.window_alive = false;
+        backend.report.timer_running = false;
+    }
+}
+
+void platform_post_quit_message(int exit_code) {
+    log_call("post_quit " + std::to_string(exit_code));
+    enter(HeadlessOp::post_quit);
+    backend.quit_posted = true;
+    backend.quit_code = exit_code;
+}
+
+// --- Display device ----------------------------------------------------------------
+
+int32_t platform_display_create(PlatformDisplay* display) {
+    log_call("display_create");
+    if (int32_t fault = enter(HeadlessOp::display_create)) return fault;
+    backend.displays.push_back(std::make_unique<PlatformDisplayRecord>());
+    *display = backend.displays.back().get();
+    return DISPLAY_OK;
+}
+
+int32_t platform_display_set_cooperative_level(PlatformDisplay display, PlatformWindow window,
+                                               uint32_t flags) {
+    log_call("set_cooperative_level " + hex(flags));
+    if (int32_t fault = enter(HeadlessOp::set_cooperative_level)) return fault;
+    if (!display_usable(display) || !window_usable(window))
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    backend.report.exclusive = true;
+    return DISPLAY_OK;
+}
+
+int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_t height,
+                                  int32_t bits_per_pixel) {
+    log_call("set_mode " + std::to_string(width) + "x" + std::to_string(height) + "x" +
+             std::to_string(bits_per_pixel));
+    if (int32_t fault = enter(HeadlessOp::set_mode)) return fault;
+    if (!display_usable(display) || width <= 0 || height <= 0)
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    if (!backend.report.exclusive) return DISPLAY_ERR_GENERIC; // needs exclusive mode
+    display->mode_width = width;
+    display->mode_height = height;
+    backend.report.mode_changed = true;
+    return DISPLAY_OK;
+}
+
+int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDesc* desc,
+                                        PlatformSurface* surface) {
+    bool primary = desc && (desc->caps & SURFACE_CAPS_PRIMARYSURFACE);
+    log_call("create_surface " + std::string(primary ? "primary" : "offscreen") + " flags " +
+             hex(desc ? desc->flags : 0) + " caps " + hex(desc ? desc->caps : 0));
+    if (int32_t fault = enter(HeadlessOp::create_surface)) return fault;
+    if (!display_usable(display) || !desc || desc->size != SURFACE_DESC_SIZE ||
+        !(desc->flags & SURFACE_FLAG_CAPS))
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    if (primary) {
+        if (!backend.report.mode_changed) return DISPLAY_ERR_GENERIC;
+        bool flips = desc->caps & SURFACE_CAPS_FLIP;
+        if (flips &&
+            (!(desc->flags & SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1))
+            return misuse(DISPLAY_ERR_INVALID_PARAMS);
+        PlatformSurface front = new_surface("primary", display->mode_width, display->mode_height);
+        if (flips) {
+            front->back_buffer = new_surface("back", display->mode_width, display->mode_height);
+            front->back_buffer->is_back_buffer = true;
+        }
+        *surface = front;
+        return DISPLAY_OK;
+    }
+    uint32_t size_flags = SURFACE_FLAG_WIDTH | SURFACE_FLAG_HEIGHT;
+    if ((desc->flags & size_flags) != size_flags || desc->width == 0 || desc->height == 0 ||
+        desc->width > 16384 || desc->height > 16384)
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    std::string name = "s" + std::to_string(++display->offscreen_made);
+    *surface = new_surface(name, (int32_t)desc->width, (int32_t)desc->height);
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
+                                      PlatformSurface* attached) {
+    log_call("get_attached " + hex(caps));
+    if (int32_t fault = enter(HeadlessOp::get_attached)) return fault;
+    if (!surface_usable(surface)) return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    if (!(caps & SURFACE_CAPS_BACKBUFFER) || !surface->back_buffer)
+        return DISPLAY_ERR_GENERIC; // not found
+    *attached = surface->back_buffer;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t flags) {
+    log_call("lock " + (surface ? surface->name : std::string("null")) + " flags " + hex(flags));
+    if (!surface_usable(surface) || !desc || desc->size != SURFACE_DESC_SIZE) {
+        enter(HeadlessOp::lock);
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    }
+    if (int32_t fault = enter(HeadlessOp::lock)) return fault;
+    if (surface->lost) return DISPLAY_ERR_SURFACE_LOST;
+    if (surface->locked) return misuse(DISPLAY_ERR_BUSY);
+    surface->locked = true;
+    surface->lock_rejected = backend.config.lock_bit_count != 32;
+    if (surface->lock_rejected) surface->pixels.assign(surface->pixels.size(), CANARY);
+    desc->width = (uint32_t)surface->width;
+    desc->height = (uint32_t)surface->height;
+    desc->surface = surface->pixels.data();
+    desc->rgb_bit_count = backend.config.lock_bit_count;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_unlock(PlatformSurface surface) {
+    log_call("unlock " + (surface ? surface->name : std::string("null")));
+    if (int32_t fault = enter(HeadlessOp::unlock)) return fault;
+    if (!surface_usable(surface)) return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    if (!surface->locked) return misuse(DISPLAY_ERR_NOT_LOCKED);
+    if (surface->lock_rejected)
+        backend.report.writes_to_rejected_locks += count_changed_pixels(*surface);
+    surface->locked = false;
+    surface->lock_rejected = false;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
+                                  PlatformSurface source, const SurfaceRect* rect, uint32_t flags) {
+    log_call("blt_fast " + (destination ? destination->name : std::string("null")) + " <- " +
+             (source ? source->name : std::string("null")) + " flags " + hex(flags));
+    if (int32_t fault = enter(HeadlessOp::blt_fast)) return fault;
+    if (!surface_usable(destination) || !surface_usable(source) || !rect)
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    if (destination->lost || source->lost) return DISPLAY_ERR_SURFACE_LOST;
+    if (destination->locked || source->locked) return misuse(DISPLAY_ERR_BUSY);
+    int32_t w = rect->right - rect->left, h = rect->bottom - rect->top;
+    if (rect->left < 0 || rect->top < 0 || w <= 0 || h <= 0 || rect->right > source->width ||
+        rect->bottom > source->height || x < 0 || y < 0 || x + w > destination->width ||
+        y + h > destination->height)
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    for (int32_t row = 0; row < h; ++row) {
+        const uint32_t* from = &source->pixels[(size_t)(rect->top + row) * source->width];
+        uint32_t* to = &destination->pixels[(size_t)(y + row) * destination->width];
+        for (int32_t col = 0; col < w; ++col)
+            to[x + col] = from[rect->left + col];
+    }
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface target, uint32_t flags) {
+    log_call("flip " + (surface ? surface->name : std::string("null")) + " flags " + hex(flags));
+    if (int32_t fault = enter(HeadlessOp::flip)) return fault;
+    if (!surface_usable(surface) || !surface->back_buffer || target)
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    PlatformSurface back = surface->back_buffer;
+    if (surface->lost || back->lost) return DISPLAY_ERR_SURFACE_LOST;
+    if (surface->locked || back->locked) return misuse(DISPLAY_ERR_BUSY);
+    std::swap(surface->pixels, back->pixels);
+    ++backend.report.presented;
+    if (backend.config.present_hook)
+        backend.config.present_hook(surface->pixels.data(), surface->width, surface->height,
+                                    backend.config.present_context);
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_restore(PlatformSurface surface) {
+    log_call("restore " + (surface ? surface->name : std::string("null")));
+    if (int32_t fault = enter(HeadlessOp::restore)) return fault;
+    if (!surface_usable(surface)) return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    // Restored memory holds nothing of the old picture.
+    for (PlatformSurface s = surface; s; s = s->back_buffer) {
+        if (!s->lost) continue;
+        s->lost = false;
+        s->pixels.assign(s->pixels.size(), 0);
+    }
+    return DISPLAY_OK;
+}
+
+uint32_t platform_surface_release(PlatformSurface surface) {
+    log_call("release " + (surface ? surface->name : std::string("null")));
+    enter(HeadlessOp::surface_release);
+    if (!surface_usable(surface) || surface->is_back_buffer) return (uint32_t)misuse(0);
+    if (surface->back_buffer) release_one(surface->back_buffer);
+    release_one(surface);
+    return 0;
+}
+
+uint32_t platform_display_release(PlatformDisplay display) {
+    log_call("display_release");
+    enter(HeadlessOp::display_release);
+    if (!display_usable(display)) return (uint32_t)misuse(0);
+    display->released = true;
+    backend.report.exclusive = false;
+    backend.report.mode_changed = false;
+    return 0;
+}

@@ -1,0 +1,44 @@
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "display/display.h"
+#include "text/text.h"
+
+FrameValues frame_values;
+
+namespace {
+
+// One frame: draw, then copy into the locked surface, print the counter over
+// it and present. A frame whose lock fails is dropped after the drawing, so
+// the animation moves on but the counter does not.
+void frame_tick() {
+    app_frame_draw(view_state, frame_values.animation_angle);
+    if (!display_lock(&frame_values.surface_pixels)) return;
+    std::memcpy(frame_values.surface_pixels, view_state.colour_buffer,
+                (size_t)screen_width * (size_t)screen_height * 4);
+    char text[256];
+    std::snprintf(text, sizeof text, "%d.th Frame", frame_values.frame_counter);
+    frame_values.frame_counter = (int32_t)((uint32_t)frame_values.frame_counter + 1);
+    font_draw_text(text, 10, 10, frame_values.surface_pixels);
+    display_present();
+}
+
+} // namespace
+
+intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
+                          intptr_t lparam) {
+    switch (message) {
+    case MESSAGE_TIMER:
+        frame_tick();
+        return 0;
+    case MESSAGE_KEYDOWN:
+        if (wparam == KEY_ESCAPE) platform_send_message(window, MESSAGE_CLOSE, 0, 0);
+        return 0;
+    case MESSAGE_DESTROY:
+        platform_post_quit_message(0);
+        return 0;
+    default:
+        return platform_default_window_proc(window, message, wparam, lparam);
+    }
+}

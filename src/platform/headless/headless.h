@@ -1,0 +1,104 @@
+// The in-memory platform backend. It runs the real shell without a screen:
+// the timer ticks as fast as messages are asked for, a script says which ticks
+// and keys arrive, any operation can be made to fail on demand, every call is
+// counted and logged, and a hook sees every picture that a flip shows.
+//
+// Tests and velmor-capture set it up with headless_reset before each run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+// Every operation of the platform interface, for counting and fault injection.
+enum class HeadlessOp {
+    register_class,
+    create_window,
+    show_window,
+    update_window,
+    show_cursor,
+    set_timer,
+    get_message,
+    dispatch_message,
+    send_message,
+    destroy_window,
+    post_quit,
+    display_create,
+    set_cooperative_level,
+    set_mode,
+    create_surface,
+    get_attached,
+    lock,
+    unlock,
+    blt_fast,
+    flip,
+    restore,
+    surface_release,
+    display_release,
+    count
+};
+
+enum class HeadlessEventKind {
+    tick,  // a timer message, delivered only while the timer runs
+    key,   // a key-down message with the event's key code
+    close, // the user closes the window
+};
+
+struct HeadlessEvent {
+    HeadlessEventKind kind;
+    uintptr_t key;
+};
+
+// Calls first_call, first_call + 1, ..., first_call + count - 1 (counted from 1,
+// per operation) return result instead of doing their work. For the window
+// operations any non-zero result means failure (zero or null returned).
+// DISPLAY_ERR_SURFACE_LOST also loses the primary and its back buffer (video
+// memory) until they are restored; the off-screen surfaces are never lost.
+struct HeadlessFault {
+    HeadlessOp op;
+    int first_call;
+    int count;
+    int32_t result;
+};
+
+// Sees the picture on the screen after every successful flip.
+using HeadlessPresentHook = void (*)(const uint32_t* pixels, int32_t width, int32_t height,
+                                     void* context);
+
+struct HeadlessConfig {
+    // When the script runs out, the window is closed as by the user.
+    std::vector<HeadlessEvent> script;
+    std::vector<HeadlessFault> faults;
+    uint32_t lock_bit_count = 32; // what every lock reports
+    HeadlessPresentHook present_hook = nullptr;
+    void* present_context = nullptr;
+};
+
+// What the backend saw; valid until the next headless_reset.
+struct HeadlessReport {
+    int calls[(int)HeadlessOp::count];
+    std::vector<std::string> log; // every call but the message loop's, in order
+    int cursor_count;             // ShowCursor's display count; 0 = shown, as at start
+    bool window_alive;
+    bool timer_running;
+    bool exclusive;      // cooperative level taken and not given back
+    bool mode_changed;   // display mode set and not given back
+    int surfaces_alive;  // created and not released
+    int ticks_delivered; // timer messages handed to the message loop
+    int ticks_dropped;   // scripted ticks that found no running timer
+    int presented;       // successful flips
+    // Calls that broke the rules of the interface: a lock of a locked surface,
+    // an unlock of an unlocked one, a blit from a locked surface, a call on a
+    // released record, a wrong descriptor size, releasing the back buffer.
+    int misuse;
+    int writes_to_rejected_locks; // pixels written while a lock reported != 32 bits
+};
+
+void headless_reset(const HeadlessConfig& config);
+const HeadlessReport& headless_report();
+int headless_calls(HeadlessOp op);
+
+// N timer ticks, then Escape.
+std::vector<HeadlessEvent> headless_ticks_then_escape(int ticks);

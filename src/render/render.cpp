@@ -1,2 +1,0 @@
-// placeholder until this subsystem lands
-#include "render/render.h"

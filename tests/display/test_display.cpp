@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/display.h"
+#include "platform/headless/headless.h"
+
+namespace {
+
+constexpr int W = 512, H = 384;
+
+intptr_t quiet_proc(PlatformWindow, uint32_t, uintptr_t, intptr_t) {
+    return 0;
+}
+
+struct Shown {
+    std::vector<uint32_t> first_pixels; // pixel (0, 0) of every picture a flip showed
+};
+
+void remember(const uint32_t* pixels, int32_t width, int32_t height, void* context) {
+    ASSERT_EQ(width, W);
+    ASSERT_EQ(height, H);
+    static_cast<Shown*>(context)->first_pixels.push_back(pixels[0]);
+}
+
+class Display : public testing::Test {
+  protected:
+    void start(HeadlessConfig config = {}) {
+        config.present_hook = remember;
+        config.present_context = &shown;
+        headless_reset(config);
+        display_state = DisplayState{};
+        platform_register_window_class("test", 0, quiet_proc);
+        window = platform_create_window("test", "test", 0, W, H);
+    }
+    std::vector<std::string> log_since(size_t from) const {
+        const auto& log = headless_report().log;
+        return {log.begin() + (long)from, log.end()};
+    }
+    // One frame as the shell does it: lock, fill with a colour, present.
+    bool frame(uint32_t colour) {
+        uint32_t* pixels = nullptr;
+        if (!display_lock(&pixels)) return false;
+        for (int i = 0; i < W * H; ++i)
+            pixels[i] = colour;
+        display_present();
+        return true;
+    }
+    void TearDown() override {
+        display_shutdown();
+        EXPECT_EQ(headless_report().misuse, 0);
+        EXPECT_EQ(headless_report().surfaces_alive, 0);
+        EXPECT_FALSE(headless_report().mode_changed);
+    }
+    PlatformWindow window = nullptr;
+    Shown shown;
+};
+
+} // namespace
+
+// Each step runs only when the ones before it succeeded; the shutdown then
+// releases only what exists.
+TEST_F(Display, FailedInitStopsAtTheFailingCallAndShutdownReleasesWhatExists) {
+    struct Case {
+        HeadlessOp op;
+        int call;
+        int released_surfaces;
+    };
+    const Case cases[] = {
+        {HeadlessOp::display_create, 1, 0}, {HeadlessOp::set_cooperative_level, 1, 0},
+        {HeadlessOp::set_mode, 1, 0},       {HeadlessOp::create_surface, 1, 0},
+        {HeadlessOp::get_attached, 1, 1},   {HeadlessOp::create_surface, 2, 1},
+        {HeadlessOp::create_surface, 3, 2},
+    };
+    for (const Case& c : cases) {
+        start({{}, {{c.op, c.call, 1, DISPLAY_ERR_UNSUPPORTED}}});
+        EXPECT_EQ(display_init(window, W, H), DISPLAY_ERR_UNSUPPORTED);
+        EXPECT_EQ(headless_calls(HeadlessOp::create_surface),
+                  c.op == HeadlessOp::create_surface ? c.call : c.released_surfaces);
+        uint32_t* pixels = nullptr;
+        EXPECT_EQ(display_lock(&pixels), 0);
+        display_present();
+        display_shutdown();
+        EXPECT_EQ(headless_calls(HeadlessOp::surface_release), c.released_surfaces);
+        EXPECT_EQ(headless_calls(HeadlessOp::display_release),
+                  c.op == HeadlessOp::display_create ? 0 : 1);
+        EXPECT_EQ(headless_calls(HeadlessOp::blt_fast) + headless_calls(HeadlessOp::flip), 0);
+        EXPECT_EQ(headless_report().misuse, 0);
+        EXPECT_EQ(headless_report().surfaces_alive, 0);
+    }
+}
+
+TEST_F(Display, WithoutSurfacesLockFailsAndPresentDoesNothing) {
+    start();
+    uint32_t sentinel = 0;
+    uint32_t* pixels = &sentinel;
+    EXPECT_EQ(display_lock(&pixels), 0);
+    EXPECT_EQ(pixels, &sentinel);
+    size_t mark = headless_report().log.size();
+    display_present();
+    display_shutdown();
+    EXPECT_TRUE(log_since(mark).empty());
+}
+
+// b, a, b, ...: the flag switches only when a frame is presented.
+TEST_F(Display, SurfacesTakeTurnsAndAFailedLockKeepsTheTurn) {
+    start({{}, {{HeadlessOp::lock, 3, 1, DISPLAY_ERR_STILL_DRAWING}}});
+    ASSERT_EQ(display_init(window, W, H), DISPLAY_OK);
+    EXPECT_TRUE(frame(1));
+    EXPECT_TRUE(frame(2));
+    EXPECT_FALSE(frame(3)); // busy: dropped
+    EXPECT_TRUE(frame(4));
+    EXPECT_TRUE(frame(5));
+    std::vector<std::string> locks;
+    for (const std::string& entry : headless_report().log)
+        if (entry.rfind("lock ", 0) == 0) locks.push_back(entry.substr(5, 2));
+    EXPECT_EQ(locks, (std::vector<std::string>{"s2", "s1", "s2", "s2", "s1"}));
+    EXPECT_EQ(shown.first_pixels, (std::vector<uint32_t>{1, 2, 4, 5}));
+}
+
+// The blit and the flip each go on after an error of their own: a lost flip
+// restores and is not repeated, any other error is ignored; a restore stops at
+// its first failure.
+TEST_F(Display, PresentationErrorsCostOnlyTheirFrame) {
+    start({{},
+           {{HeadlessOp::flip, 1, 1, DISPLAY_ERR_SURFACE_LOST},
+            {HeadlessOp::blt_fast, 2, 1, DISPLAY_ERR_GENERIC},
+            {HeadlessOp::restore, 5, 1, DISPLAY_ERR_OUT_OF_MEMORY}}});
+    ASSERT_EQ(display_init(window, W, H), DISPLAY_OK);
+    ASSERT_TRUE(frame(1)); // flip lost: nothing shown
+    EXPECT_EQ(headless_calls(HeadlessOp::flip), 1);
+    EXPECT_EQ(headless_calls(HeadlessOp::restore), 3);
+    ASSERT_TRUE(frame(2)); // blit failed: the flip shows the restored, empty back buffer
+    ASSERT_TRUE(frame(3));
+    EXPECT_EQ(headless_calls(HeadlessOp::restore), 3);
+    EXPECT_EQ(shown.first_pixels, (std::vector<uint32_t>{0, 3}));
+    size_t mark = headless_report().log.size();
+    EXPECT_EQ(display_restore(), DISPLAY_ERR_OUT_OF_MEMORY);
+    EXPECT_EQ(log_since(mark), (std::vector<std::string>{"restore primary", "restore s1"}));
+}

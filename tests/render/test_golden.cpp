@@ -1,0 +1,214 @@
+// Golden pictures: scenes turned as the program's frame turns them, every
+// frame's ColourBuffer and DepthBuffer hashed and compared with the lines
+// "scene frame hash" of tests/render/golden.txt. They guard every change of
+// the renderer's speed: not one pixel may move.
+//
+// Regenerate only after a deliberate change of the output, and say so in the
+// commit: VELMOR_UPDATE_GOLDEN=1 test_render --gtest_filter='Golden*'
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/render_internal.h"
+#include "test_mesh.h"
+
+namespace {
+
+constexpr int W = 512, H = 384;
+constexpr int cycle = 63; // frames of one rocking cycle
+const std::string golden_path = std::string(VELMOR_SOURCE_DIR) + "/tests/render/golden.txt";
+const bool updating = std::getenv("VELMOR_UPDATE_GOLDEN") != nullptr;
+
+std::vector<TestMesh> finished(std::vector<TestMesh> scene) {
+    for (TestMesh& m : scene)
+        mesh_finish(m);
+    return scene;
+}
+
+// Objects around the origin, some across the screen's edges.
+std::vector<TestMesh> scattered_scene() {
+    std::vector<TestMesh> scene(5);
+    mesh_add_torus(scene[0], 14, 6, 24, 12, 0, 0, 0);
+    mesh_add_sphere(scene[1], 17, 20, 12, 35, 20, -10);
+    mesh_add_torus(scene[2], 20, 5, 24, 10, -90, 10, 20);
+    mesh_add_sphere(scene[3], 30, 24, 16, 10, -75, 0);
+    mesh_add_sphere(scene[4], 6, 8, 5, -20, 30, 60);
+    return finished(std::move(scene));
+}
+
+// A sphere whose front lies 20 units from the eye, cut by all four planes, and
+// a ring in the plane of the view axis whose tube grazes the eye.
+std::vector<TestMesh> near_scene() {
+    std::vector<TestMesh> scene(2);
+    mesh_add_sphere(scene[0], 130, 32, 17, 0, 0, 0);
+    mesh_add_torus(scene[1], 150, 6, 96, 12, 0, 0, 0);
+    for (SceneVertex& v : scene[1].vertices) { // into the plane x = 6, winding kept
+        const float x = v.x;
+        v.x = v.y + 6.0f;
+        v.y = x;
+    }
+    for (SceneFace& f : scene[1].faces)
+        std::swap(f.corners[1], f.corners[2]);
+    return finished(std::move(scene));
+}
+
+// Triangles in camera space around the eye, both windings, from a portable
+// generator: clipped by every plane, and many too near the eye to project.
+TestMesh eye_scene() {
+    TestMesh mesh;
+    uint32_t state = 12345u;
+    auto next = [&state](float lo, float hi) {
+        state = state * 1664525u + 1013904223u;
+        return lo + (hi - lo) * (float)(state >> 8) * (1.0f / 16777216.0f);
+    };
+    for (int i = 0; i < 3000; ++i) {
+        int c[3];
+        for (int& k : c) {
+            const float z = next(-2.0f, 30.0f);
+            k = mesh_vertex(mesh, next(-20.0f, 20.0f), next(-15.0f, 15.0f), z);
+        }
+        if (i % 2 == 0) { // one corner close to the eye
+            const float z = next(-0.2f, 0.3f);
+            c[0] = mesh_vertex(mesh, next(-0.2f, 0.2f), next(-0.2f, 0.2f), z);
+        }
+        mesh_face(mesh, c[0], c[1], c[2]);
+        mesh_face(mesh, c[0], c[2], c[1]);
+    }
+    mesh_finish(mesh);
+    return mesh;
+}
+
+std::string frame_hash(const std::vector<uint32_t>& colours) {
+    const uint64_t h =
+        fnv1a(render_state.depth_buffer, W * H * 4, fnv1a(colours.data(), W * H * 4));
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", (unsigned long long)h);
+    return text;
+}
+
+std::vector<std::string> read_golden(const std::string& name) {
+    std::vector<std::string> hashes;
+    std::ifstream in(golden_path);
+    std::string scene, value;
+    int number = 0;
+    while (in >> scene >> number >> value)
+        if (scene == name) hashes.push_back(value);
+    return hashes;
+}
+
+// Replaces the scene's lines of the golden file.
+void write_golden(const std::string& name, const std::vector<std::string>& hashes) {
+    std::vector<std::string> kept;
+    std::ifstream in(golden_path);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, name.size() + 1, name + " ") != 0) kept.push_back(line);
+    in.close();
+    std::ofstream out(golden_path);
+    for (const std::string& line : kept)
+        out << line << "\n";
+    for (size_t f = 0; f < hashes.size(); ++f)
+        out << name << " " << f + 1 << " " << hashes[f] << "\n";
+}
+
+void write_ppm(const std::string& path, const std::vector<uint32_t>& colours) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << W << " " << H << "\n255\n";
+    for (uint32_t c : colours)
+        out.put((char)(c >> 16)).put((char)(c >> 8)).put((char)c);
+}
+
+// Compares one frame with its golden hash; the first differing picture is
+// written next to the test for a look.
+bool frame_matches(const std::string& name, size_t f, const std::vector<std::string>& golden,
+                   std::vector<std::string>& hashes, const std::vector<uint32_t>& colours) {
+    hashes.push_back(frame_hash(colours));
+    if (updating || (f < golden.size() && hashes[f] == golden[f])) return true;
+    const std::string picture = name + "_frame_" + std::to_string(f + 1) + ".ppm";
+    write_ppm(picture, colours);
+    ADD_FAILURE() << name << " frame " << f + 1 << " differs; picture in " << picture;
+    return false;
+}
+
+// The program's frames: clear, advance the angle, turn and draw every object
+// with the camera of start-up.
+void check_frames(const std::string& name, SceneObject* objects, int32_t count, int frames) {
+    static const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
+    static const uint32_t object_colours[4] = {0xFF6496, 0x9664FF, 0x50FF0A, 0xFFFFFF};
+    const std::vector<std::string> golden = read_golden(name);
+    ASSERT_TRUE(updating || golden.size() == (size_t)frames) << "no golden frames for " << name;
+    ASSERT_EQ(render_init(W, H), 1);
+    const Matrix camera = startup_camera();
+    std::vector<uint32_t> colours(W * H);
+    std::vector<std::string> hashes;
+    float angle = 0.0f;
+    for (int32_t i = 0; i < count; ++i)
+        matrix_identity(objects[i].matrix);
+    for (int f = 0; f < frames; ++f) {
+        std::fill(colours.begin(), colours.end(), 0u);
+        angle = angle + 0.1f;
+        if ((double)angle > 6.28) angle = 0.0f;
+        depth_buffer_clear();
+        for (int32_t i = 0; i < count; ++i) {
+            SceneObject& o = objects[i];
+            const float s = turn_speeds[i & 3];
+            matrix_rotate_x(o.matrix, s * 0.031415924f);
+            matrix_rotate_y(o.matrix, (float)(math_sinl(angle) * 0.031415926 * s));
+            render_object(o.matrix, camera, o, colours.data(), object_colours[i & 3]);
+        }
+        if (!frame_matches(name, f, golden, hashes, colours)) break;
+    }
+    render_shutdown();
+    if (updating) write_golden(name, hashes);
+}
+
+void check_meshes(const std::string& name, std::vector<TestMesh> scene) {
+    std::vector<SceneObject> objects;
+    for (const TestMesh& m : scene)
+        objects.push_back(m.object);
+    check_frames(name, objects.data(), (int32_t)objects.size(), cycle);
+}
+
+} // namespace
+
+TEST(Golden, TrianglesAroundTheEye) {
+    const std::vector<std::string> golden = read_golden("eye");
+    ASSERT_EQ(render_init(W, H), 1);
+    depth_buffer_clear();
+    std::vector<uint32_t> colours(W * H, 0u);
+    const TestMesh mesh = eye_scene();
+    Matrix identity;
+    matrix_identity(identity);
+    render_object(identity, identity, mesh.object, colours.data(), 0xFFFFFF);
+    std::vector<std::string> hashes;
+    frame_matches("eye", 0, golden, hashes, colours);
+    render_shutdown();
+    if (updating) write_golden("eye", hashes);
+}
+
+TEST(Golden, ScenesThroughOneRockingCycle) {
+    check_meshes("scattered", scattered_scene());
+    check_meshes("near", near_scene());
+}
+
+// The shared benchmark scenes: a full cycle where it is cheap, a few frames of
+// the million faces.
+TEST(Golden, BenchmarkScenes) {
+    const struct {
+        const char* name;
+        int frames;
+    } scenes[] = {{"stress_1k", cycle}, {"stress_10k", cycle}, {"stress_100k", 16},
+                  {"stress_1m", 3},     {"fill", cycle},       {"fill_zreject", cycle}};
+    const std::string folder = std::string(VELMOR_SHARED_DIR) + "/bench/";
+    if (!std::ifstream(folder + "fill.3ds")) GTEST_SKIP() << "no scenes in " << folder;
+    for (const auto& s : scenes) {
+        Scene* scene = scene_load((folder + s.name + ".3ds").c_str());
+        ASSERT_NE(scene, nullptr) << s.name << ": " << scene_load_error();
+        check_frames(s.name, scene->objects, scene->object_count, s.frames);
+        scene_free(scene);
+    }
+}

@@ -1,0 +1,122 @@
+#include "test_mesh.h"
+
+#include <cmath>
+
+#include "math/math.h"
+
+namespace {
+
+constexpr double two_pi = 6.283185307179586;
+constexpr double pi = 3.141592653589793;
+
+} // namespace
+
+int mesh_vertex(TestMesh& mesh, float x, float y, float z) {
+    SceneVertex v = {};
+    v.x = x;
+    v.y = y;
+    v.z = z;
+    mesh.vertices.push_back(v);
+    return (int)mesh.vertices.size() - 1;
+}
+
+void mesh_face(TestMesh& mesh, int c0, int c1, int c2) {
+    SceneFace f = {};
+    // Indices until mesh_finish turns them into pointers.
+    f.corners[0] = (SceneVertex*)(intptr_t)c0;
+    f.corners[1] = (SceneVertex*)(intptr_t)c1;
+    f.corners[2] = (SceneVertex*)(intptr_t)c2;
+    mesh.faces.push_back(f);
+}
+
+void mesh_finish(TestMesh& mesh) {
+    for (SceneFace& f : mesh.faces) {
+        for (SceneVertex*& c : f.corners)
+            c = &mesh.vertices[(size_t)(intptr_t)c];
+        const SceneVertex &p0 = *f.corners[0], &p1 = *f.corners[1], &p2 = *f.corners[2];
+        const float e1x = p2.x - p0.x, e1y = p2.y - p0.y, e1z = p2.z - p0.z;
+        const float e2x = p1.x - p0.x, e2y = p1.y - p0.y, e2z = p1.z - p0.z;
+        const float nx = e1y * e2z - e1z * e2y;
+        const float ny = e1z * e2x - e1x * e2z;
+        const float nz = e1x * e2y - e1y * e2x;
+        const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+        f.plane.a = nx / len;
+        f.plane.b = ny / len;
+        f.plane.c = nz / len;
+        f.plane.d = -(f.plane.a * p0.x + f.plane.b * p0.y + f.plane.c * p0.z);
+    }
+    mesh.object = SceneObject{};
+    mesh.object.vertex_count = (int32_t)mesh.vertices.size();
+    mesh.object.face_count = (int32_t)mesh.faces.size();
+    mesh.object.vertices = mesh.vertices.data();
+    mesh.object.faces = mesh.faces.data();
+    matrix_identity(mesh.object.matrix);
+}
+
+void mesh_add_torus(TestMesh& mesh, float ring_radius, float tube_radius, int ring_steps,
+                    int tube_steps, float cx, float cy, float cz) {
+    const int base = (int)mesh.vertices.size();
+    for (int i = 0; i < ring_steps; ++i) {
+        const double u = two_pi * i / ring_steps;
+        for (int j = 0; j < tube_steps; ++j) {
+            const double v = two_pi * j / tube_steps;
+            const double d = ring_radius + tube_radius * math_cos(v);
+            mesh_vertex(mesh, (float)(cx + d * math_cos(u)),
+                        (float)(cy + tube_radius * math_sin(v)), (float)(cz + d * math_sin(u)));
+        }
+    }
+    for (int i = 0; i < ring_steps; ++i) {
+        const int i1 = (i + 1) % ring_steps;
+        for (int j = 0; j < tube_steps; ++j) {
+            const int j1 = (j + 1) % tube_steps;
+            const int a = base + i * tube_steps + j, b = base + i1 * tube_steps + j;
+            const int c = base + i1 * tube_steps + j1, d = base + i * tube_steps + j1;
+            mesh_face(mesh, a, c, b);
+            mesh_face(mesh, a, d, c);
+        }
+    }
+}
+
+void mesh_add_sphere(TestMesh& mesh, float radius, int segments, int bands, float cx, float cy,
+                     float cz) {
+    const int north = mesh_vertex(mesh, cx, cy + radius, cz);
+    for (int k = 1; k < bands; ++k) {
+        const double theta = pi * k / bands;
+        const double y = radius * math_cos(theta), r = radius * math_sin(theta);
+        for (int i = 0; i < segments; ++i) {
+            const double phi = two_pi * i / segments;
+            mesh_vertex(mesh, (float)(cx + r * math_cos(phi)), (float)(cy + y),
+                        (float)(cz + r * math_sin(phi)));
+        }
+    }
+    const int south = mesh_vertex(mesh, cx, cy - radius, cz);
+    auto ring = [&](int k, int i) { return north + 1 + (k - 1) * segments + i % segments; };
+    for (int i = 0; i < segments; ++i)
+        mesh_face(mesh, north, ring(1, i + 1), ring(1, i));
+    for (int k = 1; k < bands - 1; ++k) {
+        for (int i = 0; i < segments; ++i) {
+            const int a = ring(k, i), b = ring(k, i + 1), c = ring(k + 1, i + 1),
+                      d = ring(k + 1, i);
+            mesh_face(mesh, a, b, c);
+            mesh_face(mesh, a, c, d);
+        }
+    }
+    for (int i = 0; i < segments; ++i)
+        mesh_face(mesh, south, ring(bands - 1, i), ring(bands - 1, i + 1));
+}
+
+Matrix startup_camera() {
+    Matrix camera;
+    matrix_identity(camera);
+    matrix_rotate_z(camera, -3.1415925f);
+    matrix_rotate_x(camera, -0.5235988f);
+    matrix_translate(camera, 0.0f, 0.0f, -150.0f);
+    return camera;
+}
+
+uint64_t fnv1a(const void* data, size_t size, uint64_t hash) {
+    const unsigned char* p = (const unsigned char*)data;
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ p[i]) * 0x100000001b3ull;
+    return hash;
+}
