@@ -26,7 +26,7 @@ SceneObject* mesh_object() {
     return loader.current_object;
 }
 
-int32_t store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
+void store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
     float values[3 * batch];
     for (size_t i = 0; i < count;) {
         size_t n = min_size(batch, count - i);
@@ -37,7 +37,6 @@ int32_t store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
             vertices[i].z = values[3 * j + 1];
         }
     }
-    return 0;
 }
 
 int32_t store_faces(FILE* stream, SceneObject& object) {
@@ -97,7 +96,8 @@ int32_t read_vertex_list(FILE* stream, int64_t) {
     }
     object->vertex_count = count;
     object->vertices = vertices;
-    return store_vertices(stream, vertices, count);
+    store_vertices(stream, vertices, count);
+    return 0;
 }
 
 int32_t read_face_list(FILE* stream, int64_t) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -20,7 +21,9 @@ ScenePtr load_file(const std::string& path) {
 ScenePtr load_written(const ChunkWriter& w) {
     std::string path = test_file_path("scene.3ds");
     EXPECT_TRUE(chunk_write_file(w, path));
-    return load_file(path);
+    ScenePtr scene = load_file(path);
+    std::remove(path.c_str());
+    return scene;
 }
 
 std::string failure_of(const ChunkWriter& w) {
