@@ -1,6 +1,9 @@
 # The front door: every target installs the Debian packages it needs first.
-#   make run     build the program and run it on the bundled assets
-#   make test    build release and asan, run every test of both
+#   make run     build the program and run it on the bundled assets (SDL2 build;
+#                without a display, capture 100 frames into build/frames/)
+#   make test    build release, asan and windows, run every test of both
+#   make windows cross-build build/windows/velmor.exe (mingw-w64)
+#   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
 #   make bench   run the benchmarks
 #   make assets  regenerate assets/Z_Test.3ds and assets/Font.bmp with their tools
@@ -8,7 +11,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SHARED ?= $(abspath ../shared)
 
-.PHONY: all deps run test release asan fuzz fuzz-ci bench assets clean
+.PHONY: all deps run test release asan windows dist fuzz fuzz-ci bench assets clean
 
 all: release
 
@@ -23,10 +26,28 @@ asan: deps-build
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS)
 
-run: release
-	cd assets && ../build/release/tools/velmor-dump/velmor-dump Z_Test.3ds
+windows:
+	@scripts/deps.sh windows
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS)
 
-test: release asan
+run: release
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		cd assets && ../build/release/src/platform/sdl/velmor; \
+	else \
+		echo "make run: no display here (neither DISPLAY nor WAYLAND_DISPLAY is set);"; \
+		echo "make run: capturing 100 frames with velmor-capture instead"; \
+		rm -rf build/frames && mkdir -p build/frames && \
+		cd assets && ../build/release/tools/velmor-capture/velmor-capture --frames 100 \
+			--out ../build/frames && \
+		echo "make run: the frames are in build/frames/ (frame_00000.png ... frame_00099.png)"; \
+	fi
+
+dist: release windows
+	scripts/dist.sh
+
+test: release asan windows
+	@scripts/deps.sh e2e
 	ctest --preset release -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 

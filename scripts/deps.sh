@@ -10,7 +10,7 @@ packages_for() {
     fuzz) echo "clang-14 libfuzzer-14-dev" ;;
     sdl) echo "libsdl2-dev" ;;
     windows) echo "g++-mingw-w64-x86-64 zip" ;;
-    e2e) echo "xvfb xdotool x11-apps imagemagick wine wine64 procps" ;;
+    e2e) echo "xvfb xdotool x11-apps wine wine64 procps" ;;
     font) echo "libfreetype-dev fonts-dejavu-core" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
     esac

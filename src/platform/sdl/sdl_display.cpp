@@ -1,0 +1,266 @@
+// The display device on SDL2: off-screen surfaces are plain memory, the back
+// buffer is a streaming texture that blits write into, and a flip presents it
+// scaled to the desktop with the aspect kept. A render reset loses the
+// texture; restore makes a new one.
+#include "platform/sdl/sdl_backend.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+enum class SurfaceKind { primary, back_buffer, offscreen };
+
+} // namespace
+
+struct PlatformSurfaceRecord {
+    SurfaceKind kind = SurfaceKind::offscreen;
+    PlatformDisplayRecord* display = nullptr;
+    int32_t width = 0, height = 0;
+    std::vector<uint32_t> pixels; // off-screen surfaces only
+    bool locked = false;
+    PlatformSurfaceRecord* attached = nullptr; // the primary's back buffer
+};
+
+struct PlatformDisplayRecord {
+    PlatformWindow window = nullptr;
+    SDL_Window* sdl_window = nullptr;
+    bool exclusive = false;
+    SDL_Renderer* renderer = nullptr;
+    int32_t width = 0, height = 0;
+    SDL_Texture* texture = nullptr; // the back buffer's picture
+    PlatformSurfaceRecord* primary = nullptr;
+    bool lost = false;
+};
+
+namespace {
+
+// One device at a time, as the program uses it; reset events reach it here.
+PlatformDisplayRecord* the_display = nullptr;
+
+PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* display, int32_t width,
+                                   int32_t height) {
+    auto* surface = new PlatformSurfaceRecord;
+    surface->kind = kind;
+    surface->display = display;
+    surface->width = width;
+    surface->height = height;
+    return surface;
+}
+
+bool has(uint32_t value, uint32_t bits) {
+    return (value & bits) == bits;
+}
+
+SDL_Texture* create_back_texture(PlatformDisplayRecord* display) {
+    return SDL_CreateTexture(display->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                             display->width, display->height);
+}
+
+// Resets may be queued while a frame is being drawn; take them before the
+// blit or flip that they spoil.
+bool primary_lost(const PlatformDisplayRecord* display) {
+    SDL_Event events[8];
+    while (SDL_PeepEvents(events, 8, SDL_GETEVENT, SDL_RENDER_TARGETS_RESET,
+                          SDL_RENDER_DEVICE_RESET) > 0)
+        sdl_display_mark_lost();
+    return display->lost;
+}
+
+int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
+                       PlatformSurface* out) {
+    if (!has(desc->flags, SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1 ||
+        !has(desc->caps, SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX))
+        return DISPLAY_ERR_UNSUPPORTED;
+    if (display->renderer == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
+    display->texture = create_back_texture(display);
+    if (display->texture == nullptr) {
+        std::fprintf(stderr, "velmor: cannot create the back buffer: %s\n", SDL_GetError());
+        return DISPLAY_ERR_OUT_OF_MEMORY;
+    }
+    auto* primary = new_surface(SurfaceKind::primary, display, display->width, display->height);
+    primary->attached =
+        new_surface(SurfaceKind::back_buffer, display, display->width, display->height);
+    display->primary = primary;
+    display->lost = false;
+    *out = primary;
+    return DISPLAY_OK;
+}
+
+int32_t create_offscreen(PlatformDisplayRecord* display, const SurfaceDesc* desc,
+                         PlatformSurface* out) {
+    if (!has(desc->flags, SURFACE_FLAG_WIDTH | SURFACE_FLAG_HEIGHT)) return DISPLAY_ERR_GENERIC;
+    if (desc->width == 0 || desc->height == 0 || desc->width > 16384 || desc->height > 16384)
+        return DISPLAY_ERR_UNSUPPORTED;
+    auto* surface =
+        new_surface(SurfaceKind::offscreen, display, int32_t(desc->width), int32_t(desc->height));
+    surface->pixels.assign(size_t(desc->width) * desc->height, 0);
+    *out = surface;
+    return DISPLAY_OK;
+}
+
+bool rect_inside(const SurfaceRect& r, int32_t width, int32_t height) {
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
+           r.bottom <= height;
+}
+
+} // namespace
+
+bool sdl_display_uses_window(PlatformWindow window) {
+    return the_display != nullptr && the_display->window == window;
+}
+
+void sdl_display_mark_lost() {
+    if (the_display != nullptr && the_display->primary != nullptr) the_display->lost = true;
+}
+
+int32_t platform_display_create(PlatformDisplay* display) {
+    if (the_display != nullptr) return DISPLAY_ERR_GENERIC;
+    if (!sdl_video_start()) return DISPLAY_ERR_GENERIC;
+    the_display = new PlatformDisplayRecord;
+    *display = the_display;
+    return DISPLAY_OK;
+}
+
+// Exclusive full-screen becomes SDL's desktop full-screen: the desktop keeps
+// its mode and the picture is scaled onto it.
+int32_t platform_display_set_cooperative_level(PlatformDisplay display, PlatformWindow window,
+                                               uint32_t flags) {
+    SDL_Window* sdl = sdl_window_handle(window);
+    if (sdl == nullptr || (display->window != nullptr && display->window != window))
+        return DISPLAY_ERR_GENERIC;
+    display->window = window;
+    display->sdl_window = sdl;
+    display->exclusive = (flags & 0x1) != 0; // DDSCL_FULLSCREEN
+    if (display->exclusive && SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        std::fprintf(stderr, "velmor: cannot go full-screen: %s\n", SDL_GetError());
+        return DISPLAY_ERR_GENERIC;
+    }
+    return DISPLAY_OK;
+}
+
+int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_t height,
+                                  int32_t bits_per_pixel) {
+    if (bits_per_pixel != 32 || width <= 0 || height <= 0) return DISPLAY_ERR_UNSUPPORTED;
+    if (display->sdl_window == nullptr || display->renderer != nullptr) return DISPLAY_ERR_GENERIC;
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    display->renderer = SDL_CreateRenderer(display->sdl_window, -1, 0);
+    if (display->renderer == nullptr) {
+        std::fprintf(stderr, "velmor: cannot create a renderer: %s\n", SDL_GetError());
+        return DISPLAY_ERR_GENERIC;
+    }
+    SDL_RenderSetLogicalSize(display->renderer, width, height);
+    display->width = width;
+    display->height = height;
+    return DISPLAY_OK;
+}
+
+int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDesc* desc,
+                                        PlatformSurface* surface) {
+    if (desc == nullptr || desc->size != SURFACE_DESC_SIZE || !has(desc->flags, SURFACE_FLAG_CAPS))
+        return DISPLAY_ERR_GENERIC;
+    if (has(desc->caps, SURFACE_CAPS_PRIMARYSURFACE)) return create_primary(display, desc, surface);
+    if (has(desc->caps, SURFACE_CAPS_OFFSCREENPLAIN))
+        return create_offscreen(display, desc, surface);
+    return DISPLAY_ERR_UNSUPPORTED;
+}
+
+int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
+                                      PlatformSurface* attached) {
+    if (surface->attached == nullptr || !has(caps, SURFACE_CAPS_BACKBUFFER))
+        return DISPLAY_ERR_GENERIC;
+    *attached = surface->attached;
+    return DISPLAY_OK;
+}
+
+// Only the off-screen surfaces are the processor's to write; a lock never
+// waits, so a surface locked already fails at once.
+int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t) {
+    if (surface->kind != SurfaceKind::offscreen) return DISPLAY_ERR_UNSUPPORTED;
+    if (surface->locked) return DISPLAY_ERR_GENERIC;
+    surface->locked = true;
+    desc->flags = SURFACE_FLAG_CAPS | SURFACE_FLAG_HEIGHT | SURFACE_FLAG_WIDTH;
+    desc->width = uint32_t(surface->width);
+    desc->height = uint32_t(surface->height);
+    desc->caps = SURFACE_CAPS_OFFSCREENPLAIN | SURFACE_CAPS_SYSTEMMEMORY;
+    desc->surface = surface->pixels.data();
+    desc->rgb_bit_count = 32;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_unlock(PlatformSurface surface) {
+    if (!surface->locked) return DISPLAY_ERR_GENERIC;
+    surface->locked = false;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
+                                  PlatformSurface source, const SurfaceRect* rect, uint32_t) {
+    if (destination->kind != SurfaceKind::back_buffer || source->kind != SurfaceKind::offscreen)
+        return DISPLAY_ERR_UNSUPPORTED;
+    PlatformDisplayRecord* display = destination->display;
+    if (primary_lost(display)) return DISPLAY_ERR_SURFACE_LOST;
+    if (source->locked) return DISPLAY_ERR_GENERIC;
+    SurfaceRect from = rect ? *rect : SurfaceRect{0, 0, source->width, source->height};
+    if (!rect_inside(from, source->width, source->height)) return DISPLAY_ERR_GENERIC;
+    SurfaceRect to{x, y, x + from.right - from.left, y + from.bottom - from.top};
+    if (!rect_inside(to, destination->width, destination->height)) return DISPLAY_ERR_GENERIC;
+    SDL_Rect area{to.left, to.top, to.right - to.left, to.bottom - to.top};
+    const uint32_t* first = source->pixels.data() + size_t(from.top) * source->width + from.left;
+    if (SDL_UpdateTexture(display->texture, &area, first, source->width * 4) != 0)
+        return DISPLAY_ERR_GENERIC;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface, uint32_t) {
+    if (surface->kind != SurfaceKind::primary) return DISPLAY_ERR_UNSUPPORTED;
+    PlatformDisplayRecord* display = surface->display;
+    if (primary_lost(display)) return DISPLAY_ERR_SURFACE_LOST;
+    SDL_SetRenderDrawColor(display->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(display->renderer);
+    SDL_RenderCopy(display->renderer, display->texture, nullptr, nullptr);
+    SDL_RenderPresent(display->renderer);
+    return DISPLAY_OK;
+}
+
+// Restoring the primary makes a new back-buffer texture; its picture is gone
+// and the next frame draws a whole one. Memory surfaces are never lost.
+int32_t platform_surface_restore(PlatformSurface surface) {
+    if (surface->kind == SurfaceKind::offscreen) return DISPLAY_OK;
+    PlatformDisplayRecord* display = surface->display;
+    primary_lost(display);
+    if (!display->lost) return DISPLAY_OK;
+    SDL_Texture* texture = create_back_texture(display);
+    if (texture == nullptr) return DISPLAY_ERR_SURFACE_LOST;
+    if (display->texture != nullptr) SDL_DestroyTexture(display->texture);
+    display->texture = texture;
+    display->lost = false;
+    return DISPLAY_OK;
+}
+
+// No reference counts: every surface has one owner and goes with one release.
+uint32_t platform_surface_release(PlatformSurface surface) {
+    PlatformDisplayRecord* display = surface->display;
+    if (surface->kind == SurfaceKind::back_buffer) return 0; // goes with the primary
+    if (surface->kind == SurfaceKind::primary) {
+        if (display->texture != nullptr) SDL_DestroyTexture(display->texture);
+        display->texture = nullptr;
+        display->primary = nullptr;
+        display->lost = false;
+        delete surface->attached;
+    }
+    delete surface;
+    return 0;
+}
+
+uint32_t platform_display_release(PlatformDisplay display) {
+    if (display->primary != nullptr) platform_surface_release(display->primary);
+    if (display->renderer != nullptr) SDL_DestroyRenderer(display->renderer);
+    if (display->exclusive && display->sdl_window != nullptr)
+        SDL_SetWindowFullscreen(display->sdl_window, 0);
+    PlatformWindow window = display->window;
+    delete display;
+    the_display = nullptr;
+    sdl_window_forget_if_destroyed(window);
+    return 0;
+}

@@ -1,0 +1,12 @@
+// What the Win32 backend's entry point, window half and display half share.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <windows.h>
+
+#include <ddraw.h>
+
+// WinMain hands over the program's instance before anything else runs.
+void win32_set_instance(HINSTANCE program_instance);
+HWND win32_window_handle(PlatformWindow window);
