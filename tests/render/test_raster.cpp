@@ -163,16 +163,16 @@ TEST_F(Screen, DrawingEndsWhenEitherChainRunsOut) {
         EXPECT_FALSE(row(y).empty()) << "row " << y;
     EXPECT_TRUE(row(100).empty());
     EXPECT_TRUE(row(101).empty());
-    // Chains that rise (a hair, and far) and zigzag down to the last row stay
-    // within the buffers (the sanitizer build watches them).
-    draw({{100, 10, 5}, {50, 50.0001f, 5}, {52, 49.9999f, 5}, {150, 100, 5}, {140, 20, 5}});
-    draw({{5, 0, 5},
-          {6, 383, 5},
-          {7, 1, 5},
-          {8, 383, 5},
-          {300, 383, 5},
-          {301, 2, 5},
-          {302, 383, 5}});
+    // Chains that rise (a hair, and far) and zigzag down to the last row: their
+    // skipped edges make them longer than the polygon, which still draws and
+    // stays within the buffers.
+    const Points rising[] = {
+        {{100, 10, 5}, {50, 50.0001f, 5}, {52, 49.9999f, 5}, {150, 100, 5}, {140, 20, 5}},
+        {{5, 0, 5}, {6, 383, 5}, {7, 1, 5}, {8, 383, 5}, {300, 383, 5}, {301, 2, 5}, {302, 383, 5}},
+        {{150, 0, 5}, {5, 380, 5}, {6, 1, 5}, {7, 383, 5}, {300, 200, 5}},
+    };
+    for (const Points& p : rising)
+        EXPECT_EQ(draw(p), 1) << p[0][0] << "," << p[0][1];
 }
 
 // The triangle path must draw exactly what the polygon path draws: random
@@ -242,11 +242,15 @@ TEST_F(Screen, TenthLimitsOfCullingAndProjection) {
     render(mesh);
     EXPECT_GT(drawn_count(), 0);
 
-    clear(); // a corner nearer than 0.1 drops the whole face
-    render(face({0, 0, 0.09f, 0, 5, 20, 5, 0, 20}));
-    EXPECT_EQ(drawn_count(), 0);
-    render(face({0, 0, 0.1f, 0, 5, 20, 5, 0, 20}));
-    EXPECT_GT(drawn_count(), 0);
+    // A corner nearer than 0.1 drops the whole face, inside the view volume
+    // and across it (clipped first).
+    for (float reach : {5.0f, 50.0f}) {
+        clear();
+        render(face({0, 0, 0.09f, 0, reach, 20, reach, 0, 20}));
+        EXPECT_EQ(drawn_count(), 0);
+        render(face({0, 0, 0.1f, 0, reach, 20, reach, 0, 20}));
+        EXPECT_GT(drawn_count(), 0) << reach;
+    }
 }
 
 TEST_F(Screen, HeadlightBrightness) {
@@ -279,5 +283,6 @@ TEST_F(Screen, NearerSurfaceWinsWhateverTheOrderAndEqualDepthKeepsTheFirst) {
     render(near, 0x0000FF);
     render(far, 0x00FF00);
     render(near, 0x00FF00);
-    EXPECT_EQ(pixel(240, 180), 0x0000FEu);
+    EXPECT_EQ(pixel(240, 180), 0x0000FEu); // in a 16-pixel run
+    EXPECT_EQ(pixel(265, 180), 0x0000FEu); // in the span's last pixels
 }
