@@ -31,6 +31,13 @@ std::string failure_of(const ChunkWriter& w) {
     return scene_load_error();
 }
 
+::testing::AssertionResult fails_with(const ChunkWriter& w, const std::string& part) {
+    const std::string reason = failure_of(w);
+    if (reason.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the reason \"" << reason << "\" lacks \"" << part << "\"";
+}
+
 void write_floats(ChunkWriter& w, uint16_t id, std::initializer_list<float> values) {
     chunk_begin(w, id);
     chunk_f32s(w, values);

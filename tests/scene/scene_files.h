@@ -2,6 +2,8 @@
 // compare floats bit for bit.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <memory>
 #include <string>
@@ -18,6 +20,8 @@ ScenePtr load_file(const std::string& path);
 ScenePtr load_written(const ChunkWriter& w);
 // The reason of a load that must fail.
 std::string failure_of(const ChunkWriter& w);
+// Whether the load fails with a reason that contains part.
+::testing::AssertionResult fails_with(const ChunkWriter& w, const std::string& part);
 
 // A chunk holding the given floats.
 void write_floats(ChunkWriter& w, uint16_t id, std::initializer_list<float> values);
