@@ -13,7 +13,6 @@ struct PlatformWindowRecord {
     WindowProc proc = nullptr;
     SDL_TimerID timer = 0;
     uint32_t timer_id = 0;
-    uint32_t timer_milliseconds = 0;
     std::atomic<bool> tick_pending{false};
     bool destroyed = false;
 };
@@ -226,7 +225,6 @@ int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t millis
     if (!live(window) || milliseconds == 0) return 0;
     if (window->timer != 0) SDL_RemoveTimer(window->timer);
     window->timer_id = timer_id;
-    window->timer_milliseconds = milliseconds;
     window->timer = SDL_AddTimer(milliseconds, timer_callback, window);
     return window->timer != 0 ? 1 : 0;
 }
