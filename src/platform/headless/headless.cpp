@@ -29,7 +29,6 @@ struct PlatformDisplayRecord {
 
 namespace {
 
-constexpr uint32_t MESSAGE_QUIT = 0x0012;
 constexpr int32_t DISPLAY_ERR_INVALID_PARAMS = (int32_t)0x80070057;
 constexpr int32_t DISPLAY_ERR_BUSY = (int32_t)0x887601CC;
 constexpr int32_t DISPLAY_ERR_NOT_LOCKED = (int32_t)0x887601E2;

@@ -235,7 +235,7 @@ int platform_get_message(PlatformMessage* message) {
         if (quit_posted) {
             quit_posted = false;
             message->window = nullptr;
-            message->message = 0x0012; // WM_QUIT
+            message->message = MESSAGE_QUIT;
             message->wparam = uintptr_t(quit_code);
             message->lparam = 0;
             return 0;
