@@ -9,14 +9,6 @@ namespace {
 
 constexpr size_t block_bytes = 4096;
 
-uint16_t le16(const uint8_t* p) {
-    return (uint16_t)(p[0] | (p[1] << 8));
-}
-
-uint32_t le32(const uint8_t* p) {
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-
 float float_from_bits(uint32_t bits) {
     float value;
     std::memcpy(&value, &bits, 4);

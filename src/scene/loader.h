@@ -96,6 +96,14 @@ bool loader_retire_block(void* block);
 int64_t stream_tell(FILE* stream);
 int stream_seek(FILE* stream, int64_t position);
 
+// Little-endian values from bytes already read.
+inline uint16_t le16(const uint8_t* p) {
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
+inline uint32_t le32(const uint8_t* p) {
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
 uint16_t read_u16(FILE* stream);
 uint32_t read_u32(FILE* stream);
 float read_f32(FILE* stream);
