@@ -183,5 +183,3 @@ void compute_face_planes(SceneObject& object);
 bool compute_vertex_normals(SceneObject& object);
 // Camera placement from the first position key and the first target key.
 void camera_build_matrix(SceneCamera& camera);
-// Float to integer, truncating; out-of-range values saturate and NaN gives 0.
-int32_t float_to_int_saturated(float value);

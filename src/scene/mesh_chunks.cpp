@@ -61,6 +61,14 @@ int32_t store_faces(FILE* stream, SceneObject& object) {
     return 0;
 }
 
+// Float to integer, truncating; out-of-range values saturate and NaN gives 0.
+int32_t float_to_int_saturated(float value) {
+    if (value != value) return 0;
+    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value < -2147483648.0f) return INT32_MIN;
+    return (int32_t)value;
+}
+
 } // namespace
 
 int32_t read_named_object(FILE* stream, int64_t) {
@@ -213,11 +221,4 @@ int32_t read_float_colour(FILE* stream, int64_t) {
         light.colour255[i] = float_to_int_saturated(rgb[i] * 255.0f);
     }
     return 0;
-}
-
-int32_t float_to_int_saturated(float value) {
-    if (value != value) return 0;
-    if (value >= 2147483648.0f) return INT32_MAX;
-    if (value < -2147483648.0f) return INT32_MIN;
-    return (int32_t)value;
 }
