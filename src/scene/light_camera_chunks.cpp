@@ -90,7 +90,6 @@ int32_t read_camera(FILE* stream, int64_t) {
     if (loader.next_camera >= s->camera_count)
         return loader_fail("more cameras than the counting pass found");
     SceneCamera* camera = &s->cameras[loader.next_camera++];
-    loader.current_camera = camera;
     // Unlike meshes and lights, camera values keep the file's axes.
     for (int i = 0; i < 3; ++i) {
         camera->position[i] = v[i];

@@ -39,11 +39,8 @@ struct LoaderState {
     int32_t counting_pass;
     char name_buffer[64]; // last name of a named object or material name chunk
     int32_t next_object, next_camera, next_light, next_material;
-    SceneObject* current_object;
-    SceneCamera* current_camera;
-    SceneLight* current_light;
-    SceneMaterial* current_material;
-    int32_t last_face_count;
+    SceneObject* current_object; // the object whose mesh chunks are being read
+    SceneLight* current_light;   // the light whose sub-chunks are being read
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;

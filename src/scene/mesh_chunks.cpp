@@ -110,7 +110,6 @@ int32_t read_vertex_list(FILE* stream, int64_t) {
 
 int32_t read_face_list(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
-    loader.last_face_count = count;
     if (loader.counting_pass) {
         skip_bytes(stream, 8 * (uint64_t)count); // the sub-chunks follow the faces
         return 0;
@@ -202,7 +201,6 @@ int32_t read_material_name(FILE* stream, int64_t) {
     if (loader.next_material >= s->material_count)
         return loader_fail("more materials than the counting pass found");
     SceneMaterial* material = &s->materials[loader.next_material++];
-    loader.current_material = material;
     material->name = copy_name(loader.name_buffer);
     return material->name ? 0 : loader_fail("out of memory for a material name");
 }
