@@ -12,7 +12,7 @@
 
 #include "chunkwriter/chunk_writer.h"
 #include "mesh.h"
-#include "scene_chunks.h"
+#include "scene_writer.h"
 
 namespace {
 

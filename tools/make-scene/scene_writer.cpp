@@ -1,4 +1,4 @@
-#include "scene_chunks.h"
+#include "scene_writer.h"
 
 #include "chunkwriter/scene_chunks.h"
 
