@@ -93,7 +93,6 @@ int32_t allocate_track(const TrackTarget& track, uint16_t key_count) {
         *track.arrays[i] = (float*)allocate_array(key_count, sizeof(float), "track");
         if (!*track.arrays[i]) return -1;
     }
-    keyframer.key_slot = 0;
     return 0;
 }
 
@@ -107,10 +106,9 @@ int32_t read_track(FILE* stream, const TrackTarget& track, int value_count, cons
     for (uint32_t k = 0; k < key_count; ++k) {
         uint16_t frame = read_key_header(stream);
         read_f32_values(stream, values, (size_t)value_count);
-        int32_t slot = keyframer.key_slot++;
-        (*track.arrays[0])[slot] = (float)frame;
+        (*track.arrays[0])[k] = (float)frame;
         for (int v = 0; v < value_count; ++v)
-            (*track.arrays[order[v]])[slot] = values[v];
+            (*track.arrays[order[v]])[k] = values[v];
     }
     return 0;
 }

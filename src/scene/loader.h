@@ -64,7 +64,6 @@ struct KeyframerState {
     int32_t current_node_kind; // a NodeKind
     int32_t current_node_index;
     uint32_t current_node_id;
-    int32_t key_slot;
     char node_name[64];
 };
 extern KeyframerState keyframer;
