@@ -137,7 +137,8 @@ int32_t read_node_id(FILE* stream, int64_t) {
 }
 
 int32_t read_node_header(FILE* stream, int64_t) {
-    if (read_name(stream, keyframer.node_name).cut_short)
+    char name[64];
+    if (read_name(stream, name).cut_short)
         return loader_fail("node name cut short by the end of the file");
     read_u32(stream); // two flag words
     uint16_t parent = read_u16(stream);
@@ -145,7 +146,7 @@ int32_t read_node_header(FILE* stream, int64_t) {
 
     Scene* s = loader.loading_scene;
     if (keyframer.current_node_kind == object_pending) {
-        int32_t index = find_by_name(keyframer.node_name, s->objects, s->object_count);
+        int32_t index = find_by_name(name, s->objects, s->object_count);
         keyframer.current_node_index = index;
         if (index >= 0) {
             s->objects[index].node_id = keyframer.current_node_id;
@@ -153,8 +154,7 @@ int32_t read_node_header(FILE* stream, int64_t) {
         }
         keyframer.current_node_kind = object_header_read;
     } else {
-        keyframer.current_node_index =
-            find_by_name(keyframer.node_name, s->cameras, s->camera_count);
+        keyframer.current_node_index = find_by_name(name, s->cameras, s->camera_count);
     }
     return 0;
 }

@@ -64,7 +64,6 @@ struct KeyframerState {
     int32_t current_node_kind; // a NodeKind
     int32_t current_node_index;
     uint32_t current_node_id;
-    char node_name[64];
 };
 extern KeyframerState keyframer;
 
