@@ -2,6 +2,7 @@
 // procedure with its frame tick, and the per-frame drawing work.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "math/math.h"
@@ -11,6 +12,8 @@
 // Every buffer and surface of the program has this size.
 constexpr int32_t screen_width = 512;
 constexpr int32_t screen_height = 384;
+// Bytes of one such picture of 32-bit pixels.
+constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
 
 struct ViewState {
     Matrix camera;

@@ -26,7 +26,7 @@ float app_angle_advance(float angle) {
 }
 
 void app_frame_draw(ViewState& view, float& animation_angle) {
-    std::memset(view.colour_buffer, 0, (size_t)screen_width * (size_t)screen_height * 4);
+    std::memset(view.colour_buffer, 0, screen_bytes);
     animation_angle = app_angle_advance(animation_angle);
     depth_buffer_clear();
     // The rocking turn: the sine of the float angle in extended precision, times
