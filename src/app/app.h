@@ -51,8 +51,6 @@ intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wpa
 void app_camera_build(Matrix& camera);
 // Every object begins the first frame with the identity as its Matrix.
 void app_objects_reset(Scene& scene);
-// The next animation angle: +0.1f, and 0 once the sum passes 6.28.
-float app_angle_advance(float angle);
 // Clears the ColourBuffer, advances the angle, clears the depth buffer, turns
 // every object about its own X and Y axes and draws it in its colour. Needs
 // render_init.
