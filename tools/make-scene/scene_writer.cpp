@@ -44,7 +44,7 @@ void write_percent(ChunkWriter& w, uint16_t id, uint16_t percent) {
     chunk_end(w);
 }
 
-void write_map(ChunkWriter& w, const MapSpec& map) {
+void write_map(ChunkWriter& w, const MapDesc& map) {
     chunk_begin(w, map.kind);
     write_u16_chunk(w, chunk_id::percent_int, map.percent);
     write_name_chunk(w, chunk_id::map_file_name, map.file_name);
@@ -96,7 +96,7 @@ void write_local_matrix(ChunkWriter& w) {
     chunk_end(w);
 }
 
-void write_face_materials(ChunkWriter& w, const ObjectSpec& object) {
+void write_face_materials(ChunkWriter& w, const ObjectDesc& object) {
     for (size_t part = 0; part < object.part_materials.size(); ++part) {
         std::vector<uint16_t> faces;
         for (size_t i = 0; i < object.mesh.faces.size(); ++i)
@@ -110,7 +110,7 @@ void write_face_materials(ChunkWriter& w, const ObjectSpec& object) {
     }
 }
 
-void write_faces(ChunkWriter& w, const ObjectSpec& object) {
+void write_faces(ChunkWriter& w, const ObjectDesc& object) {
     const Mesh& mesh = object.mesh;
     chunk_begin(w, chunk_id::face_list);
     chunk_u16(w, (uint16_t)mesh.faces.size());
@@ -137,7 +137,7 @@ void write_key(ChunkWriter& w, const Key& key) {
         chunk_f32(w, v);
 }
 
-void write_track(ChunkWriter& w, const TrackSpec& track) {
+void write_track(ChunkWriter& w, const TrackDesc& track) {
     chunk_begin(w, track.id);
     chunk_track_header(w, (uint32_t)track.keys.size());
     for (const Key& key : track.keys)
@@ -153,7 +153,7 @@ void write_float_colour(ChunkWriter& w, uint16_t id, const float rgb[3]) {
     chunk_end(w);
 }
 
-void write_material(ChunkWriter& w, const MaterialSpec& m) {
+void write_material(ChunkWriter& w, const MaterialDesc& m) {
     chunk_begin(w, chunk_id::material);
     write_name_chunk(w, chunk_id::material_name, m.name);
     write_material_colour(w, chunk_id::ambient, m.ambient);
@@ -171,14 +171,14 @@ void write_material(ChunkWriter& w, const MaterialSpec& m) {
     write_u16_chunk(w, chunk_id::shading, 3); // Phong
     write_percent(w, chunk_id::self_illumination, 0);
     write_float_chunk(w, chunk_id::wire_size, 1.0f);
-    for (const MapSpec& map : m.maps) {
+    for (const MapDesc& map : m.maps) {
         write_map(w, map);
         if (map.kind == chunk_id::bump_map) write_u16_chunk(w, chunk_id::bump_percent, map.percent);
     }
     chunk_end(w);
 }
 
-void write_mesh_object(ChunkWriter& w, const ObjectSpec& object) {
+void write_mesh_object(ChunkWriter& w, const ObjectDesc& object) {
     chunk_begin(w, chunk_id::named_object);
     chunk_name(w, object.name);
     chunk_begin(w, chunk_id::triangle_mesh);
@@ -193,7 +193,7 @@ void write_mesh_object(ChunkWriter& w, const ObjectSpec& object) {
     chunk_end(w);
 }
 
-void write_light(ChunkWriter& w, const LightSpec& light) {
+void write_light(ChunkWriter& w, const LightDesc& light) {
     chunk_begin(w, chunk_id::named_object);
     chunk_name(w, light.name);
     chunk_begin(w, chunk_id::light);
@@ -214,7 +214,7 @@ void write_light(ChunkWriter& w, const LightSpec& light) {
     chunk_end(w);
 }
 
-void write_camera(ChunkWriter& w, const CameraSpec& camera) {
+void write_camera(ChunkWriter& w, const CameraDesc& camera) {
     chunk_begin(w, chunk_id::named_object);
     chunk_name(w, camera.name);
     chunk_begin(w, chunk_id::camera);
@@ -228,7 +228,7 @@ void write_camera(ChunkWriter& w, const CameraSpec& camera) {
     chunk_end(w);
 }
 
-void write_node(ChunkWriter& w, const NodeSpec& node) {
+void write_node(ChunkWriter& w, const NodeDesc& node) {
     chunk_begin(w, node.kind);
     write_u16_chunk(w, chunk_id::node_id, node.node_id);
     chunk_begin(w, chunk_id::node_header);
@@ -244,7 +244,7 @@ void write_node(ChunkWriter& w, const NodeSpec& node) {
         chunk_f32s(w, {0, 0, 0});
         chunk_end(w);
     }
-    for (const TrackSpec& track : node.tracks)
+    for (const TrackDesc& track : node.tracks)
         write_track(w, track);
     chunk_end(w);
 }
