@@ -128,6 +128,24 @@ int32_t find_by_name(const char* name, const Record* records, int32_t count) {
     return -1;
 }
 
+// One more record of a kind (objects, cameras, lights or materials), in
+// records[0 .. count): the counting pass counts it, the filling pass sets record
+// to the next one to fill. Returns 0, or -1 with the reason set; record stays
+// null unless a record is to be filled.
+template <typename Record>
+int32_t take_record(Record* records, int32_t& count, int32_t& next, const char* kinds,
+                    Record*& record) {
+    record = nullptr;
+    if (loader.counting_pass) {
+        if (count == INT32_MAX) return loader_fail("too many %s", kinds);
+        ++count;
+        return 0;
+    }
+    if (next >= count) return loader_fail("more %s than the counting pass found", kinds);
+    record = &records[next++];
+    return 0;
+}
+
 // Allocation of count records of size bytes, cleared; never null for count 0.
 void* allocate_cleared(size_t count, size_t size);
 // The same for the vertex, face and track arrays of the filling pass, within a
