@@ -93,6 +93,7 @@ int32_t allocate_track(const TrackTarget& track, uint16_t key_count) {
         *track.arrays[i] = (float*)allocate_array(key_count, sizeof(float), "track");
         if (!*track.arrays[i]) return -1;
     }
+    keyframer.key_slot = 0;
     return 0;
 }
 
@@ -106,9 +107,10 @@ int32_t read_track(FILE* stream, const TrackTarget& track, int value_count, cons
     for (uint32_t k = 0; k < key_count; ++k) {
         uint16_t frame = read_key_header(stream);
         read_f32_values(stream, values, (size_t)value_count);
-        (*track.arrays[0])[k] = (float)frame;
+        int32_t slot = keyframer.key_slot++;
+        (*track.arrays[0])[slot] = (float)frame;
         for (int v = 0; v < value_count; ++v)
-            (*track.arrays[order[v]])[k] = values[v];
+            (*track.arrays[order[v]])[slot] = values[v];
     }
     return 0;
 }
@@ -137,8 +139,7 @@ int32_t read_node_id(FILE* stream, int64_t) {
 }
 
 int32_t read_node_header(FILE* stream, int64_t) {
-    char name[64];
-    if (read_name(stream, name).cut_short)
+    if (read_name(stream, keyframer.node_name).cut_short)
         return loader_fail("node name cut short by the end of the file");
     read_u32(stream); // two flag words
     uint16_t parent = read_u16(stream);
@@ -146,7 +147,7 @@ int32_t read_node_header(FILE* stream, int64_t) {
 
     Scene* s = loader.loading_scene;
     if (keyframer.current_node_kind == object_pending) {
-        int32_t index = find_by_name(name, s->objects, s->object_count);
+        int32_t index = find_by_name(keyframer.node_name, s->objects, s->object_count);
         keyframer.current_node_index = index;
         if (index >= 0) {
             s->objects[index].node_id = keyframer.current_node_id;
@@ -154,7 +155,8 @@ int32_t read_node_header(FILE* stream, int64_t) {
         }
         keyframer.current_node_kind = object_header_read;
     } else {
-        keyframer.current_node_index = find_by_name(name, s->cameras, s->camera_count);
+        keyframer.current_node_index =
+            find_by_name(keyframer.node_name, s->cameras, s->camera_count);
     }
     return 0;
 }

@@ -81,6 +81,7 @@ int32_t read_camera(FILE* stream, int64_t) {
     int32_t status =
         take_record(s->cameras, s->camera_count, loader.next_camera, "cameras", camera);
     if (!camera) return status;
+    loader.current_camera = camera;
     // Unlike meshes and lights, camera values keep the file's axes.
     for (int i = 0; i < 3; ++i) {
         camera->position[i] = v[i];

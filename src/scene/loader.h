@@ -39,8 +39,11 @@ struct LoaderState {
     int32_t counting_pass;
     char name_buffer[64]; // last name of a named object or material name chunk
     int32_t next_object, next_camera, next_light, next_material;
-    SceneObject* current_object; // the object whose mesh chunks are being read
-    SceneLight* current_light;   // the light whose sub-chunks are being read
+    SceneObject* current_object;
+    SceneCamera* current_camera;
+    SceneLight* current_light;
+    SceneMaterial* current_material;
+    int32_t last_face_count;
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;
@@ -64,6 +67,8 @@ struct KeyframerState {
     int32_t current_node_kind; // a NodeKind
     int32_t current_node_index;
     uint32_t current_node_id;
+    int32_t key_slot;
+    char node_name[64];
 };
 extern KeyframerState keyframer;
 

@@ -106,6 +106,7 @@ int32_t read_vertex_list(FILE* stream, int64_t) {
 
 int32_t read_face_list(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
+    loader.last_face_count = count;
     if (loader.counting_pass) {
         skip_bytes(stream, 8 * (uint64_t)count); // the sub-chunks follow the faces
         return 0;
@@ -193,6 +194,7 @@ int32_t read_material_name(FILE* stream, int64_t) {
     int32_t status =
         take_record(s->materials, s->material_count, loader.next_material, "materials", material);
     if (!material) return status;
+    loader.current_material = material;
     material->name = copy_name(loader.name_buffer);
     return material->name ? 0 : loader_fail("out of memory for a material name");
 }

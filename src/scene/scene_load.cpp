@@ -182,7 +182,9 @@ Scene* scene_load(const char* file_name) {
     if (!scene) scene_free(&block->scene);
     loader.loading_scene = nullptr;
     loader.current_object = nullptr;
+    loader.current_camera = nullptr;
     loader.current_light = nullptr;
+    loader.current_material = nullptr;
     return scene;
 }
 
