@@ -1,11 +1,16 @@
-// Writes small Windows bitmaps for the tests: any size, bit depth and
-// compression, rows bottom-up (positive height) or top-down (negative).
+// Files for the tests: small Windows bitmaps of any size, bit depth and
+// compression, a font whose pixels tell where they came from, and a fresh
+// folder for each test to write them in.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 struct BmpSpec {
@@ -39,10 +44,8 @@ inline std::vector<uint8_t> bmp_bytes(const BmpSpec& spec,
     bmp_put(out, spec.bit_count, 2);
     bmp_put(out, spec.compression, 4);
     bmp_put(out, (uint32_t)(row_size * rows), 4);
-    bmp_put(out, 2835, 4);
-    bmp_put(out, 2835, 4);
-    bmp_put(out, 0, 4);
-    bmp_put(out, 0, 4);
+    for (int i = 0; i < 4; ++i)
+        bmp_put(out, 0, 4); // resolution and palette counts
     for (int i = 0; i < rows; ++i) {
         int y = spec.height < 0 ? i : rows - 1 - i;
         size_t start = out.size();
@@ -61,14 +64,34 @@ inline void write_file(const std::string& path, const std::vector<uint8_t>& byte
     std::fclose(f);
 }
 
-// A font whose every glyph pixel tells where it came from: code in the red
-// byte, the cell row in green, the cell column in blue. Cells of codes past
-// the image (if it is smaller than 176 x 78) are simply absent.
-inline uint32_t font_pixel(int x, int y) {
-    uint32_t code = 32 + (uint32_t)(y / 13) * 16 + (uint32_t)(x / 11);
-    return code << 16 | (uint32_t)(y % 13) << 8 | (uint32_t)(x % 11);
+// The test font's pixel at column i, row k of the cell of code c: the code in
+// the red byte, the row in green, the column in blue. Never black.
+inline uint32_t glyph_pixel(int c, int i, int k) {
+    return (uint32_t)c << 16 | (uint32_t)k << 8 | (uint32_t)i;
 }
 
+inline uint32_t font_pixel(int x, int y) {
+    return glyph_pixel(32 + y / 13 * 16 + x / 11, x % 11, y % 13);
+}
+
+// Cells of codes past a smaller image are simply absent.
 inline std::vector<uint8_t> font_bmp(int width = 176, int height = 78) {
     return bmp_bytes({width, height}, font_pixel);
 }
+
+// Each test runs in a folder of its own (ctest runs several at once), removed afterwards.
+class InFreshFolder : public testing::Test {
+  protected:
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        folder = testing::TempDir() + "velmor_XXXXXX";
+        ASSERT_NE(mkdtemp(folder.data()), nullptr);
+        std::filesystem::current_path(folder);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
+    std::filesystem::path previous;
+    std::string folder;
+};
