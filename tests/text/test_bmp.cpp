@@ -35,15 +35,15 @@ std::vector<uint8_t> headers(int32_t width, int32_t height) {
 // byte shifts every later row); the rows start right after the headers,
 // whatever bfOffBits and biSizeImage say.
 TEST_F(ImageLoadBmp, ReadsRowsInEitherOrderAndSkipsPadding) {
-    const BmpSpec specs[] = {{176, 5}, {177, 5}, {178, 5}, {179, 5}, {1, 5}, {177, -4}};
-    for (const BmpSpec& spec : specs) {
-        auto bytes = bmp_bytes(spec, pattern);
+    const BmpShape shapes[] = {{176, 5}, {177, 5}, {178, 5}, {179, 5}, {1, 5}, {177, -4}};
+    for (const BmpShape& shape : shapes) {
+        auto bytes = bmp_bytes(shape, pattern);
         bytes[10] = 200; // bfOffBits
         bytes[34] = 1;   // biSizeImage
         Image* image = load(bytes);
-        ASSERT_NE(image, nullptr) << spec.width << " x " << spec.height;
-        ASSERT_EQ(image->width, spec.width);
-        ASSERT_EQ(image->height, std::abs(spec.height));
+        ASSERT_NE(image, nullptr) << shape.width << " x " << shape.height;
+        ASSERT_EQ(image->width, shape.width);
+        ASSERT_EQ(image->height, std::abs(shape.height));
         for (int y = 0; y < image->height; ++y)
             for (int x = 0; x < image->width; ++x)
                 ASSERT_EQ(image->pixels[y * image->width + x], pattern(x, y)) << x << "," << y;

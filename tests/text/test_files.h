@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-struct BmpSpec {
+struct BmpShape {
     int32_t width;
     int32_t height; // negative: rows stored top-down
     uint16_t bit_count = 24;
@@ -27,29 +27,29 @@ inline void bmp_put(std::vector<uint8_t>& out, uint32_t value, int size) {
 }
 
 // pixel(x, y) gives 0x00RRGGBB for row y counted from the top of the picture.
-inline std::vector<uint8_t> bmp_bytes(const BmpSpec& spec,
+inline std::vector<uint8_t> bmp_bytes(const BmpShape& shape,
                                       const std::function<uint32_t(int, int)>& pixel) {
-    int rows = spec.height < 0 ? -spec.height : spec.height;
-    int bytes_per_pixel = spec.bit_count / 8;
-    int row_size = (spec.width * bytes_per_pixel + 3) & ~3;
+    int rows = shape.height < 0 ? -shape.height : shape.height;
+    int bytes_per_pixel = shape.bit_count / 8;
+    int row_size = (shape.width * bytes_per_pixel + 3) & ~3;
     std::vector<uint8_t> out;
-    bmp_put(out, spec.type, 2);
+    bmp_put(out, shape.type, 2);
     bmp_put(out, 54 + row_size * rows, 4);
     bmp_put(out, 0, 4);
     bmp_put(out, 54, 4);
     bmp_put(out, 40, 4);
-    bmp_put(out, (uint32_t)spec.width, 4);
-    bmp_put(out, (uint32_t)spec.height, 4);
+    bmp_put(out, (uint32_t)shape.width, 4);
+    bmp_put(out, (uint32_t)shape.height, 4);
     bmp_put(out, 1, 2);
-    bmp_put(out, spec.bit_count, 2);
-    bmp_put(out, spec.compression, 4);
+    bmp_put(out, shape.bit_count, 2);
+    bmp_put(out, shape.compression, 4);
     bmp_put(out, (uint32_t)(row_size * rows), 4);
     for (int i = 0; i < 4; ++i)
         bmp_put(out, 0, 4); // resolution and palette counts
     for (int i = 0; i < rows; ++i) {
-        int y = spec.height < 0 ? i : rows - 1 - i;
+        int y = shape.height < 0 ? i : rows - 1 - i;
         size_t start = out.size();
-        for (int x = 0; x < spec.width; ++x)
+        for (int x = 0; x < shape.width; ++x)
             bmp_put(out, pixel(x, y), bytes_per_pixel);
         while ((out.size() - start) % 4)
             out.push_back(0xEE); // filler that must be skipped
