@@ -91,8 +91,7 @@ bool start_up(int show_command, Started& started, StartupFailure& failure) {
         return fail(failure, "cannot allocate the depth buffer");
     started.renderer = true;
     load_font();
-    view_state.colour_buffer =
-        (uint32_t*)std::malloc((size_t)screen_width * (size_t)screen_height * 4);
+    view_state.colour_buffer = (uint32_t*)std::malloc(screen_bytes);
     if (!view_state.colour_buffer) return fail(failure, "cannot allocate the colour buffer");
     if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
         return fail(failure, "cannot start the frame timer");

@@ -2,6 +2,7 @@
 // procedure with its frame tick, and the per-frame drawing work.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "math/math.h"
@@ -11,6 +12,8 @@
 // Every buffer and surface of the program has this size.
 constexpr int32_t screen_width = 512;
 constexpr int32_t screen_height = 384;
+// Bytes of one such picture of 32-bit pixels.
+constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
 
 struct ViewState {
     Matrix camera;
@@ -48,8 +51,6 @@ intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wpa
 void app_camera_build(Matrix& camera);
 // Every object begins the first frame with the identity as its Matrix.
 void app_objects_reset(Scene& scene);
-// The next animation angle: +0.1f, and 0 once the sum passes 6.28.
-float app_angle_advance(float angle);
 // Clears the ColourBuffer, advances the angle, clears the depth buffer, turns
 // every object about its own X and Y axes and draws it in its colour. Needs
 // render_init.

@@ -7,6 +7,17 @@
 const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
 const uint32_t object_colours[4] = {0x00FF6496, 0x009664FF, 0x0050FF0A, 0x00FFFFFF};
 
+namespace {
+
+// The next animation angle: +0.1f, and 0 once the sum passes 6.28.
+float angle_advance(float angle) {
+    angle = angle + 0.1f;
+    if ((double)angle > 6.28) angle = 0.0f;
+    return angle;
+}
+
+} // namespace
+
 void app_camera_build(Matrix& camera) {
     matrix_identity(camera);
     matrix_rotate_z(camera, -3.1415925f);
@@ -19,15 +30,9 @@ void app_objects_reset(Scene& scene) {
         matrix_identity(scene.objects[i].matrix);
 }
 
-float app_angle_advance(float angle) {
-    angle = angle + 0.1f;
-    if ((double)angle > 6.28) angle = 0.0f;
-    return angle;
-}
-
 void app_frame_draw(ViewState& view, float& animation_angle) {
-    std::memset(view.colour_buffer, 0, (size_t)screen_width * (size_t)screen_height * 4);
-    animation_angle = app_angle_advance(animation_angle);
+    std::memset(view.colour_buffer, 0, screen_bytes);
+    animation_angle = angle_advance(animation_angle);
     depth_buffer_clear();
     // The rocking turn: the sine of the float angle in extended precision, times
     // a double constant and the speed, rounded to float once at the end.

@@ -15,8 +15,7 @@ namespace {
 void frame_tick() {
     app_frame_draw(view_state, frame_values.animation_angle);
     if (!display_lock(&frame_values.surface_pixels)) return;
-    std::memcpy(frame_values.surface_pixels, view_state.colour_buffer,
-                (size_t)screen_width * (size_t)screen_height * 4);
+    std::memcpy(frame_values.surface_pixels, view_state.colour_buffer, screen_bytes);
     char text[256];
     std::snprintf(text, sizeof text, "%d.th Frame", frame_values.frame_counter);
     frame_values.frame_counter = (int32_t)((uint32_t)frame_values.frame_counter + 1);

@@ -96,10 +96,10 @@ int display_lock(uint32_t** pixels) {
 
 void display_present() {
     DisplayState& d = display_state;
-    if (!current_surface()) return;
+    PlatformSurface shown = current_surface();
+    if (!shown) return;
     SurfaceRect rect = {0, 0, d.width, d.height};
     // Switched first, so the next frame locks the other surface.
-    PlatformSurface shown = d.current_is_a ? d.surface_a : d.surface_b;
     d.current_is_a = !d.current_is_a;
     platform_surface_unlock(shown);
     present_step([&] { return platform_surface_blt_fast(d.back_buffer, 0, 0, shown, &rect, 0); });

@@ -1,7 +1,8 @@
 #include "math/math.h"
 
 void matrix_identity(Matrix& m) {
-    for (int i = 0; i < 16; ++i) m.m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
+    for (int i = 0; i < 16; ++i)
+        m.m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
 }
 
 void matrix_multiply(const Matrix& a, const Matrix& b, Matrix& dst) {

@@ -17,14 +17,16 @@ constexpr int series_terms = 14;
 long double sin_reduced(long double r) {
     long double r2 = r * r;
     long double s = 1.0L;
-    for (int n = series_terms; n >= 1; --n) s = 1.0L - r2 / ((2.0L * n) * (2.0L * n + 1.0L)) * s;
+    for (int n = series_terms; n >= 1; --n)
+        s = 1.0L - r2 / ((2.0L * n) * (2.0L * n + 1.0L)) * s;
     return r * s;
 }
 
 long double cos_reduced(long double r) {
     long double r2 = r * r;
     long double c = 1.0L;
-    for (int n = series_terms; n >= 1; --n) c = 1.0L - r2 / ((2.0L * n - 1.0L) * (2.0L * n)) * c;
+    for (int n = series_terms; n >= 1; --n)
+        c = 1.0L - r2 / ((2.0L * n - 1.0L) * (2.0L * n)) * c;
     return c;
 }
 
@@ -54,7 +56,15 @@ long double sin_quadrant(long double x, int quarter_turns) {
 
 } // namespace
 
-long double math_sinl(long double x) { return sin_quadrant(x, 0); }
-long double math_cosl(long double x) { return sin_quadrant(x, 1); }
-double math_sin(double x) { return (double)math_sinl(x); }
-double math_cos(double x) { return (double)math_cosl(x); }
+long double math_sinl(long double x) {
+    return sin_quadrant(x, 0);
+}
+long double math_cosl(long double x) {
+    return sin_quadrant(x, 1);
+}
+double math_sin(double x) {
+    return (double)math_sinl(x);
+}
+double math_cos(double x) {
+    return (double)math_cosl(x);
+}

@@ -22,6 +22,7 @@ struct PlatformMessage {
 // Message and key values are the Win32 ones.
 constexpr uint32_t MESSAGE_DESTROY = 0x0002;
 constexpr uint32_t MESSAGE_CLOSE = 0x0010;
+constexpr uint32_t MESSAGE_QUIT = 0x0012; // what platform_get_message returns 0 with
 constexpr uint32_t MESSAGE_KEYDOWN = 0x0100;
 constexpr uint32_t MESSAGE_TIMER = 0x0113;
 constexpr uintptr_t KEY_ESCAPE = 27;

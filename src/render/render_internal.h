@@ -1,5 +1,6 @@
-// The renderer's own state and the stages of raster_polygon, shared by the
-// renderer's sources, its tests and its benchmarks. Nothing else uses them.
+// The renderer's own state, the stages of raster_polygon and the triangle path
+// beside it, shared by the renderer's sources, its tests and its benchmarks.
+// Nothing else uses them.
 #pragma once
 
 #include <cstdint>

@@ -47,14 +47,15 @@ int raster_triangle(const float x[3], const float y[3], const float z[3], uint32
 
 namespace {
 
-// The row's 1/z and the colour, set up when the first pixel comes: the
-// depth plane, and w accumulated row by row from the polygon's first row as
-// raster_polygon does it. False for a degenerate triangle, which draws nothing.
+// The current row's 1/z at x = 0, and the colour of the triangle's pixels.
 struct RowDepth {
     float w_row;
     uint32_t colour;
 };
 
+// Called when the first pixel comes: the depth plane, and w accumulated row by
+// row from the polygon's first row as raster_polygon does it. False for a
+// degenerate triangle, which draws nothing.
 inline bool first_pixel_setup(const float x[3], const float y[3], const float z[3],
                               int32_t first_row, int32_t rows_before, const FaceShade& shade,
                               RowDepth& r) {

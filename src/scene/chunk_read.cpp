@@ -9,14 +9,6 @@ namespace {
 
 constexpr size_t block_bytes = 4096;
 
-uint16_t le16(const uint8_t* p) {
-    return (uint16_t)(p[0] | (p[1] << 8));
-}
-
-uint32_t le32(const uint8_t* p) {
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-
 float float_from_bits(uint32_t bits) {
     float value;
     std::memcpy(&value, &bits, 4);
@@ -30,6 +22,22 @@ void read_values(FILE* stream, uint8_t* bytes, size_t count, size_t value_size) 
     size_t got = std::fread(bytes, 1, want, stream);
     size_t whole = got - got % value_size;
     std::memset(bytes + whole, 0, want - whole);
+}
+
+// Reads count values of sizeof(Value) bytes, a block at a time, each made from
+// its bytes by decode.
+template <typename Value, typename Decode>
+void read_array(FILE* stream, Value* out, size_t count, Decode decode) {
+    constexpr size_t per_block = block_bytes / sizeof(Value);
+    uint8_t bytes[block_bytes];
+    while (count > 0) {
+        size_t n = count < per_block ? count : per_block;
+        read_values(stream, bytes, n, sizeof(Value));
+        for (size_t i = 0; i < n; ++i)
+            out[i] = decode(bytes + sizeof(Value) * i);
+        out += n;
+        count -= n;
+    }
 }
 
 } // namespace
@@ -65,27 +73,11 @@ float read_f32(FILE* stream) {
 }
 
 void read_f32_values(FILE* stream, float* out, size_t count) {
-    uint8_t bytes[block_bytes];
-    while (count > 0) {
-        size_t n = count < block_bytes / 4 ? count : block_bytes / 4;
-        read_values(stream, bytes, n, 4);
-        for (size_t i = 0; i < n; ++i)
-            out[i] = float_from_bits(le32(bytes + 4 * i));
-        out += n;
-        count -= n;
-    }
+    read_array(stream, out, count, [](const uint8_t* p) { return float_from_bits(le32(p)); });
 }
 
 void read_u16_values(FILE* stream, uint16_t* out, size_t count) {
-    uint8_t bytes[block_bytes];
-    while (count > 0) {
-        size_t n = count < block_bytes / 2 ? count : block_bytes / 2;
-        read_values(stream, bytes, n, 2);
-        for (size_t i = 0; i < n; ++i)
-            out[i] = le16(bytes + 2 * i);
-        out += n;
-        count -= n;
-    }
+    read_array(stream, out, count, [](const uint8_t* p) { return le16(p); });
 }
 
 void skip_bytes(FILE* stream, uint64_t count) {

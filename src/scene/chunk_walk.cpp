@@ -116,10 +116,6 @@ int chunk_find(uint32_t chunk_id) {
 
 namespace {
 
-uint32_t header_u32(const uint8_t* b) {
-    return (uint32_t)b[0] | ((uint32_t)b[1] << 8) | ((uint32_t)b[2] << 16) | ((uint32_t)b[3] << 24);
-}
-
 int32_t bad_length(uint32_t length) {
     if ((int32_t)length < 0)
         return loader_fail("length %u is negative as a signed 32-bit number", length);
@@ -141,8 +137,8 @@ int32_t walk_one_chunk(FILE* stream, int64_t start) {
         if (std::ferror(stream)) return loader_fail_at(start, "read error");
         return loader_fail_at(start, "chunk header cut short by the end of the file");
     }
-    uint32_t id = (uint32_t)(header[0] | (header[1] << 8));
-    uint32_t length = header_u32(header + 2);
+    uint32_t id = le16(header);
+    uint32_t length = le32(header + 2);
     loader.chunk_id = id;
     loader.chunk_offset = start;
     if ((int32_t)length < 6) return bad_length(length);

@@ -14,7 +14,7 @@ int32_t walk_node(FILE* stream, int64_t end, NodeKind kind) {
 uint16_t read_track_header(FILE* stream) {
     uint8_t header[14]; // flags, reserved, then a 32-bit key count of which 16 bits count
     size_t got = std::fread(header, 1, 14, stream);
-    return got >= 12 ? (uint16_t)(header[10] | (header[11] << 8)) : 0;
+    return got >= 12 ? le16(header + 10) : 0;
 }
 
 // The key's frame, after consuming its optional floats: one for each of the

@@ -24,14 +24,9 @@ int32_t read_light(FILE* stream, int64_t) {
     float p[3];
     read_f32_values(stream, p, 3);
     Scene* s = loader.loading_scene;
-    if (loader.counting_pass) {
-        if (s->light_count == INT32_MAX) return loader_fail("too many lights");
-        ++s->light_count;
-        return 0;
-    }
-    if (loader.next_light >= s->light_count)
-        return loader_fail("more lights than the counting pass found");
-    SceneLight* light = &s->lights[loader.next_light++];
+    SceneLight* light;
+    int32_t status = take_record(s->lights, s->light_count, loader.next_light, "lights", light);
+    if (!light) return status;
     loader.current_light = light;
     light->name = copy_name(loader.name_buffer);
     if (!light->name) return loader_fail("out of memory for a light name");
@@ -82,14 +77,10 @@ int32_t read_camera(FILE* stream, int64_t) {
     float v[8]; // position, target, bank, lens
     read_f32_values(stream, v, 8);
     Scene* s = loader.loading_scene;
-    if (loader.counting_pass) {
-        if (s->camera_count == INT32_MAX) return loader_fail("too many cameras");
-        ++s->camera_count;
-        return 0;
-    }
-    if (loader.next_camera >= s->camera_count)
-        return loader_fail("more cameras than the counting pass found");
-    SceneCamera* camera = &s->cameras[loader.next_camera++];
+    SceneCamera* camera;
+    int32_t status =
+        take_record(s->cameras, s->camera_count, loader.next_camera, "cameras", camera);
+    if (!camera) return status;
     loader.current_camera = camera;
     // Unlike meshes and lights, camera values keep the file's axes.
     for (int i = 0; i < 3; ++i) {

@@ -96,6 +96,14 @@ bool loader_retire_block(void* block);
 int64_t stream_tell(FILE* stream);
 int stream_seek(FILE* stream, int64_t position);
 
+// Little-endian values from bytes already read.
+inline uint16_t le16(const uint8_t* p) {
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
+inline uint32_t le32(const uint8_t* p) {
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
 uint16_t read_u16(FILE* stream);
 uint32_t read_u32(FILE* stream);
 float read_f32(FILE* stream);
@@ -123,6 +131,24 @@ int32_t find_by_name(const char* name, const Record* records, int32_t count) {
         if (records[i].name && std::strcmp(records[i].name, name) == 0) return i;
     }
     return -1;
+}
+
+// One more record of a kind (objects, cameras, lights or materials), in
+// records[0 .. count): the counting pass counts it, the filling pass sets record
+// to the next one to fill. Returns 0, or -1 with the reason set; record stays
+// null unless a record is to be filled.
+template <typename Record>
+int32_t take_record(Record* records, int32_t& count, int32_t& next, const char* kinds,
+                    Record*& record) {
+    record = nullptr;
+    if (loader.counting_pass) {
+        if (count == INT32_MAX) return loader_fail("too many %s", kinds);
+        ++count;
+        return 0;
+    }
+    if (next >= count) return loader_fail("more %s than the counting pass found", kinds);
+    record = &records[next++];
+    return 0;
 }
 
 // Allocation of count records of size bytes, cleared; never null for count 0.
@@ -175,5 +201,3 @@ void compute_face_planes(SceneObject& object);
 bool compute_vertex_normals(SceneObject& object);
 // Camera placement from the first position key and the first target key.
 void camera_build_matrix(SceneCamera& camera);
-// Float to integer, truncating; out-of-range values saturate and NaN gives 0.
-int32_t float_to_int_saturated(float value);

@@ -61,6 +61,14 @@ int32_t store_faces(FILE* stream, SceneObject& object) {
     return 0;
 }
 
+// Float to integer, truncating; out-of-range values saturate and NaN gives 0.
+int32_t float_to_int_saturated(float value) {
+    if (value != value) return 0;
+    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value < -2147483648.0f) return INT32_MIN;
+    return (int32_t)value;
+}
+
 } // namespace
 
 int32_t read_named_object(FILE* stream, int64_t) {
@@ -70,14 +78,10 @@ int32_t read_named_object(FILE* stream, int64_t) {
 
 int32_t read_triangle_mesh(FILE*, int64_t) {
     Scene* s = loader.loading_scene;
-    if (loader.counting_pass) {
-        if (s->object_count == INT32_MAX) return loader_fail("too many objects");
-        ++s->object_count;
-        return 0;
-    }
-    if (loader.next_object >= s->object_count)
-        return loader_fail("more objects than the counting pass found");
-    SceneObject* object = &s->objects[loader.next_object++];
+    SceneObject* object;
+    int32_t status =
+        take_record(s->objects, s->object_count, loader.next_object, "objects", object);
+    if (!object) return status;
     loader.current_object = object;
     object->name = copy_name(loader.name_buffer);
     return object->name ? 0 : loader_fail("out of memory for an object name");
@@ -186,14 +190,10 @@ int32_t read_material_name(FILE* stream, int64_t) {
     if (read_name(stream, loader.name_buffer).cut_short)
         return loader_fail("material name cut short by the end of the file");
     Scene* s = loader.loading_scene;
-    if (loader.counting_pass) {
-        if (s->material_count == INT32_MAX) return loader_fail("too many materials");
-        ++s->material_count;
-        return 0;
-    }
-    if (loader.next_material >= s->material_count)
-        return loader_fail("more materials than the counting pass found");
-    SceneMaterial* material = &s->materials[loader.next_material++];
+    SceneMaterial* material;
+    int32_t status =
+        take_record(s->materials, s->material_count, loader.next_material, "materials", material);
+    if (!material) return status;
     loader.current_material = material;
     material->name = copy_name(loader.name_buffer);
     return material->name ? 0 : loader_fail("out of memory for a material name");
@@ -213,11 +213,4 @@ int32_t read_float_colour(FILE* stream, int64_t) {
         light.colour255[i] = float_to_int_saturated(rgb[i] * 255.0f);
     }
     return 0;
-}
-
-int32_t float_to_int_saturated(float value) {
-    if (value != value) return 0;
-    if (value >= 2147483648.0f) return INT32_MAX;
-    if (value < -2147483648.0f) return INT32_MIN;
-    return (int32_t)value;
 }

@@ -1,24 +1,170 @@
-#include <cstring>
+// The real shell on the headless backend, run in a fresh folder that holds the
+// test font: start-up and shutdown, the frame tick, presentation faults, and
+// velmor-capture.
+#include <png.h>
 
-#include "app_fixture.h"
-#include "scene_files.h"
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "../text/test_files.h"
+#include "app/app.h"
+#include "chunkwriter/chunk_writer.h"
+#include "platform/headless/headless.h"
 
 namespace {
 
-const std::vector<ScreenSquare> FIVE_SQUARES = {
-    {-60, -40, 150, 15}, {0, -40, 150, 15}, {60, -40, 150, 15},
-    {-60, 40, 150, 15},  {0, 40, 150, 15},
+constexpr size_t SCREEN_BYTES = (size_t)screen_width * screen_height * 4;
+int failing_screen_allocation = 0; // 1: the first allocation of SCREEN_BYTES fails
+int screen_allocations = 0;
+
+bool should_fail(size_t size) {
+    return size == SCREEN_BYTES && ++screen_allocations == failing_screen_allocation;
+}
+
+} // namespace
+
+extern "C" void* __real_malloc(size_t size);
+extern "C" void* __real_calloc(size_t count, size_t size);
+extern "C" void* __wrap_malloc(size_t size) {
+    return should_fail(size) ? nullptr : __real_malloc(size);
+}
+extern "C" void* __wrap_calloc(size_t count, size_t size) {
+    return count && should_fail(count * size) ? nullptr : __real_calloc(count, size);
+}
+
+namespace {
+
+struct Presented {
+    std::vector<uint32_t> pixels;
+    int32_t counter; // the number printed on the frame
+    float angle;
+};
+
+class AppRun : public InFreshFolder {
+  protected:
+    void SetUp() override {
+        InFreshFolder::SetUp();
+        write_file("Font.bmp", font_bmp());
+    }
+    void TearDown() override {
+        free_scene();
+        InFreshFolder::TearDown();
+    }
+    static void keep(const uint32_t* pixels, int32_t width, int32_t height, void* context) {
+        static_cast<std::vector<Presented>*>(context)->push_back(
+            {std::vector<uint32_t>(pixels, pixels + width * height), frame_values.frame_counter - 1,
+             frame_values.animation_angle});
+    }
+    // The program never frees its Scene; the tests do, run after run.
+    static void free_scene() {
+        if (view_state.scene) scene_free(view_state.scene);
+        view_state.scene = nullptr;
+    }
+    int run(HeadlessConfig config) {
+        free_scene();
+        frames.clear();
+        config.present_hook = keep;
+        config.present_context = &frames;
+        headless_reset(config);
+        testing::internal::CaptureStderr();
+        int exit_code = app_run(5);
+        stderr_text = testing::internal::GetCapturedStderr();
+        return exit_code;
+    }
+    int run_ticks(int ticks, std::vector<HeadlessFault> faults = {}) {
+        HeadlessConfig config;
+        config.script = headless_ticks_then_escape(ticks);
+        config.faults = faults;
+        return run(config);
+    }
+    // Whatever happened, the platform got back everything in good order.
+    static void expect_all_given_back() {
+        const HeadlessReport& r = headless_report();
+        EXPECT_EQ(r.cursor_count, 0);
+        EXPECT_FALSE(r.window_alive);
+        EXPECT_FALSE(r.timer_running);
+        EXPECT_FALSE(r.exclusive);
+        EXPECT_FALSE(r.mode_changed);
+        EXPECT_EQ(r.surfaces_alive, 0);
+        EXPECT_EQ(r.misuse, 0);
+    }
+    std::vector<Presented> frames;
+    std::string stderr_text;
 };
 
 void write_empty_scene() {
     write_file("Z_Test.3ds", {});
 }
 
-int screen_x(const ScreenSquare& q) {
-    return (int)(256 * q.x / q.z + 256);
+// A square parallel to the screen: centre (x, y) at depth z in camera space.
+struct ScreenSquare {
+    float x, y, z, half;
+};
+
+const std::vector<ScreenSquare> FIVE_SQUARES = {
+    {-60, -40, 150, 15}, {0, -40, 150, 15}, {60, -40, 150, 15},
+    {-60, 40, 150, 15},  {0, 40, 150, 15},
+};
+
+// Each square becomes a double-sided object, drawn whichever way it turns, with
+// a local matrix that start-up must throw away.
+void write_square_scene(const std::vector<ScreenSquare>& squares) {
+    Matrix c;
+    app_camera_build(c);
+    ChunkWriter w;
+    chunk_begin(w, 0x4D4D);
+    chunk_begin(w, 0x3D3D);
+    for (const ScreenSquare& q : squares) {
+        chunk_begin(w, 0x4000);
+        chunk_name(w, "square");
+        chunk_begin(w, 0x4100);
+        chunk_begin(w, 0x4110);
+        chunk_u16(w, 4);
+        for (auto [u, v] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
+            float x = q.x + u * q.half, y = q.y + v * q.half, z = q.z;
+            // Camera space to world, stored with the file's y and z exchanged.
+            chunk_f32s(w, {x * c.m[0] + y * c.m[4] + z * c.m[8] + c.m[12],
+                           x * c.m[2] + y * c.m[6] + z * c.m[10] + c.m[14],
+                           x * c.m[1] + y * c.m[5] + z * c.m[9] + c.m[13]});
+        }
+        chunk_end(w);
+        chunk_begin(w, 0x4120);
+        chunk_u16(w, 4);
+        for (uint16_t index : {0, 1, 2, 0, 0, 2, 1, 0, 0, 2, 3, 0, 0, 3, 2, 0})
+            chunk_u16(w, index);
+        chunk_end(w);
+        chunk_begin(w, 0x4160);
+        chunk_f32s(w, {0, 1, 0, -1, 0, 0, 0, 0, 1, 5, 6, 7});
+        chunk_end(w);
+        chunk_end(w);
+        chunk_end(w);
+    }
+    chunk_end(w);
+    chunk_end(w);
+    ASSERT_TRUE(chunk_write_file(w, "Z_Test.3ds"));
 }
-int screen_y(const ScreenSquare& q) {
-    return (int)(256 * q.y / q.z + 192);
+
+// Black everywhere but the counter at (10, 10), which shows its own number in
+// the test font: rows 10 to 22, 11 columns a character.
+void expect_black_with_counter(const Presented& frame, int number) {
+    std::string text = std::to_string(number) + ".th Frame";
+    EXPECT_EQ(frame.counter, number);
+    for (int y = 0; y < screen_height; ++y) {
+        for (int x = 0; x < screen_width; ++x) {
+            uint32_t expected = 0;
+            if (y >= 10 && y <= 22 && x >= 10 && x < 10 + 11 * (int)text.size())
+                expected = glyph_pixel(text[(x - 10) / 11], (x - 10) % 11, y - 10);
+            ASSERT_EQ(frame.pixels[y * screen_width + x], expected) << x << "," << y;
+        }
+    }
+}
+
+void expect_all_black(const Presented& frame) {
+    for (uint32_t p : frame.pixels)
+        ASSERT_EQ(p, 0u);
 }
 
 uint32_t shade(uint32_t colour, uint32_t e) {
@@ -36,27 +182,6 @@ std::vector<int> base_colours_of(uint32_t pixel) {
                 break;
             }
     return found;
-}
-
-// Black everywhere but the counter, which shows its own number in the test font.
-void expect_black_with_counter(const Presented& frame, int number) {
-    std::string text = counter_text(number);
-    EXPECT_EQ(frame.counter, number);
-    for (int y = 0; y < screen_height; ++y) {
-        for (int x = 0; x < screen_width; ++x) {
-            uint32_t expected = 0;
-            if (in_text_box(text, x, y)) {
-                int n = (x - 10) / 11;
-                expected = glyph_pixel(text[n], (x - 10) % 11, y - 10);
-            }
-            ASSERT_EQ(frame.pixels[y * screen_width + x], expected) << x << "," << y;
-        }
-    }
-}
-
-void expect_all_black(const Presented& frame) {
-    for (uint32_t p : frame.pixels)
-        ASSERT_EQ(p, 0u);
 }
 
 // Object turning as documented: about its own X by speed x 0.031415924, then
@@ -82,9 +207,16 @@ bool same_bits(const Matrix& a, const Matrix& b) {
 
 } // namespace
 
+// Keys other than Escape do nothing; Escape ends the program with exit code 0.
 TEST_F(AppRun, StartsAndEndsInTheListedOrder) {
     write_empty_scene();
-    EXPECT_EQ(run_ticks(1), 0);
+    HeadlessConfig config;
+    config.script = {{HeadlessEventKind::tick, 0},
+                     {HeadlessEventKind::key, 'A'},
+                     {HeadlessEventKind::key, 13},
+                     {HeadlessEventKind::key, 0x1C},
+                     {HeadlessEventKind::key, KEY_ESCAPE}};
+    EXPECT_EQ(run(config), 0);
     EXPECT_EQ(headless_report().log,
               (std::vector<std::string>{
                   "register_class Velmor_Engine style 0x3",
@@ -117,38 +249,11 @@ TEST_F(AppRun, StartsAndEndsInTheListedOrder) {
     expect_all_given_back();
 }
 
-TEST_F(AppRun, EmptySceneGivesBlackFramesWithTheCounterFromZero) {
-    write_empty_scene();
-    EXPECT_EQ(run_ticks(3), 0);
-    ASSERT_EQ(frames.size(), 3u);
-    for (int n = 0; n < 3; ++n)
-        expect_black_with_counter(frames[n], n);
-    EXPECT_EQ(frame_values.frame_counter, 3);
-}
-
-// Only Escape or closing the window ends the program, with exit code 0.
-TEST_F(AppRun, KeysOtherThanEscapeDoNothing) {
-    write_empty_scene();
-    HeadlessConfig config;
-    config.script = {{HeadlessEventKind::tick, 0}, {HeadlessEventKind::key, 'A'},
-                     {HeadlessEventKind::key, 13}, {HeadlessEventKind::key, 0x1C},
-                     {HeadlessEventKind::tick, 0}, {HeadlessEventKind::close, 0},
-                     {HeadlessEventKind::tick, 0}}; // after the close: never delivered
-    EXPECT_EQ(run(config), 0);
-    EXPECT_EQ(frames.size(), 2u);
-    EXPECT_EQ(headless_calls(HeadlessOp::send_message), 0);
-    EXPECT_EQ(headless_report().ticks_delivered, 2);
-    expect_all_given_back();
-}
-
 // The angle and the objects move on every tick; the counter only on
 // presented frames. A second run starts again from zero.
 TEST_F(AppRun, ATickWhoseLockFailsTurnsButDoesNotCount) {
-    ASSERT_TRUE(write_square_scene("Z_Test.3ds", FIVE_SQUARES));
-    HeadlessConfig config;
-    config.script = headless_ticks_then_escape(3);
-    config.faults = {{HeadlessOp::lock, 2, 1, DISPLAY_ERR_STILL_DRAWING}};
-    ASSERT_EQ(run(config), 0);
+    write_square_scene(FIVE_SQUARES);
+    ASSERT_EQ(run_ticks(3, {{HeadlessOp::lock, 2, 1, DISPLAY_ERR_STILL_DRAWING}}), 0);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].counter, 0);
     EXPECT_EQ(frames[1].counter, 1);
@@ -169,40 +274,32 @@ TEST_F(AppRun, AngleIsZeroOnTick63AndEvery63TicksAfter) {
     write_empty_scene();
     ASSERT_EQ(run_ticks(127), 0);
     ASSERT_EQ(frames.size(), 127u);
-    EXPECT_EQ(frames[0].angle, 0.1f);
     EXPECT_NEAR(frames[61].angle, 6.2f, 1e-5);
     EXPECT_EQ(frames[62].angle, 0.0f);
     EXPECT_EQ(frames[63].angle, 0.1f);
     EXPECT_EQ(frames[125].angle, 0.0f);
-    for (const Presented& f : frames)
-        EXPECT_LE(f.angle, 6.2f + 1e-5f);
 }
 
-// Whatever placement the file gives, every object starts from the identity and
-// turns about its own axes at its index's speed: 2, 1, 0.5 and, for objects
-// 3, 7, 11, ..., a quarter.
-TEST_F(AppRun, ObjectsTurnFromTheIdentityAtTheirSpeeds) {
-    ASSERT_TRUE(write_square_scene("Z_Test.3ds", FIVE_SQUARES, true));
+// Whatever placement the file gives, every object starts from the identity,
+// takes the colour of its index and turns about its own axes at its index's
+// speed: 2, 1, 0.5 and, for objects 3, 7, 11, ..., a quarter.
+TEST_F(AppRun, ObjectsTakeTheirIndexsColourAndSpeedFromTheIdentity) {
+    write_square_scene(FIVE_SQUARES);
     ASSERT_EQ(run_ticks(70), 0);
+    ASSERT_EQ(frames.size(), 70u);
     ASSERT_EQ(view_state.scene->object_count, 5);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(same_bits(view_state.scene->objects[i].matrix, replay_turns(i, 70))) << i;
-}
-
-TEST_F(AppRun, ObjectsTakeTheFourColoursByIndex) {
-    ASSERT_TRUE(write_square_scene("Z_Test.3ds", FIVE_SQUARES));
-    ASSERT_EQ(run_ticks(1), 0);
-    ASSERT_EQ(frames.size(), 1u);
     for (int i = 0; i < 5; ++i) {
         const ScreenSquare& q = FIVE_SQUARES[i];
-        uint32_t pixel = frames[0].pixels[screen_y(q) * screen_width + screen_x(q)];
+        int x = (int)(256 * q.x / q.z + 256), y = (int)(256 * q.y / q.z + 192);
+        uint32_t pixel = frames[0].pixels[y * screen_width + x];
         EXPECT_EQ(base_colours_of(pixel), std::vector<int>{i & 3})
             << i << ": " << std::hex << pixel;
+        EXPECT_TRUE(same_bits(view_state.scene->objects[i].matrix, replay_turns(i, 70))) << i;
     }
 }
 
 TEST_F(AppRun, SixteenBitLocksAreUndoneAndNeverWritten) {
-    ASSERT_TRUE(write_square_scene("Z_Test.3ds", FIVE_SQUARES));
+    write_square_scene(FIVE_SQUARES);
     HeadlessConfig config;
     config.script = headless_ticks_then_escape(4);
     config.lock_bit_count = 16;
@@ -216,80 +313,66 @@ TEST_F(AppRun, SixteenBitLocksAreUndoneAndNeverWritten) {
     expect_all_given_back();
 }
 
-// The lost frame still counts and still flips, showing the restored (empty)
-// back buffer; the next frame is whole again.
-TEST_F(AppRun, LostSurfacesAreRestoredAndTheFlipStillTried) {
+// An empty scene gives black frames with the counter from 0. Still-drawing is
+// retried. A lost surface is restored and the flip still tried: that frame
+// counts and shows the restored, empty back buffer; the next is whole again.
+TEST_F(AppRun, FramesSurviveBusyAndLostSurfaces) {
     write_empty_scene();
-    HeadlessConfig config;
-    config.script = headless_ticks_then_escape(3);
-    config.faults = {{HeadlessOp::blt_fast, 2, 1, DISPLAY_ERR_SURFACE_LOST}};
-    ASSERT_EQ(run(config), 0);
+    ASSERT_EQ(run_ticks(3, {{HeadlessOp::blt_fast, 1, 2, DISPLAY_ERR_STILL_DRAWING},
+                            {HeadlessOp::flip, 1, 4, DISPLAY_ERR_STILL_DRAWING},
+                            {HeadlessOp::blt_fast, 4, 1, DISPLAY_ERR_SURFACE_LOST}}),
+              0);
     ASSERT_EQ(frames.size(), 3u);
     expect_black_with_counter(frames[0], 0);
     expect_all_black(frames[1]);
     expect_black_with_counter(frames[2], 2);
+    EXPECT_EQ(headless_calls(HeadlessOp::blt_fast), 5);
+    EXPECT_EQ(headless_calls(HeadlessOp::flip), 7);
     EXPECT_EQ(headless_calls(HeadlessOp::restore), 3);
-    EXPECT_EQ(headless_calls(HeadlessOp::blt_fast), 3);
     expect_all_given_back();
 }
 
-TEST_F(AppRun, StillDrawingIsRetried) {
-    write_empty_scene();
-    HeadlessConfig config;
-    config.script = headless_ticks_then_escape(1);
-    config.faults = {{HeadlessOp::blt_fast, 1, 2, DISPLAY_ERR_STILL_DRAWING},
-                     {HeadlessOp::flip, 1, 4, DISPLAY_ERR_STILL_DRAWING}};
-    ASSERT_EQ(run(config), 0);
-    ASSERT_EQ(frames.size(), 1u);
-    expect_black_with_counter(frames[0], 0);
-    EXPECT_EQ(headless_calls(HeadlessOp::blt_fast), 3);
-    EXPECT_EQ(headless_calls(HeadlessOp::flip), 5);
-}
-
 // Each failure ends start-up with one line that names it and exit code 1,
-// after giving back everything made so far.
-TEST_F(AppRun, PlatformFailuresAtStartUpAreReported) {
-    struct Case {
-        HeadlessOp op;
+// before what comes after it starts, giving back everything made so far.
+TEST_F(AppRun, StartUpFailuresAreReported) {
+    enum Scene { MISSING, BAD, EMPTY };
+    enum Reached { NOT_TIMER, TIMER, DISPLAY };
+    const struct {
+        Scene scene;
+        HeadlessOp op; // fails at this call, unless the call is 0
         int call;
-        const char* line;
+        int failing_allocation; // of the screen's size, unless 0
+        const char* line;       // or its start, for the loader's reason
+        Reached reached;
+    } cases[] = {
+        {MISSING, {}, 0, 0, "velmor: cannot load the scene: ", NOT_TIMER},
+        {BAD, {}, 0, 0, "velmor: cannot load the scene: ", NOT_TIMER},
+        {EMPTY, HeadlessOp::register_class, 1, 0, "velmor: cannot register the window class\n",
+         NOT_TIMER},
+        {EMPTY, HeadlessOp::create_window, 1, 0, "velmor: cannot create the window\n", NOT_TIMER},
+        // The depth buffer (render_init) is made before the ColourBuffer.
+        {EMPTY, {}, 0, 1, "velmor: cannot allocate the depth buffer\n", NOT_TIMER},
+        {EMPTY, {}, 0, 2, "velmor: cannot allocate the colour buffer\n", NOT_TIMER},
+        {EMPTY, HeadlessOp::set_timer, 1, 0, "velmor: cannot start the frame timer\n", TIMER},
+        {EMPTY, HeadlessOp::create_surface, 3, 0,
+         "velmor: cannot take over the display: unsupported (0x80004001)\n", DISPLAY},
     };
-    const Case cases[] = {
-        {HeadlessOp::register_class, 1, "velmor: cannot register the window class\n"},
-        {HeadlessOp::create_window, 1, "velmor: cannot create the window\n"},
-        {HeadlessOp::set_timer, 1, "velmor: cannot start the frame timer\n"},
-        {HeadlessOp::display_create, 1,
-         "velmor: cannot take over the display: unsupported (0x80004001)\n"},
-        {HeadlessOp::set_mode, 1,
-         "velmor: cannot take over the display: unsupported (0x80004001)\n"},
-        {HeadlessOp::create_surface, 3,
-         "velmor: cannot take over the display: unsupported (0x80004001)\n"},
-    };
-    write_empty_scene();
-    for (const Case& c : cases) {
-        HeadlessConfig config;
-        config.script = headless_ticks_then_escape(2);
-        config.faults = {{c.op, c.call, 1, DISPLAY_ERR_UNSUPPORTED}};
-        EXPECT_EQ(run(config), 1) << c.line;
-        EXPECT_EQ(stderr_text, c.line);
-        EXPECT_TRUE(frames.empty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::remove("Z_Test.3ds");
+        if (c.scene == BAD) write_file("Z_Test.3ds", {0x4D, 0x4D, 0, 0, 0, 0}); // length 0
+        if (c.scene == EMPTY) write_empty_scene();
+        failing_screen_allocation = c.failing_allocation;
+        screen_allocations = 0;
+        EXPECT_EQ(run_ticks(2, {{c.op, c.call, 1, DISPLAY_ERR_UNSUPPORTED}}), 1);
+        failing_screen_allocation = 0;
+        EXPECT_EQ(stderr_text.rfind(c.line, 0), 0u) << stderr_text;
+        EXPECT_EQ(std::count(stderr_text.begin(), stderr_text.end(), '\n'), 1);
+        EXPECT_EQ(headless_calls(HeadlessOp::set_timer), c.reached >= TIMER);
+        EXPECT_EQ(headless_calls(HeadlessOp::display_create), c.reached >= DISPLAY);
         EXPECT_EQ(headless_report().ticks_delivered, 0);
-        expect_all_given_back();
-    }
-}
-
-TEST_F(AppRun, NoSceneEndsBeforeTheTimerAndTheDisplay) {
-    for (bool present : {false, true}) {
-        if (present) {
-            ASSERT_TRUE(write_bad_scene("Z_Test.3ds"));
-        }
-        EXPECT_EQ(run_ticks(2), 1);
-        EXPECT_EQ(stderr_text.rfind("velmor: cannot load the scene: ", 0), 0u) << stderr_text;
-        EXPECT_EQ(count_lines(stderr_text), 1) << stderr_text;
         EXPECT_EQ(view_state.scene, nullptr);
-        EXPECT_EQ(headless_calls(HeadlessOp::set_timer), 0);
-        EXPECT_EQ(headless_calls(HeadlessOp::display_create), 0);
-        EXPECT_EQ(headless_calls(HeadlessOp::destroy_window), 1);
+        EXPECT_EQ(view_state.colour_buffer, nullptr);
         expect_all_given_back();
     }
 }
@@ -298,17 +381,66 @@ TEST_F(AppRun, NoSceneEndsBeforeTheTimerAndTheDisplay) {
 TEST_F(AppRun, AMissingOrBadFontIsNotFatal) {
     write_empty_scene();
     std::remove("Font.bmp");
-    EXPECT_EQ(run_ticks(2), 0);
-    EXPECT_EQ(stderr_text,
-              "velmor: Font.bmp: cannot open the file; frames are drawn without text\n");
-    ASSERT_EQ(frames.size(), 2u);
-    for (const Presented& f : frames)
-        expect_all_black(f);
+    for (const char* why : {"cannot open the file", "not 24 bits per pixel"}) {
+        EXPECT_EQ(run_ticks(2), 0);
+        EXPECT_EQ(stderr_text,
+                  "velmor: Font.bmp: " + std::string(why) + "; frames are drawn without text\n");
+        ASSERT_EQ(frames.size(), 2u);
+        expect_all_black(frames[1]);
+        write_file("Font.bmp", bmp_bytes({176, 78, 32}, font_pixel)); // for the second round
+    }
+}
 
-    write_file("Font.bmp", bmp_bytes({176, 78, 32}, font_pixel));
-    EXPECT_EQ(run_ticks(2), 0);
-    EXPECT_EQ(stderr_text,
-              "velmor: Font.bmp: not 24 bits per pixel; frames are drawn without text\n");
-    ASSERT_EQ(frames.size(), 2u);
-    expect_all_black(frames[1]);
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int capture(const std::string& arguments) {
+    std::string command = std::string(VELMOR_CAPTURE_PATH) + " " + arguments + " 2>stderr.txt";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The pixels (0x00RRGGBB) of a 512 x 384 8-bit RGB PNG; empty for anything else.
+std::vector<uint32_t> read_screen_png(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (image.format != PNG_FORMAT_RGB || image.width != 512 || image.height != 384 ||
+        !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return {};
+    }
+    std::vector<uint32_t> pixels(rgb.size() / 3);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
+    return pixels;
+}
+
+} // namespace
+
+// The tool's files hold exactly the pictures that the shell presented, one per
+// counter value; a failed start-up is one line on stderr and exit code 1.
+TEST_F(AppRun, CaptureWritesEveryPresentedFrameExactly) {
+    EXPECT_EQ(capture("--frames 2"), 1);
+    std::string text = slurp("stderr.txt");
+    EXPECT_EQ(text.rfind("velmor: cannot load the scene: ", 0), 0u) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
+
+    write_square_scene({{-40, 0, 150, 30}, {40, 10, 120, 20}});
+    ASSERT_EQ(capture("--frames 4 --out shots/run"), 0) << slurp("stderr.txt");
+    EXPECT_EQ(slurp("stderr.txt"), "");
+    ASSERT_EQ(run_ticks(4), 0);
+    ASSERT_EQ(frames.size(), 4u);
+    for (int n = 0; n < 4; ++n) {
+        std::string name = "shots/run/frame_0000" + std::to_string(n) + ".png";
+        EXPECT_TRUE(read_screen_png(name) == frames[n].pixels) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists("shots/run/frame_00004.png"));
 }

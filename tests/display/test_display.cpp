@@ -1,5 +1,8 @@
+// The display logic on the headless backend. The shell's runs cover the normal
+// set-up, presentation, lost and busy surfaces; these cases reach the rest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,19 +17,16 @@ intptr_t quiet_proc(PlatformWindow, uint32_t, uintptr_t, intptr_t) {
     return 0;
 }
 
-struct Shown {
-    std::vector<uint32_t> first_pixels; // pixel (0, 0) of every picture a flip showed
-};
-
-void remember(const uint32_t* pixels, int32_t width, int32_t height, void* context) {
-    ASSERT_EQ(width, W);
-    ASSERT_EQ(height, H);
-    static_cast<Shown*>(context)->first_pixels.push_back(pixels[0]);
+// Keeps pixel (0, 0) of every picture that a flip showed.
+void remember(const uint32_t* pixels, int32_t, int32_t, void* context) {
+    static_cast<std::vector<uint32_t>*>(context)->push_back(pixels[0]);
 }
 
 class Display : public testing::Test {
   protected:
-    void start(HeadlessConfig config = {}) {
+    void start(std::vector<HeadlessFault> faults) {
+        HeadlessConfig config;
+        config.faults = faults;
         config.present_hook = remember;
         config.present_context = &shown;
         headless_reset(config);
@@ -34,16 +34,11 @@ class Display : public testing::Test {
         platform_register_window_class("test", 0, quiet_proc);
         window = platform_create_window("test", "test", 0, W, H);
     }
-    std::vector<std::string> log_since(size_t from) const {
-        const auto& log = headless_report().log;
-        return {log.begin() + (long)from, log.end()};
-    }
     // One frame as the shell does it: lock, fill with a colour, present.
     bool frame(uint32_t colour) {
         uint32_t* pixels = nullptr;
         if (!display_lock(&pixels)) return false;
-        for (int i = 0; i < W * H; ++i)
-            pixels[i] = colour;
+        std::fill(pixels, pixels + W * H, colour);
         display_present();
         return true;
     }
@@ -54,32 +49,34 @@ class Display : public testing::Test {
         EXPECT_FALSE(headless_report().mode_changed);
     }
     PlatformWindow window = nullptr;
-    Shown shown;
+    std::vector<uint32_t> shown;
 };
 
 } // namespace
 
-// Each step runs only when the ones before it succeeded; the shutdown then
-// releases only what exists.
-TEST_F(Display, FailedInitStopsAtTheFailingCallAndShutdownReleasesWhatExists) {
-    struct Case {
+// Each step runs only when the ones before it succeeded. Without surfaces
+// display_lock fails and display_present does nothing; shutdown releases only
+// what exists.
+TEST_F(Display, FailedInitLeavesNothingToLockOrPresent) {
+    const struct {
         HeadlessOp op;
         int call;
         int released_surfaces;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {HeadlessOp::display_create, 1, 0}, {HeadlessOp::set_cooperative_level, 1, 0},
         {HeadlessOp::set_mode, 1, 0},       {HeadlessOp::create_surface, 1, 0},
         {HeadlessOp::get_attached, 1, 1},   {HeadlessOp::create_surface, 2, 1},
         {HeadlessOp::create_surface, 3, 2},
     };
-    for (const Case& c : cases) {
-        start({{}, {{c.op, c.call, 1, DISPLAY_ERR_UNSUPPORTED}}});
+    for (const auto& c : cases) {
+        start({{c.op, c.call, 1, DISPLAY_ERR_UNSUPPORTED}});
         EXPECT_EQ(display_init(window, W, H), DISPLAY_ERR_UNSUPPORTED);
         EXPECT_EQ(headless_calls(HeadlessOp::create_surface),
                   c.op == HeadlessOp::create_surface ? c.call : c.released_surfaces);
-        uint32_t* pixels = nullptr;
+        uint32_t sentinel = 0;
+        uint32_t* pixels = &sentinel;
         EXPECT_EQ(display_lock(&pixels), 0);
+        EXPECT_EQ(pixels, &sentinel);
         display_present();
         display_shutdown();
         EXPECT_EQ(headless_calls(HeadlessOp::surface_release), c.released_surfaces);
@@ -91,51 +88,33 @@ TEST_F(Display, FailedInitStopsAtTheFailingCallAndShutdownReleasesWhatExists) {
     }
 }
 
-TEST_F(Display, WithoutSurfacesLockFailsAndPresentDoesNothing) {
-    start();
-    uint32_t sentinel = 0;
-    uint32_t* pixels = &sentinel;
-    EXPECT_EQ(display_lock(&pixels), 0);
-    EXPECT_EQ(pixels, &sentinel);
-    size_t mark = headless_report().log.size();
-    display_present();
-    display_shutdown();
-    EXPECT_TRUE(log_since(mark).empty());
-}
-
-// b, a, b, ...: the flag switches only when a frame is presented.
-TEST_F(Display, SurfacesTakeTurnsAndAFailedLockKeepsTheTurn) {
-    start({{}, {{HeadlessOp::lock, 3, 1, DISPLAY_ERR_STILL_DRAWING}}});
+// The surfaces take turns (b, a, b, ...), and the turn passes only when a frame
+// is presented. A lost flip restores and is not repeated; any other blit or
+// flip error is ignored, and the flip still shows the (restored, empty) back
+// buffer; a restore stops at its first failure.
+TEST_F(Display, TurnsAndPresentationErrorsCostOnlyTheirFrame) {
+    start({{HeadlessOp::flip, 1, 1, DISPLAY_ERR_SURFACE_LOST},
+           {HeadlessOp::blt_fast, 2, 1, DISPLAY_ERR_GENERIC},
+           {HeadlessOp::lock, 3, 1, DISPLAY_ERR_STILL_DRAWING},
+           {HeadlessOp::restore, 5, 1, DISPLAY_ERR_OUT_OF_MEMORY}});
     ASSERT_EQ(display_init(window, W, H), DISPLAY_OK);
-    EXPECT_TRUE(frame(1));
-    EXPECT_TRUE(frame(2));
+    EXPECT_TRUE(frame(1)); // flip lost: nothing shown
+    EXPECT_EQ(headless_calls(HeadlessOp::restore), 3);
+    EXPECT_TRUE(frame(2));  // blit failed
     EXPECT_FALSE(frame(3)); // busy: dropped
     EXPECT_TRUE(frame(4));
     EXPECT_TRUE(frame(5));
+    EXPECT_EQ(headless_calls(HeadlessOp::flip), 4);
+    EXPECT_EQ(headless_calls(HeadlessOp::restore), 3);
+    EXPECT_EQ(shown, (std::vector<uint32_t>{0, 4, 5}));
     std::vector<std::string> locks;
     for (const std::string& entry : headless_report().log)
         if (entry.rfind("lock ", 0) == 0) locks.push_back(entry.substr(5, 2));
     EXPECT_EQ(locks, (std::vector<std::string>{"s2", "s1", "s2", "s2", "s1"}));
-    EXPECT_EQ(shown.first_pixels, (std::vector<uint32_t>{1, 2, 4, 5}));
-}
 
-// The blit and the flip each go on after an error of their own: a lost flip
-// restores and is not repeated, any other error is ignored; a restore stops at
-// its first failure.
-TEST_F(Display, PresentationErrorsCostOnlyTheirFrame) {
-    start({{},
-           {{HeadlessOp::flip, 1, 1, DISPLAY_ERR_SURFACE_LOST},
-            {HeadlessOp::blt_fast, 2, 1, DISPLAY_ERR_GENERIC},
-            {HeadlessOp::restore, 5, 1, DISPLAY_ERR_OUT_OF_MEMORY}}});
-    ASSERT_EQ(display_init(window, W, H), DISPLAY_OK);
-    ASSERT_TRUE(frame(1)); // flip lost: nothing shown
-    EXPECT_EQ(headless_calls(HeadlessOp::flip), 1);
-    EXPECT_EQ(headless_calls(HeadlessOp::restore), 3);
-    ASSERT_TRUE(frame(2)); // blit failed: the flip shows the restored, empty back buffer
-    ASSERT_TRUE(frame(3));
-    EXPECT_EQ(headless_calls(HeadlessOp::restore), 3);
-    EXPECT_EQ(shown.first_pixels, (std::vector<uint32_t>{0, 3}));
     size_t mark = headless_report().log.size();
     EXPECT_EQ(display_restore(), DISPLAY_ERR_OUT_OF_MEMORY);
-    EXPECT_EQ(log_since(mark), (std::vector<std::string>{"restore primary", "restore s1"}));
+    const auto& log = headless_report().log;
+    EXPECT_EQ(std::vector<std::string>(log.begin() + (long)mark, log.end()),
+              (std::vector<std::string>{"restore primary", "restore s1"}));
 }

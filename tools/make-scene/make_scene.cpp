@@ -12,7 +12,7 @@
 
 #include "chunkwriter/chunk_writer.h"
 #include "mesh.h"
-#include "scene_chunks.h"
+#include "scene_writer.h"
 
 namespace {
 
@@ -21,18 +21,18 @@ constexpr uint16_t no_parent = 0xFFFF;
 constexpr float camera_height = 75.0f,
                 camera_back = -129.903811f; // 150 from the origin, 30 deg down
 
-MaterialSpec material(const char* name, Rgb ambient, Rgb diffuse, Rgb specular, uint16_t shininess,
+MaterialDesc material(const char* name, Rgb ambient, Rgb diffuse, Rgb specular, uint16_t shininess,
                       uint16_t strength) {
     return {name, ambient, diffuse, specular, shininess, strength, 0.0f, false, false, {}};
 }
 
-std::vector<MaterialSpec> materials() {
-    MaterialSpec chalk = material("Chalk", {64, 64, 64}, {255, 255, 255}, {255, 255, 255}, 60, 70);
+std::vector<MaterialDesc> materials() {
+    MaterialDesc chalk = material("Chalk", {64, 64, 64}, {255, 255, 255}, {255, 255, 255}, 60, 70);
     chalk.transparency_falloff = 12.5f;
     chalk.two_sided = chalk.soften = true;
     chalk.maps = {{chunk_id::texture_map, "MARBLE.GIF", 100, 2.0f, 2.0f, 0.0f},
                   {chunk_id::bump_map, "PITS.GIF", 30, 4.0f, 4.0f, 45.0f}};
-    MaterialSpec steel = material("Steel", {45, 45, 50}, {180, 180, 200}, {255, 255, 255}, 80, 90);
+    MaterialDesc steel = material("Steel", {45, 45, 50}, {180, 180, 200}, {255, 255, 255}, 80, 90);
     steel.maps = {{chunk_id::reflection_map, "CHROMIC.JPG", 40, 1.0f, 1.0f, 0.0f}};
     return {
         material("Rose", {64, 25, 37}, {255, 100, 150}, {230, 230, 230}, 40, 50),
@@ -49,7 +49,7 @@ Mesh turned(Mesh mesh, double about_x, double about_z) {
 }
 
 // Index order sets each object's colour and turning speed in the program.
-std::vector<ObjectSpec> objects() {
+std::vector<ObjectDesc> objects() {
     return {
         {"Frame", turned(make_box_frame(10.5, 2.2), 20, 30), {"Rose", "Steel"}, 0, 1, false},
         {"Torus", turned(make_torus(32.5, 3, 40, 16), 10, 0), {"Violet"}, 1, 2, false},
@@ -59,17 +59,17 @@ std::vector<ObjectSpec> objects() {
     };
 }
 
-std::vector<LightSpec> lights() {
-    LightSpec fill = {
+std::vector<LightDesc> lights() {
+    LightDesc fill = {
         "Fill", {-90, -80, 110}, {0.55f, 0.6f, 0.75f}, true, false, false, {0, 0, 0}, 0, 0, 80, 300,
         0.6f};
-    LightSpec key = {
+    LightDesc key = {
         "Key", {100, -120, 130}, {1.0f, 0.9f, 0.8f}, false, true, true, {0, 0, 0}, 28, 40, 120, 400,
         1.25f};
     return {fill, key};
 }
 
-CameraSpec camera() {
+CameraDesc camera() {
     return {"Camera01", {0, camera_back, camera_height}, {0, 0, 0}, 0, 18};
 }
 
@@ -82,7 +82,7 @@ Key key4(uint32_t frame, uint16_t flags, float angle, float x, float y, float z)
 }
 
 // A node of a mesh object: still at the origin, one turn about an axis over the segment.
-NodeSpec mesh_node(uint16_t id, const std::string& name, uint16_t parent, float turns, float ax,
+NodeDesc mesh_node(uint16_t id, const std::string& name, uint16_t parent, float turns, float ax,
                    float ay, float az) {
     const uint16_t tcb = key_tension | key_continuity | key_bias;
     return {chunk_id::object_node,
@@ -97,11 +97,11 @@ NodeSpec mesh_node(uint16_t id, const std::string& name, uint16_t parent, float 
              {chunk_id::scale_track, {key3(0, key_ease_to | key_ease_from, 1, 1, 1)}}}};
 }
 
-std::vector<NodeSpec> nodes() {
-    const std::vector<LightSpec> scene_lights = lights();
+std::vector<NodeDesc> nodes() {
+    const std::vector<LightDesc> scene_lights = lights();
     const float* fill = scene_lights[0].position;
     const float* key = scene_lights[1].position;
-    std::vector<NodeSpec> list;
+    std::vector<NodeDesc> list;
     list.push_back({chunk_id::ambient_node,
                     0,
                     "$AMBIENT$",
@@ -120,7 +120,7 @@ std::vector<NodeSpec> nodes() {
                      {chunk_id::scale_track, {key3(0, 0, 1, 1, 1)}},
                      {chunk_id::hide_track, {{50, 0, {}}}}}});
     list.push_back(mesh_node(2, "Frame", 1, 2.0f, 1, 0, 0));
-    NodeSpec torus = mesh_node(3, "Torus", 1, 1.0f, 1, 0, 0);
+    NodeDesc torus = mesh_node(3, "Torus", 1, 1.0f, 1, 0, 0);
     torus.tracks[0].keys.push_back(key3(50, key_continuity, 0, 0, 5)); // a little bob
     list.push_back(torus);
     list.push_back(mesh_node(4, "Gear", 1, 0.5f, 1, 0, 0));
@@ -180,13 +180,13 @@ void write_viewport_layout(ChunkWriter& w) {
     chunk_end(w);
 }
 
-void write_editor(ChunkWriter& w, const std::vector<ObjectSpec>& meshes) {
+void write_editor(ChunkWriter& w, const std::vector<ObjectDesc>& meshes) {
     static const float black[3] = {0, 0, 0}, ambient[3] = {0.1f, 0.1f, 0.12f};
     chunk_begin(w, chunk_id::editor);
     chunk_begin(w, chunk_id::mesh_version);
     chunk_u32(w, 3);
     chunk_end(w);
-    for (const MaterialSpec& m : materials())
+    for (const MaterialDesc& m : materials())
         write_material(w, m);
     chunk_begin(w, chunk_id::master_scale);
     chunk_f32(w, 1.0f);
@@ -199,9 +199,9 @@ void write_editor(ChunkWriter& w, const std::vector<ObjectSpec>& meshes) {
     chunk_begin(w, chunk_id::ambient_light);
     write_float_colour(w, chunk_id::colour_float, ambient);
     chunk_end(w);
-    for (const ObjectSpec& object : meshes)
+    for (const ObjectDesc& object : meshes)
         write_mesh_object(w, object);
-    for (const LightSpec& light : lights())
+    for (const LightDesc& light : lights())
         write_light(w, light);
     write_camera(w, camera());
     chunk_end(w);
@@ -221,17 +221,17 @@ void write_keyframer(ChunkWriter& w) {
     chunk_begin(w, chunk_id::current_time);
     chunk_u32(w, 0);
     chunk_end(w);
-    for (const NodeSpec& node : nodes())
+    for (const NodeDesc& node : nodes())
         write_node(w, node);
     chunk_end(w);
 }
 
 // Every shape must be closed, wound outwards, inside the view's limit, and in a
 // shell of its own.
-bool check_shapes(const std::vector<ObjectSpec>& meshes) {
+bool check_shapes(const std::vector<ObjectDesc>& meshes) {
     std::vector<std::pair<double, double>> shells;
     bool ok = true;
-    for (const ObjectSpec& o : meshes) {
+    for (const ObjectDesc& o : meshes) {
         double lo = mesh_min_radius(o.mesh), hi = mesh_max_radius(o.mesh);
         std::printf("%-7s %5zu vertices %5zu faces  radius %5.1f to %5.1f\n", o.name.c_str(),
                     o.mesh.vertices.size(), o.mesh.faces.size(), lo, hi);
@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        std::vector<ObjectSpec> meshes = objects();
+        std::vector<ObjectDesc> meshes = objects();
         if (!check_shapes(meshes)) return 1;
         ChunkWriter w;
         chunk_begin(w, chunk_id::main);

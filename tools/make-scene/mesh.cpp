@@ -48,17 +48,6 @@ void mesh_add_quad(Mesh& mesh, uint16_t a, uint16_t b, uint16_t c, uint16_t d, u
     mesh_add_triangle(mesh, a, c, d, part);
 }
 
-void mesh_append(Mesh& mesh, const Mesh& other) {
-    uint16_t base = (uint16_t)mesh.vertices.size();
-    for (size_t i = 0; i < other.vertices.size(); ++i)
-        mesh_add_vertex(mesh, other.vertices[i], other.mapping[i][0], other.mapping[i][1]);
-    for (size_t i = 0; i < other.faces.size(); ++i) {
-        const auto& f = other.faces[i];
-        mesh_add_triangle(mesh, (uint16_t)(base + f[0]), (uint16_t)(base + f[1]),
-                          (uint16_t)(base + f[2]), other.face_part[i]);
-    }
-}
-
 void mesh_turn(Mesh& mesh, double about_x, double about_z) {
     const double to_radians = 3.14159265358979323846 / 180.0;
     double cx = math_cos(about_x * to_radians), sx = math_sin(about_x * to_radians);

@@ -31,8 +31,6 @@ uint16_t mesh_add_vertex(Mesh& mesh, Vec3 p, float u, float v);
 void mesh_add_triangle(Mesh& mesh, uint16_t a, uint16_t b, uint16_t c, uint8_t part = 0);
 // Two triangles a-b-c and a-c-d.
 void mesh_add_quad(Mesh& mesh, uint16_t a, uint16_t b, uint16_t c, uint16_t d, uint8_t part = 0);
-// Appends a copy of another mesh's vertices and faces.
-void mesh_append(Mesh& mesh, const Mesh& other);
 // Turns every vertex about the x axis, then about the z axis (degrees).
 void mesh_turn(Mesh& mesh, double about_x, double about_z);
 

@@ -24,8 +24,7 @@ constexpr int warm_up_frames = 5;
 // buffer that stands in for the locked surface.
 void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
     app_frame_draw(view, animation_angle);
-    std::memcpy(presented, view.colour_buffer,
-                (size_t)screen_width * (size_t)screen_height * sizeof(uint32_t));
+    std::memcpy(presented, view.colour_buffer, screen_bytes);
 }
 
 std::string scene_name(const std::string& path) {

@@ -6,16 +6,16 @@
 
 namespace {
 
-void put(std::string& out, const char* text) {
-    out += text;
-}
-
 void put_float(std::string& out, float value) {
-    if (std::isnan(value)) return put(out, "\"nan\"");
-    if (std::isinf(value)) return put(out, value > 0 ? "\"inf\"" : "\"-inf\"");
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", (double)value);
-    out += text;
+    if (std::isnan(value)) {
+        out += "\"nan\"";
+    } else if (std::isinf(value)) {
+        out += value > 0 ? "\"inf\"" : "\"-inf\"";
+    } else {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.9g", (double)value);
+        out += text;
+    }
 }
 
 void put_int(std::string& out, int64_t value) {
@@ -42,25 +42,61 @@ void put_string(std::string& out, const char* text) {
     out += '"';
 }
 
-void put_floats(std::string& out, const float* values, int count) {
+// [item(0), item(1), ...] on one line; item(i) writes entry i.
+template <typename Item> void put_list(std::string& out, int count, Item item) {
     out += '[';
     for (int i = 0; i < count; ++i) {
         if (i) out += ", ";
-        put_float(out, values[i]);
+        item(i);
     }
     out += ']';
 }
 
-void put_key(std::string& out, const char* indent, const char* key) {
+void put_floats(std::string& out, const float* values, int count) {
+    put_list(out, count, [&](int i) { put_float(out, values[i]); });
+}
+
+// The opening of a JSON object and its first key.
+void put_first_key(std::string& out, const char* opening, const char* key) {
+    out += opening;
+    put_string(out, key);
+    out += ": ";
+}
+
+// A further key on the same line.
+void put_key(std::string& out, const char* key) {
+    out += ", ";
+    put_string(out, key);
+    out += ": ";
+}
+
+// A further key on a line of its own.
+void put_key_on_line(std::string& out, const char* indent, const char* key) {
+    out += ",\n";
     out += indent;
     put_string(out, key);
     out += ": ";
 }
 
+void put_int_member(std::string& out, const char* key, int64_t value) {
+    put_key(out, key);
+    put_int(out, value);
+}
+
+void put_float_member(std::string& out, const char* key, float value) {
+    put_key(out, key);
+    put_float(out, value);
+}
+
+void put_floats_member(std::string& out, const char* key, const float* values, int count) {
+    put_key(out, key);
+    put_floats(out, values, count);
+}
+
 // "key": [row, row, ...] with one row per line; row(i, out) writes row i.
 template <typename Row>
 void put_rows(std::string& out, const char* indent, const char* key, int32_t count, Row row) {
-    put_key(out, indent, key);
+    put_key_on_line(out, indent, key);
     out += '[';
     for (int32_t i = 0; i < count; ++i) {
         out += i ? ",\n" : "\n";
@@ -77,14 +113,7 @@ void put_track(std::string& out, const char* indent, const char* key, int32_t co
     for (const float* a : arrays)
         if (!a) count = 0;
     put_rows(out, indent, key, count, [&](int32_t k, std::string& o) {
-        o += '[';
-        bool first = true;
-        for (const float* a : arrays) {
-            if (!first) o += ", ";
-            first = false;
-            put_float(o, a[k]);
-        }
-        o += ']';
+        put_list(o, (int)arrays.size(), [&](int i) { put_float(o, arrays.begin()[i][k]); });
     });
 }
 
@@ -95,26 +124,23 @@ int64_t corner_index(const SceneObject& o, const SceneVertex* corner) {
     return corner - o.vertices;
 }
 
+// Records open on a line of their own; their longer members follow on lines
+// indented by this much.
+constexpr const char* member_indent = "    ";
+
 void put_object(std::string& out, const SceneObject& o) {
-    const char* in = "    ";
-    out += "  {";
-    put(out, "\"name\": ");
+    put_first_key(out, "  {", "name");
     put_string(out, o.name);
-    put(out, ", \"node_id\": ");
-    put_int(out, o.node_id);
-    put(out, ", \"parent_id\": ");
-    put_int(out, o.parent_id);
-    put(out, ",\n");
-    put_key(out, in, "matrix");
+    put_int_member(out, "node_id", o.node_id);
+    put_int_member(out, "parent_id", o.parent_id);
+    put_key_on_line(out, member_indent, "matrix");
     put_floats(out, o.matrix.m, 16);
-    put(out, ",\n");
-    put_rows(out, in, "vertices", o.vertex_count, [&](int32_t i, std::string& s) {
+    put_rows(out, member_indent, "vertices", o.vertex_count, [&](int32_t i, std::string& s) {
         const SceneVertex& v = o.vertices[i];
         const float values[8] = {v.x, v.y, v.z, v.u, v.v, v.nx, v.ny, v.nz};
         put_floats(s, values, 8);
     });
-    put(out, ",\n");
-    put_rows(out, in, "faces", o.face_count, [&](int32_t i, std::string& s) {
+    put_rows(out, member_indent, "faces", o.face_count, [&](int32_t i, std::string& s) {
         const SceneFace& f = o.faces[i];
         s += '[';
         for (int c = 0; c < 3; ++c) {
@@ -129,83 +155,60 @@ void put_object(std::string& out, const SceneObject& o) {
         }
         s += ']';
     });
-    put(out, ",\n");
-    put_track(out, in, "position_keys", o.position_key_count,
+    put_track(out, member_indent, "position_keys", o.position_key_count,
               {o.position_frames, o.position_x, o.position_y, o.position_z});
-    put(out, ",\n");
-    put_track(out, in, "rotation_keys", o.rotation_key_count,
+    put_track(out, member_indent, "rotation_keys", o.rotation_key_count,
               {o.rotation_frames, o.rotation_angle, o.rotation_axis_x, o.rotation_axis_y,
                o.rotation_axis_z});
-    put(out, "}");
+    out += '}';
 }
 
 void put_camera(std::string& out, const SceneCamera& c) {
-    const char* in = "    ";
-    out += "  {";
-    put(out, "\"name\": ");
+    put_first_key(out, "  {", "name");
     put_string(out, c.name);
-    put(out, ", \"position\": ");
-    put_floats(out, c.position, 3);
-    put(out, ", \"target\": ");
-    put_floats(out, c.target, 3);
-    put(out, ", \"bank\": ");
-    put_float(out, c.bank);
-    put(out, ", \"lens\": ");
-    put_float(out, c.lens);
-    put(out, ",\n");
-    put_key(out, in, "matrix");
+    put_floats_member(out, "position", c.position, 3);
+    put_floats_member(out, "target", c.target, 3);
+    put_float_member(out, "bank", c.bank);
+    put_float_member(out, "lens", c.lens);
+    put_key_on_line(out, member_indent, "matrix");
     put_floats(out, c.matrix.m, 16);
-    put(out, ",\n");
-    put_track(out, in, "position_keys", c.position_key_count,
+    put_track(out, member_indent, "position_keys", c.position_key_count,
               {c.position_frames, c.position_x, c.position_y, c.position_z});
-    put(out, ",\n");
-    put_track(out, in, "target_keys", c.target_key_count,
+    put_track(out, member_indent, "target_keys", c.target_key_count,
               {c.target_frames, c.target_x, c.target_y, c.target_z});
-    put(out, "}");
+    out += '}';
 }
 
 void put_light(std::string& out, const SceneLight& l) {
-    out += "  {";
-    put(out, "\"name\": ");
+    put_first_key(out, "  {", "name");
     put_string(out, l.name);
-    put(out, ", \"is_spot\": ");
-    put_int(out, l.is_spot);
-    put(out, ", \"is_off\": ");
-    put_int(out, l.is_off);
-    put(out, ", \"ray_shadows\": ");
-    put_int(out, l.ray_shadows);
-    put(out, ", \"position\": ");
-    put_floats(out, l.position, 3);
-    put(out, ", \"spot_target\": ");
-    put_floats(out, l.spot_target, 3);
-    const struct {
-        const char* key;
-        float value;
-    } values[] = {{"hotspot", l.hotspot},
-                  {"falloff", l.falloff},
-                  {"inner_range", l.inner_range},
-                  {"outer_range", l.outer_range},
-                  {"multiplier", l.multiplier}};
-    for (const auto& v : values) {
-        put(out, ", ");
-        put_string(out, v.key);
-        put(out, ": ");
-        put_float(out, v.value);
-    }
-    put(out, ", \"colour\": ");
-    put_floats(out, l.colour, 3);
-    put(out, ", \"colour255\": [");
-    for (int i = 0; i < 3; ++i) {
-        if (i) out += ", ";
-        put_int(out, l.colour255[i]);
-    }
-    put(out, "]}");
+    put_int_member(out, "is_spot", l.is_spot);
+    put_int_member(out, "is_off", l.is_off);
+    put_int_member(out, "ray_shadows", l.ray_shadows);
+    put_floats_member(out, "position", l.position, 3);
+    put_floats_member(out, "spot_target", l.spot_target, 3);
+    put_float_member(out, "hotspot", l.hotspot);
+    put_float_member(out, "falloff", l.falloff);
+    put_float_member(out, "inner_range", l.inner_range);
+    put_float_member(out, "outer_range", l.outer_range);
+    put_float_member(out, "multiplier", l.multiplier);
+    put_floats_member(out, "colour", l.colour, 3);
+    put_key(out, "colour255");
+    put_list(out, 3, [&](int i) { put_int(out, l.colour255[i]); });
+    out += '}';
 }
 
+void put_material(std::string& out, const SceneMaterial& m) {
+    put_first_key(out, "  {", "name");
+    put_string(out, m.name);
+    out += '}';
+}
+
+// "key": [record, record, ...], each record on lines of its own.
 template <typename Record, typename Put>
 void put_records(std::string& out, const char* key, const Record* records, int32_t count,
                  Put put_one) {
-    put_key(out, " ", key);
+    put_key_on_line(out, " ", key);
     out += '[';
     for (int32_t i = 0; i < count; ++i) {
         out += i ? ",\n" : "\n";
@@ -217,22 +220,12 @@ void put_records(std::string& out, const char* key, const Record* records, int32
 } // namespace
 
 void dump_scene_json(const Scene& scene, std::string& out) {
-    put(out, "{\"start_frame\": ");
+    put_first_key(out, "{", "start_frame");
     put_int(out, scene.start_frame);
-    put(out, ", \"end_frame\": ");
-    put_int(out, scene.end_frame);
-    put(out, ",\n");
+    put_int_member(out, "end_frame", scene.end_frame);
     put_records(out, "objects", scene.objects, scene.object_count, put_object);
-    put(out, ",\n");
     put_records(out, "cameras", scene.cameras, scene.camera_count, put_camera);
-    put(out, ",\n");
     put_records(out, "lights", scene.lights, scene.light_count, put_light);
-    put(out, ",\n");
-    put_records(out, "materials", scene.materials, scene.material_count,
-                [](std::string& o, const SceneMaterial& m) {
-                    o += "  {\"name\": ";
-                    put_string(o, m.name);
-                    o += '}';
-                });
-    put(out, "}\n");
+    put_records(out, "materials", scene.materials, scene.material_count, put_material);
+    out += "}\n";
 }

@@ -29,7 +29,6 @@ struct PlatformDisplayRecord {
 
 namespace {
 
-constexpr uint32_t MESSAGE_QUIT = 0x0012;
 constexpr int32_t DISPLAY_ERR_INVALID_PARAMS = (int32_t)0x80070057;
 constexpr int32_t DISPLAY_ERR_BUSY = (int32_t)0x887601CC;
 constexpr int32_t DISPLAY_ERR_NOT_LOCKED = (int32_t)0x887601E2;
@@ -101,6 +100,11 @@ std::string hex(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", value);
     return text;
+}
+
+// A surface as the log names it.
+std::string name_of(PlatformSurface surface) {
+    return surface ? surface->name : "null";
 }
 
 PlatformSurface new_surface(const std::string& name, int32_t width, int32_t height) {
@@ -369,7 +373,7 @@ int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
 }
 
 int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t flags) {
-    log_call("lock " + (surface ? surface->name : std::string("null")) + " flags " + hex(flags));
+    log_call("lock " + name_of(surface) + " flags " + hex(flags));
     if (!surface_usable(surface) || !desc || desc->size != SURFACE_DESC_SIZE) {
         enter(HeadlessOp::lock);
         return misuse(DISPLAY_ERR_INVALID_PARAMS);
@@ -388,7 +392,7 @@ int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32
 }
 
 int32_t platform_surface_unlock(PlatformSurface surface) {
-    log_call("unlock " + (surface ? surface->name : std::string("null")));
+    log_call("unlock " + name_of(surface));
     if (int32_t fault = enter(HeadlessOp::unlock)) return fault;
     if (!surface_usable(surface)) return misuse(DISPLAY_ERR_INVALID_PARAMS);
     if (!surface->locked) return misuse(DISPLAY_ERR_NOT_LOCKED);
@@ -401,8 +405,8 @@ int32_t platform_surface_unlock(PlatformSurface surface) {
 
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t flags) {
-    log_call("blt_fast " + (destination ? destination->name : std::string("null")) + " <- " +
-             (source ? source->name : std::string("null")) + " flags " + hex(flags));
+    log_call("blt_fast " + name_of(destination) + " <- " + name_of(source) + " flags " +
+             hex(flags));
     if (int32_t fault = enter(HeadlessOp::blt_fast)) return fault;
     if (!surface_usable(destination) || !surface_usable(source) || !rect)
         return misuse(DISPLAY_ERR_INVALID_PARAMS);
@@ -423,7 +427,7 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
 }
 
 int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface target, uint32_t flags) {
-    log_call("flip " + (surface ? surface->name : std::string("null")) + " flags " + hex(flags));
+    log_call("flip " + name_of(surface) + " flags " + hex(flags));
     if (int32_t fault = enter(HeadlessOp::flip)) return fault;
     if (!surface_usable(surface) || !surface->back_buffer || target)
         return misuse(DISPLAY_ERR_INVALID_PARAMS);
@@ -439,7 +443,7 @@ int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface target, u
 }
 
 int32_t platform_surface_restore(PlatformSurface surface) {
-    log_call("restore " + (surface ? surface->name : std::string("null")));
+    log_call("restore " + name_of(surface));
     if (int32_t fault = enter(HeadlessOp::restore)) return fault;
     if (!surface_usable(surface)) return misuse(DISPLAY_ERR_INVALID_PARAMS);
     // Restored memory holds nothing of the old picture.
@@ -452,7 +456,7 @@ int32_t platform_surface_restore(PlatformSurface surface) {
 }
 
 uint32_t platform_surface_release(PlatformSurface surface) {
-    log_call("release " + (surface ? surface->name : std::string("null")));
+    log_call("release " + name_of(surface));
     enter(HeadlessOp::surface_release);
     if (!surface_usable(surface) || surface->is_back_buffer) return (uint32_t)misuse(0);
     if (surface->back_buffer) release_one(surface->back_buffer);

@@ -13,7 +13,6 @@ struct PlatformWindowRecord {
     WindowProc proc = nullptr;
     SDL_TimerID timer = 0;
     uint32_t timer_id = 0;
-    uint32_t timer_milliseconds = 0;
     std::atomic<bool> tick_pending{false};
     bool destroyed = false;
 };
@@ -226,7 +225,6 @@ int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t millis
     if (!live(window) || milliseconds == 0) return 0;
     if (window->timer != 0) SDL_RemoveTimer(window->timer);
     window->timer_id = timer_id;
-    window->timer_milliseconds = milliseconds;
     window->timer = SDL_AddTimer(milliseconds, timer_callback, window);
     return window->timer != 0 ? 1 : 0;
 }
@@ -237,7 +235,7 @@ int platform_get_message(PlatformMessage* message) {
         if (quit_posted) {
             quit_posted = false;
             message->window = nullptr;
-            message->message = 0x0012; // WM_QUIT
+            message->message = MESSAGE_QUIT;
             message->wparam = uintptr_t(quit_code);
             message->lparam = 0;
             return 0;

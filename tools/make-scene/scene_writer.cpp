@@ -1,6 +1,26 @@
-#include "scene_chunks.h"
+#include "scene_writer.h"
+
+#include "chunkwriter/scene_chunks.h"
 
 namespace {
+
+void write_u16_chunk(ChunkWriter& w, uint16_t id, uint16_t value) {
+    chunk_begin(w, id);
+    chunk_u16(w, value);
+    chunk_end(w);
+}
+
+void write_float_chunk(ChunkWriter& w, uint16_t id, float value) {
+    chunk_begin(w, id);
+    chunk_f32(w, value);
+    chunk_end(w);
+}
+
+void write_name_chunk(ChunkWriter& w, uint16_t id, const std::string& name) {
+    chunk_begin(w, id);
+    chunk_name(w, name);
+    chunk_end(w);
+}
 
 void write_rgb(ChunkWriter& w, uint16_t id, Rgb c) {
     chunk_begin(w, id);
@@ -20,29 +40,15 @@ void write_material_colour(ChunkWriter& w, uint16_t id, Rgb c) {
 
 void write_percent(ChunkWriter& w, uint16_t id, uint16_t percent) {
     chunk_begin(w, id);
-    chunk_begin(w, chunk_id::percent_int);
-    chunk_u16(w, percent);
-    chunk_end(w);
+    write_u16_chunk(w, chunk_id::percent_int, percent);
     chunk_end(w);
 }
 
-void write_float_chunk(ChunkWriter& w, uint16_t id, float value) {
-    chunk_begin(w, id);
-    chunk_f32(w, value);
-    chunk_end(w);
-}
-
-void write_map(ChunkWriter& w, const MapSpec& map) {
+void write_map(ChunkWriter& w, const MapDesc& map) {
     chunk_begin(w, map.kind);
-    chunk_begin(w, chunk_id::percent_int);
-    chunk_u16(w, map.percent);
-    chunk_end(w);
-    chunk_begin(w, chunk_id::map_file_name);
-    chunk_name(w, map.file_name);
-    chunk_end(w);
-    chunk_begin(w, chunk_id::map_tiling);
-    chunk_u16(w, 0);
-    chunk_end(w);
+    write_u16_chunk(w, chunk_id::percent_int, map.percent);
+    write_name_chunk(w, chunk_id::map_file_name, map.file_name);
+    write_u16_chunk(w, chunk_id::map_tiling, 0);
     write_float_chunk(w, chunk_id::map_blur, 0.1f);
     write_float_chunk(w, chunk_id::map_u_scale, map.u_scale);
     write_float_chunk(w, chunk_id::map_v_scale, map.v_scale);
@@ -90,7 +96,7 @@ void write_local_matrix(ChunkWriter& w) {
     chunk_end(w);
 }
 
-void write_face_materials(ChunkWriter& w, const ObjectSpec& object) {
+void write_face_materials(ChunkWriter& w, const ObjectDesc& object) {
     for (size_t part = 0; part < object.part_materials.size(); ++part) {
         std::vector<uint16_t> faces;
         for (size_t i = 0; i < object.mesh.faces.size(); ++i)
@@ -104,7 +110,7 @@ void write_face_materials(ChunkWriter& w, const ObjectSpec& object) {
     }
 }
 
-void write_faces(ChunkWriter& w, const ObjectSpec& object) {
+void write_faces(ChunkWriter& w, const ObjectDesc& object) {
     const Mesh& mesh = object.mesh;
     chunk_begin(w, chunk_id::face_list);
     chunk_u16(w, (uint16_t)mesh.faces.size());
@@ -124,20 +130,16 @@ void write_faces(ChunkWriter& w, const ObjectSpec& object) {
 
 void write_key(ChunkWriter& w, const Key& key) {
     static const float flag_values[5] = {0.25f, -0.5f, 0.5f, 0.75f, 0.3f};
-    chunk_u32(w, key.frame);
-    chunk_u16(w, key.flags);
+    chunk_key_header(w, key.frame, key.flags);
     for (int bit = 0; bit < 5; ++bit)
         if (key.flags & (1 << bit)) chunk_f32(w, flag_values[bit]);
     for (float v : key.value)
         chunk_f32(w, v);
 }
 
-void write_track(ChunkWriter& w, const TrackSpec& track) {
+void write_track(ChunkWriter& w, const TrackDesc& track) {
     chunk_begin(w, track.id);
-    chunk_u16(w, 0); // track flags
-    chunk_u32(w, 0);
-    chunk_u32(w, 0);
-    chunk_u32(w, (uint32_t)track.keys.size());
+    chunk_track_header(w, (uint32_t)track.keys.size());
     for (const Key& key : track.keys)
         write_key(w, key);
     chunk_end(w);
@@ -151,11 +153,9 @@ void write_float_colour(ChunkWriter& w, uint16_t id, const float rgb[3]) {
     chunk_end(w);
 }
 
-void write_material(ChunkWriter& w, const MaterialSpec& m) {
+void write_material(ChunkWriter& w, const MaterialDesc& m) {
     chunk_begin(w, chunk_id::material);
-    chunk_begin(w, chunk_id::material_name);
-    chunk_name(w, m.name);
-    chunk_end(w);
+    write_name_chunk(w, chunk_id::material_name, m.name);
     write_material_colour(w, chunk_id::ambient, m.ambient);
     write_material_colour(w, chunk_id::diffuse, m.diffuse);
     write_material_colour(w, chunk_id::specular, m.specular);
@@ -168,23 +168,17 @@ void write_material(ChunkWriter& w, const MaterialSpec& m) {
     write_percent(w, chunk_id::reflection_blur, 0);
     if (m.two_sided) chunk_empty(w, chunk_id::two_sided);
     if (m.soften) chunk_empty(w, chunk_id::soften);
-    chunk_begin(w, chunk_id::shading);
-    chunk_u16(w, 3); // Phong
-    chunk_end(w);
+    write_u16_chunk(w, chunk_id::shading, 3); // Phong
     write_percent(w, chunk_id::self_illumination, 0);
     write_float_chunk(w, chunk_id::wire_size, 1.0f);
-    for (const MapSpec& map : m.maps) {
+    for (const MapDesc& map : m.maps) {
         write_map(w, map);
-        if (map.kind == chunk_id::bump_map) {
-            chunk_begin(w, chunk_id::bump_percent);
-            chunk_u16(w, map.percent);
-            chunk_end(w);
-        }
+        if (map.kind == chunk_id::bump_map) write_u16_chunk(w, chunk_id::bump_percent, map.percent);
     }
     chunk_end(w);
 }
 
-void write_mesh_object(ChunkWriter& w, const ObjectSpec& object) {
+void write_mesh_object(ChunkWriter& w, const ObjectDesc& object) {
     chunk_begin(w, chunk_id::named_object);
     chunk_name(w, object.name);
     chunk_begin(w, chunk_id::triangle_mesh);
@@ -199,7 +193,7 @@ void write_mesh_object(ChunkWriter& w, const ObjectSpec& object) {
     chunk_end(w);
 }
 
-void write_light(ChunkWriter& w, const LightSpec& light) {
+void write_light(ChunkWriter& w, const LightDesc& light) {
     chunk_begin(w, chunk_id::named_object);
     chunk_name(w, light.name);
     chunk_begin(w, chunk_id::light);
@@ -220,7 +214,7 @@ void write_light(ChunkWriter& w, const LightSpec& light) {
     chunk_end(w);
 }
 
-void write_camera(ChunkWriter& w, const CameraSpec& camera) {
+void write_camera(ChunkWriter& w, const CameraDesc& camera) {
     chunk_begin(w, chunk_id::named_object);
     chunk_name(w, camera.name);
     chunk_begin(w, chunk_id::camera);
@@ -234,28 +228,23 @@ void write_camera(ChunkWriter& w, const CameraSpec& camera) {
     chunk_end(w);
 }
 
-void write_node(ChunkWriter& w, const NodeSpec& node) {
+void write_node(ChunkWriter& w, const NodeDesc& node) {
     chunk_begin(w, node.kind);
-    chunk_begin(w, chunk_id::node_id);
-    chunk_u16(w, node.node_id);
-    chunk_end(w);
+    write_u16_chunk(w, chunk_id::node_id, node.node_id);
     chunk_begin(w, chunk_id::node_header);
     chunk_name(w, node.name);
     chunk_u16(w, 0x4000); // flags: node shown in the track view
     chunk_u16(w, 0);
     chunk_u16(w, node.parent);
     chunk_end(w);
-    if (!node.instance_name.empty()) {
-        chunk_begin(w, chunk_id::instance_name);
-        chunk_name(w, node.instance_name);
-        chunk_end(w);
-    }
+    if (!node.instance_name.empty())
+        write_name_chunk(w, chunk_id::instance_name, node.instance_name);
     if (node.has_pivot) {
         chunk_begin(w, chunk_id::pivot);
         chunk_f32s(w, {0, 0, 0});
         chunk_end(w);
     }
-    for (const TrackSpec& track : node.tracks)
+    for (const TrackDesc& track : node.tracks)
         write_track(w, track);
     chunk_end(w);
 }

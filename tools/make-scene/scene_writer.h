@@ -102,23 +102,23 @@ struct Rgb {
     uint8_t r, g, b;
 };
 
-struct MapSpec {
+struct MapDesc {
     uint16_t kind; // texture_map, reflection_map or bump_map
     std::string file_name;
     uint16_t percent;
     float u_scale, v_scale, rotation;
 };
 
-struct MaterialSpec {
+struct MaterialDesc {
     std::string name;
     Rgb ambient, diffuse, specular;
     uint16_t shininess, shininess_strength;
     float transparency_falloff; // written as a float percentage
     bool two_sided, soften;
-    std::vector<MapSpec> maps;
+    std::vector<MapDesc> maps;
 };
 
-struct ObjectSpec {
+struct ObjectDesc {
     std::string name;
     Mesh mesh;
     std::vector<std::string> part_materials; // material of each face part
@@ -127,7 +127,7 @@ struct ObjectSpec {
     bool textured; // writes the mapping icon record
 };
 
-struct LightSpec {
+struct LightDesc {
     std::string name;
     float position[3];
     float colour[3];
@@ -137,7 +137,7 @@ struct LightSpec {
     float inner_range, outer_range, multiplier;
 };
 
-struct CameraSpec {
+struct CameraDesc {
     std::string name;
     float position[3], target[3], bank, lens;
 };
@@ -158,24 +158,24 @@ struct Key {
     std::vector<float> value; // 3 floats for positions, 4 for rotations (angle, axis)
 };
 
-struct TrackSpec {
+struct TrackDesc {
     uint16_t id; // position_track, rotation_track, ...
     std::vector<Key> keys;
 };
 
-struct NodeSpec {
+struct NodeDesc {
     uint16_t kind; // ambient_node, object_node, ...
     uint16_t node_id;
     std::string name;
     uint16_t parent; // 0xFFFF: none
     std::string instance_name;
     bool has_pivot;
-    std::vector<TrackSpec> tracks;
+    std::vector<TrackDesc> tracks;
 };
 
-void write_material(ChunkWriter& w, const MaterialSpec& material);
-void write_mesh_object(ChunkWriter& w, const ObjectSpec& object);
-void write_light(ChunkWriter& w, const LightSpec& light);
-void write_camera(ChunkWriter& w, const CameraSpec& camera);
-void write_node(ChunkWriter& w, const NodeSpec& node);
+void write_material(ChunkWriter& w, const MaterialDesc& material);
+void write_mesh_object(ChunkWriter& w, const ObjectDesc& object);
+void write_light(ChunkWriter& w, const LightDesc& light);
+void write_camera(ChunkWriter& w, const CameraDesc& camera);
+void write_node(ChunkWriter& w, const NodeDesc& node);
 void write_float_colour(ChunkWriter& w, uint16_t id, const float rgb[3]);
