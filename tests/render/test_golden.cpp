@@ -1,4 +1,4 @@
-// Golden pictures: scenes turned as the program's frame turns them, every
+// Golden pictures: scenes turned and drawn by the program's frame, every
 // frame's ColourBuffer and DepthBuffer hashed and compared with the lines
 // "scene frame hash" of tests/render/golden.txt. They guard every change of
 // the renderer's speed: not one pixel may move.
@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/app.h"
 #include "render/render_internal.h"
 #include "test_mesh.h"
 
@@ -140,35 +141,29 @@ void check_frames(const std::string& name, int frames,
     if (updating) write_golden(name, hashes);
 }
 
-// The program's frames: advance the angle, turn and draw every object with
-// the camera of start-up.
-void check_rocking(const std::string& name, SceneObject* objects, int32_t count, int frames) {
-    static const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
-    static const uint32_t object_colours[4] = {0xFF6496, 0x9664FF, 0x50FF0A, 0xFFFFFF};
-    const Matrix camera = startup_camera();
+// The program's own frames: each advances the angle, turns every object and
+// draws it with the camera of start-up.
+void check_program_frames(const std::string& name, Scene& scene, int frames) {
+    ViewState view = {{}, nullptr, &scene};
+    app_camera_build(view.camera);
+    app_objects_reset(scene);
     float angle = 0.0f;
-    for (int32_t i = 0; i < count; ++i)
-        matrix_identity(objects[i].matrix);
     check_frames(name, frames, [&](uint32_t* colours) {
-        angle = angle + 0.1f;
-        if ((double)angle > 6.28) angle = 0.0f;
-        for (int32_t i = 0; i < count; ++i) {
-            SceneObject& o = objects[i];
-            const float s = turn_speeds[i & 3];
-            matrix_rotate_x(o.matrix, s * 0.031415924f);
-            matrix_rotate_y(o.matrix, (float)(math_sinl(angle) * 0.031415926 * s));
-            render_object(o.matrix, camera, o, colours, object_colours[i & 3]);
-        }
+        view.colour_buffer = colours;
+        app_frame_draw(view, angle);
     });
 }
 
-void check_meshes(const std::string& name, std::vector<TestMesh> scene) {
+void check_meshes(const std::string& name, std::vector<TestMesh> meshes) {
     std::vector<SceneObject> objects;
-    for (TestMesh& m : scene) {
+    for (TestMesh& m : meshes) {
         mesh_finish(m);
         objects.push_back(m.object);
     }
-    check_rocking(name, objects.data(), (int32_t)objects.size(), cycle);
+    Scene scene{};
+    scene.object_count = (int32_t)objects.size();
+    scene.objects = objects.data();
+    check_program_frames(name, scene, cycle);
 }
 
 } // namespace
@@ -200,7 +195,7 @@ TEST(Golden, BenchmarkScenes) {
     for (const auto& s : scenes) {
         Scene* scene = scene_load((folder + s.name + ".3ds").c_str());
         ASSERT_NE(scene, nullptr) << s.name << ": " << scene_load_error();
-        check_rocking(s.name, scene->objects, scene->object_count, s.frames);
+        check_program_frames(s.name, *scene, s.frames);
         scene_free(scene);
     }
 }

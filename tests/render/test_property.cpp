@@ -23,22 +23,17 @@ class Property : public Screen {
 
     // A camera-space point of one of several kinds that stress the clipper.
     void random_point(float p[3]) {
-        const float ex = 0.9921875f, ey = 0.7421875f, inf = std::numeric_limits<float>::infinity();
-        switch (pick(8)) {
+        const float e[2] = {0.9921875f, 0.7421875f}, inf = std::numeric_limits<float>::infinity();
+        const int kind = pick(8);
+        const float reach = kind == 1 ? 1e30f : (kind == 2 ? 1e-3f : 60.0f);
+        for (int k = 0; k < 3; ++k)
+            p[k] = uniform(-reach, reach); // 1 huge, 2 tiny: around the eye
+        switch (kind) {
         case 0: // around the view volume
-            p[0] = uniform(-60, 60), p[1] = uniform(-60, 60), p[2] = uniform(-10, 60);
-            break;
-        case 1: // huge
-            for (int k = 0; k < 3; ++k)
-                p[k] = uniform(-1e30f, 1e30f);
-            break;
-        case 2: // tiny, around the eye
-            for (int k = 0; k < 3; ++k)
-                p[k] = uniform(-1e-3f, 1e-3f);
+            p[2] = uniform(-10, 60);
             break;
         case 3: { // on a side plane, or on the top or bottom one
             const int on = pick(2);
-            const float e[2] = {ex, ey};
             p[2] = uniform(0, 50);
             p[on] = (pick(2) ? e[on] : -e[on]) * p[2];
             p[1 - on] = uniform(-e[1 - on], e[1 - on]) * p[2];
@@ -48,13 +43,12 @@ class Property : public Screen {
             p[0] = p[1] = p[2] = 0.0f;
             break;
         case 5: // behind the eye
-            p[0] = uniform(-60, 60), p[1] = uniform(-60, 60), p[2] = uniform(-60, 0);
+            p[2] = uniform(-60, 0);
             break;
         case 6: // near the 0.1 limit of the projection
-            p[2] = uniform(0.05f, 0.15f);
-            p[0] = uniform(-0.1f, 0.1f), p[1] = uniform(-0.1f, 0.1f);
+            p[0] = uniform(-0.1f, 0.1f), p[1] = uniform(-0.1f, 0.1f), p[2] = uniform(0.05f, 0.15f);
             break;
-        default: // not finite
+        case 7: // not finite
             p[0] = uniform(-5, 5), p[1] = uniform(-5, 5), p[2] = uniform(1, 20);
             p[pick(3)] = pick(2) ? std::nanf("") : (pick(2) ? inf : -inf);
             break;

@@ -52,6 +52,30 @@ void write_named(ChunkWriter& w, const std::string& name, uint16_t id,
     chunk_end(w);
 }
 
+void write_track(ChunkWriter& w, uint16_t id, uint32_t key_count, const std::vector<Key>& keys) {
+    chunk_begin(w, id);
+    chunk_track_header(w, key_count);
+    for (const Key& k : keys) {
+        chunk_key_header(w, k.frame, k.flags);
+        for (float f : k.floats)
+            chunk_f32(w, f);
+    }
+    chunk_end(w);
+}
+
+void write_node(ChunkWriter& w, uint16_t kind, const std::string& name, int id, uint16_t parent,
+                const std::vector<float>& position) {
+    chunk_begin(w, kind);
+    if (id >= 0) {
+        chunk_begin(w, 0xB030);
+        chunk_u16(w, (uint16_t)id);
+        chunk_end(w);
+    }
+    chunk_node_header(w, name, parent);
+    write_track(w, 0xB020, 1, {{0, 0, position}});
+    chunk_end(w);
+}
+
 bool same_bits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "chunkwriter/scene_chunks.h"
 #include "scene/scene.h"
@@ -28,6 +29,18 @@ void write_floats(ChunkWriter& w, uint16_t id, std::initializer_list<float> valu
 // A named object chunk holding one chunk of floats (a light or a camera).
 void write_named(ChunkWriter& w, const std::string& name, uint16_t id,
                  std::initializer_list<float> values);
+
+// A keyframer track: its header, then per key the frame, the flags and floats.
+struct Key {
+    uint32_t frame;
+    uint16_t flags;
+    std::vector<float> floats; // the optional floats, then the value
+};
+void write_track(ChunkWriter& w, uint16_t id, uint32_t key_count, const std::vector<Key>& keys);
+// A keyframer node: a node id chunk unless id < 0, the node header, and a
+// position track of one key at frame 0 (file axes).
+void write_node(ChunkWriter& w, uint16_t kind, const std::string& name, int id, uint16_t parent,
+                const std::vector<float>& position);
 
 bool same_bits(float a, float b);
 // x, y, z, u, v, nx, ny, nz and a, b, c, d, for expect_floats.
