@@ -1,4 +1,4 @@
-// Golden pictures: scenes turned as the program's frame turns them, every
+// Golden pictures: scenes turned and drawn by the program's frame, every
 // frame's ColourBuffer and DepthBuffer hashed and compared with the lines
 // "scene frame hash" of tests/render/golden.txt. They guard every change of
 // the renderer's speed: not one pixel may move.
@@ -10,10 +10,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/app.h"
 #include "render/render_internal.h"
 #include "test_mesh.h"
 
@@ -24,12 +26,6 @@ constexpr int cycle = 63; // frames of one rocking cycle
 const std::string golden_path = std::string(VELMOR_SOURCE_DIR) + "/tests/render/golden.txt";
 const bool updating = std::getenv("VELMOR_UPDATE_GOLDEN") != nullptr;
 
-std::vector<TestMesh> finished(std::vector<TestMesh> scene) {
-    for (TestMesh& m : scene)
-        mesh_finish(m);
-    return scene;
-}
-
 // Objects around the origin, some across the screen's edges.
 std::vector<TestMesh> scattered_scene() {
     std::vector<TestMesh> scene(5);
@@ -38,7 +34,7 @@ std::vector<TestMesh> scattered_scene() {
     mesh_add_torus(scene[2], 20, 5, 24, 10, -90, 10, 20);
     mesh_add_sphere(scene[3], 30, 24, 16, 10, -75, 0);
     mesh_add_sphere(scene[4], 6, 8, 5, -20, 30, 60);
-    return finished(std::move(scene));
+    return scene;
 }
 
 // A sphere whose front lies 20 units from the eye, cut by all four planes, and
@@ -54,7 +50,7 @@ std::vector<TestMesh> near_scene() {
     }
     for (SceneFace& f : scene[1].faces)
         std::swap(f.corners[1], f.corners[2]);
-    return finished(std::move(scene));
+    return scene;
 }
 
 // Triangles in camera space around the eye, both windings, from a portable
@@ -81,6 +77,13 @@ TestMesh eye_scene() {
     }
     mesh_finish(mesh);
     return mesh;
+}
+
+uint64_t fnv1a(const void* data, size_t size, uint64_t hash = 0xcbf29ce484222325ull) {
+    const unsigned char* p = (const unsigned char*)data;
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ p[i]) * 0x100000001b3ull;
+    return hash;
 }
 
 std::string frame_hash(const std::vector<uint32_t>& colours) {
@@ -115,79 +118,63 @@ void write_golden(const std::string& name, const std::vector<std::string>& hashe
         out << name << " " << f + 1 << " " << hashes[f] << "\n";
 }
 
-void write_ppm(const std::string& path, const std::vector<uint32_t>& colours) {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << W << " " << H << "\n255\n";
-    for (uint32_t c : colours)
-        out.put((char)(c >> 16)).put((char)(c >> 8)).put((char)c);
-}
-
-// Compares one frame with its golden hash; the first differing picture is
-// written next to the test for a look.
-bool frame_matches(const std::string& name, size_t f, const std::vector<std::string>& golden,
-                   std::vector<std::string>& hashes, const std::vector<uint32_t>& colours) {
-    hashes.push_back(frame_hash(colours));
-    if (updating || (f < golden.size() && hashes[f] == golden[f])) return true;
-    const std::string picture = name + "_frame_" + std::to_string(f + 1) + ".ppm";
-    write_ppm(picture, colours);
-    ADD_FAILURE() << name << " frame " << f + 1 << " differs; picture in " << picture;
-    return false;
-}
-
-// The program's frames: clear, advance the angle, turn and draw every object
-// with the camera of start-up.
-void check_frames(const std::string& name, SceneObject* objects, int32_t count, int frames) {
-    static const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
-    static const uint32_t object_colours[4] = {0xFF6496, 0x9664FF, 0x50FF0A, 0xFFFFFF};
+// Clears both buffers, lets draw_frame draw, and compares the frame with its
+// golden hash, frame after frame up to the first difference.
+void check_frames(const std::string& name, int frames,
+                  const std::function<void(uint32_t* colours)>& draw_frame) {
     const std::vector<std::string> golden = read_golden(name);
     ASSERT_TRUE(updating || golden.size() == (size_t)frames) << "no golden frames for " << name;
     ASSERT_EQ(render_init(W, H), 1);
-    const Matrix camera = startup_camera();
     std::vector<uint32_t> colours(W * H);
     std::vector<std::string> hashes;
-    float angle = 0.0f;
-    for (int32_t i = 0; i < count; ++i)
-        matrix_identity(objects[i].matrix);
     for (int f = 0; f < frames; ++f) {
         std::fill(colours.begin(), colours.end(), 0u);
-        angle = angle + 0.1f;
-        if ((double)angle > 6.28) angle = 0.0f;
         depth_buffer_clear();
-        for (int32_t i = 0; i < count; ++i) {
-            SceneObject& o = objects[i];
-            const float s = turn_speeds[i & 3];
-            matrix_rotate_x(o.matrix, s * 0.031415924f);
-            matrix_rotate_y(o.matrix, (float)(math_sinl(angle) * 0.031415926 * s));
-            render_object(o.matrix, camera, o, colours.data(), object_colours[i & 3]);
+        draw_frame(colours.data());
+        hashes.push_back(frame_hash(colours));
+        if (!updating && hashes[f] != golden[f]) {
+            ADD_FAILURE() << name << " frame " << f + 1 << " differs";
+            break;
         }
-        if (!frame_matches(name, f, golden, hashes, colours)) break;
     }
     render_shutdown();
     if (updating) write_golden(name, hashes);
 }
 
-void check_meshes(const std::string& name, std::vector<TestMesh> scene) {
+// The program's own frames: each advances the angle, turns every object and
+// draws it with the camera of start-up.
+void check_program_frames(const std::string& name, Scene& scene, int frames) {
+    ViewState view = {{}, nullptr, &scene};
+    app_camera_build(view.camera);
+    app_objects_reset(scene);
+    float angle = 0.0f;
+    check_frames(name, frames, [&](uint32_t* colours) {
+        view.colour_buffer = colours;
+        app_frame_draw(view, angle);
+    });
+}
+
+void check_meshes(const std::string& name, std::vector<TestMesh> meshes) {
     std::vector<SceneObject> objects;
-    for (const TestMesh& m : scene)
+    for (TestMesh& m : meshes) {
+        mesh_finish(m);
         objects.push_back(m.object);
-    check_frames(name, objects.data(), (int32_t)objects.size(), cycle);
+    }
+    Scene scene{};
+    scene.object_count = (int32_t)objects.size();
+    scene.objects = objects.data();
+    check_program_frames(name, scene, cycle);
 }
 
 } // namespace
 
 TEST(Golden, TrianglesAroundTheEye) {
-    const std::vector<std::string> golden = read_golden("eye");
-    ASSERT_EQ(render_init(W, H), 1);
-    depth_buffer_clear();
-    std::vector<uint32_t> colours(W * H, 0u);
     const TestMesh mesh = eye_scene();
     Matrix identity;
     matrix_identity(identity);
-    render_object(identity, identity, mesh.object, colours.data(), 0xFFFFFF);
-    std::vector<std::string> hashes;
-    frame_matches("eye", 0, golden, hashes, colours);
-    render_shutdown();
-    if (updating) write_golden("eye", hashes);
+    check_frames("eye", 1, [&](uint32_t* colours) {
+        render_object(identity, identity, mesh.object, colours, 0xFFFFFF);
+    });
 }
 
 TEST(Golden, ScenesThroughOneRockingCycle) {
@@ -208,7 +195,7 @@ TEST(Golden, BenchmarkScenes) {
     for (const auto& s : scenes) {
         Scene* scene = scene_load((folder + s.name + ".3ds").c_str());
         ASSERT_NE(scene, nullptr) << s.name << ": " << scene_load_error();
-        check_frames(s.name, scene->objects, scene->object_count, s.frames);
+        check_program_frames(s.name, *scene, s.frames);
         scene_free(scene);
     }
 }

@@ -1,8 +1,7 @@
 #include "test_mesh.h"
 
-#include <cmath>
-
 #include "math/math.h"
+#include "scene/loader.h"
 
 namespace {
 
@@ -12,45 +11,29 @@ constexpr double pi = 3.141592653589793;
 } // namespace
 
 int mesh_vertex(TestMesh& mesh, float x, float y, float z) {
-    SceneVertex v = {};
-    v.x = x;
-    v.y = y;
-    v.z = z;
-    mesh.vertices.push_back(v);
+    mesh.vertices.push_back(SceneVertex{x, y, z, 0, 0, 0, 0, 0});
     return (int)mesh.vertices.size() - 1;
 }
 
 void mesh_face(TestMesh& mesh, int c0, int c1, int c2) {
     SceneFace f = {};
-    // Indices until mesh_finish turns them into pointers.
-    f.corners[0] = (SceneVertex*)(intptr_t)c0;
-    f.corners[1] = (SceneVertex*)(intptr_t)c1;
-    f.corners[2] = (SceneVertex*)(intptr_t)c2;
+    int k = 0;
+    for (int c : {c0, c1, c2}) // indices until mesh_finish turns them into pointers
+        f.corners[k++] = (SceneVertex*)(intptr_t)c;
     mesh.faces.push_back(f);
 }
 
 void mesh_finish(TestMesh& mesh) {
-    for (SceneFace& f : mesh.faces) {
+    for (SceneFace& f : mesh.faces)
         for (SceneVertex*& c : f.corners)
             c = &mesh.vertices[(size_t)(intptr_t)c];
-        const SceneVertex &p0 = *f.corners[0], &p1 = *f.corners[1], &p2 = *f.corners[2];
-        const float e1x = p2.x - p0.x, e1y = p2.y - p0.y, e1z = p2.z - p0.z;
-        const float e2x = p1.x - p0.x, e2y = p1.y - p0.y, e2z = p1.z - p0.z;
-        const float nx = e1y * e2z - e1z * e2y;
-        const float ny = e1z * e2x - e1x * e2z;
-        const float nz = e1x * e2y - e1y * e2x;
-        const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
-        f.plane.a = nx / len;
-        f.plane.b = ny / len;
-        f.plane.c = nz / len;
-        f.plane.d = -(f.plane.a * p0.x + f.plane.b * p0.y + f.plane.c * p0.z);
-    }
     mesh.object = SceneObject{};
     mesh.object.vertex_count = (int32_t)mesh.vertices.size();
     mesh.object.face_count = (int32_t)mesh.faces.size();
     mesh.object.vertices = mesh.vertices.data();
     mesh.object.faces = mesh.faces.data();
     matrix_identity(mesh.object.matrix);
+    compute_face_planes(mesh.object); // as the loader does
 }
 
 void mesh_add_torus(TestMesh& mesh, float ring_radius, float tube_radius, int ring_steps,
@@ -112,11 +95,4 @@ Matrix startup_camera() {
     matrix_rotate_x(camera, -0.5235988f);
     matrix_translate(camera, 0.0f, 0.0f, -150.0f);
     return camera;
-}
-
-uint64_t fnv1a(const void* data, size_t size, uint64_t hash) {
-    const unsigned char* p = (const unsigned char*)data;
-    for (size_t i = 0; i < size; ++i)
-        hash = (hash ^ p[i]) * 0x100000001b3ull;
-    return hash;
 }

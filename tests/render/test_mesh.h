@@ -1,8 +1,7 @@
-// Scene objects built in memory for the renderer's tests and benchmarks, with
-// face planes computed as the loader's post-processing does.
+// Scene objects built in memory for the renderer's tests and benchmarks; the
+// face planes come from the loader's own post-processing.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -30,5 +29,3 @@ void mesh_add_sphere(TestMesh& mesh, float radius, int segments, int bands, floa
 
 // The camera of start-up: turned about Z and X, 150 units back.
 Matrix startup_camera();
-
-uint64_t fnv1a(const void* data, size_t size, uint64_t hash = 0xcbf29ce484222325ull);

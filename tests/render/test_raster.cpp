@@ -1,59 +1,30 @@
+// The rasterizer and the render driver on a 512 x 384 screen: the pixels and
+// depths a polygon gets, and what the driver culls, projects and shades.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
-#include <initializer_list>
 #include <limits>
-#include <random>
-#include <vector>
 
-#include "render/render_internal.h"
+#include "screen.h"
 
 namespace {
 
-constexpr int W = 512, H = 384;
-constexpr uint32_t cleared = 0xFFFFFFFFu;
+const float not_a_number = std::numeric_limits<float>::quiet_NaN();
 
-class Raster : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_EQ(render_init(W, H), 1);
-        depth_buffer_clear();
-        colours.assign(W * H, 0);
-    }
-    void TearDown() override { render_shutdown(); }
+// One face with corners given in camera space.
+TestMesh face(std::array<float, 9> c) {
+    TestMesh mesh;
+    mesh_face(mesh, mesh_vertex(mesh, c[0], c[1], c[2]), mesh_vertex(mesh, c[3], c[4], c[5]),
+              mesh_vertex(mesh, c[6], c[7], c[8]));
+    mesh_finish(mesh);
+    return mesh;
+}
 
-    // Screen x, y and camera z per vertex.
-    int draw(std::initializer_list<std::array<float, 3>> points, uint32_t colour = 0x123456) {
-        ClipPolygon p = {};
-        for (const auto& q : points) {
-            p.vertices[p.count].x = q[0];
-            p.vertices[p.count].y = q[1];
-            p.vertices[p.count].z = q[2];
-            ++p.count;
-        }
-        return raster_polygon(p, colours.data(), colour);
-    }
-    uint32_t depth(int x, int y) const { return render_state.depth_buffer[y * W + x]; }
-    bool drawn(int x, int y) const { return depth(x, y) != cleared; }
-    std::vector<int> row(int y) const {
-        std::vector<int> xs;
-        for (int x = 0; x < W; ++x)
-            if (drawn(x, y)) xs.push_back(x);
-        return xs;
-    }
-    int drawn_count() const {
-        int n = 0;
-        for (int i = 0; i < W * H; ++i)
-            n += render_state.depth_buffer[i] != cleared;
-        return n;
-    }
-    void reset() {
-        depth_buffer_clear();
-        colours.assign(W * H, 0);
-    }
-    std::vector<uint32_t> colours;
-};
+// A face in front of the eye; corners (256, 192), (256, 217.6) and
+// (281.6, 192) on the screen, counter-clockwise.
+TestMesh example() {
+    return face({0, 0, 10, 0, 1, 10, 1, 0, 10});
+}
 
 std::vector<int> range(int first, int last) {
     std::vector<int> v;
@@ -64,100 +35,94 @@ std::vector<int> range(int first, int last) {
 
 } // namespace
 
-TEST_F(Raster, ClearedBufferAndEqualDepths) {
-    for (int i = 0; i < W * H; ++i)
-        ASSERT_EQ(render_state.depth_buffer[i], cleared);
-    EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 7}, {150, 100, 9}}, 0x111111), 1);
-    const std::vector<uint32_t> first_colours = colours;
-    const std::vector<uint32_t> first_depths(render_state.depth_buffer,
-                                             render_state.depth_buffer + W * H);
-    draw({{100, 10, 5}, {50, 100, 7}, {150, 100, 9}}, 0x222222);
-    EXPECT_EQ(colours, first_colours);
-    EXPECT_EQ(std::vector<uint32_t>(render_state.depth_buffer, render_state.depth_buffer + W * H),
-              first_depths);
-}
-
-TEST_F(Raster, FarAndNonFiniteDepthsSaturateAndStillDraw) {
-    draw({{10, 10, 65535.0f}, {10, 20, 65535.0f}, {20, 20, 65535.0f}});
-    EXPECT_GT(depth(11, 15), 65534u * 65536u);
-    EXPECT_LT(depth(11, 15), 0xFFFFFFFEu);
-    reset();
-    draw({{10, 10, 1e6f}, {10, 20, 1e6f}, {20, 20, 1e6f}});
-    EXPECT_EQ(depth(11, 15), 0xFFFFFFFEu);
-    reset();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    draw({{10, 10, nan}, {10, 20, 5}, {20, 20, 5}});
-    EXPECT_EQ(depth(11, 15), 0xFFFFFFFEu);
-    EXPECT_EQ(depth_from_w(-1.0f), 0xFFFFFFFEu);
-    EXPECT_EQ(depth_from_w(1.0f), 65536u);
-}
-
-TEST_F(Raster, ExampleTriangleRowsAndWinding) {
+TEST_F(Screen, ExampleTriangleRowsAndWinding) {
     EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 5}, {150, 100, 5}}), 1);
     EXPECT_TRUE(row(10).empty());
     EXPECT_EQ(row(11), std::vector<int>{100});
     EXPECT_FALSE(row(99).empty());
     EXPECT_TRUE(row(100).empty());
     EXPECT_EQ(depth(100, 50), 5u * 65536u);
-    reset();
+    clear();
     draw({{100, 10, 5}, {150, 100, 5}, {50, 100, 5}});
     EXPECT_EQ(drawn_count(), 0);
 }
 
-TEST_F(Raster, RowsStartAtTheCeilingOfTheTop) {
-    draw({{20, 10, 5}, {20, 12, 5}, {30, 12, 5}, {30, 10, 5}});
-    EXPECT_FALSE(row(10).empty());
-    EXPECT_FALSE(row(11).empty());
-    EXPECT_TRUE(row(12).empty());
-    reset();
-    draw({{20, 10.4f, 5}, {20, 12, 5}, {30, 12, 5}, {30, 10.4f, 5}});
-    EXPECT_TRUE(row(10).empty());
-    EXPECT_FALSE(row(11).empty());
-    reset();
-    EXPECT_EQ(draw({{20, 10.2f, 5}, {20, 11, 5}, {30, 11, 5}, {30, 10.2f, 5}}), 0);
+// Rows from the ceiling of the top to below the bottom; pixels right of the
+// left edge up to and including the right edge.
+TEST_F(Screen, RectanglesCoverTheirRowsAndColumns) {
+    const struct {
+        float x0, y0, x1, y1;
+        int first_row, last_row, first_x, last_x;
+    } cases[] = {
+        {20, 10, 30, 12, 10, 11, 21, 30},
+        {20, 10.4f, 30, 12, 11, 11, 21, 30},
+        {20.5f, 10, 25, 20, 10, 19, 21, 25},
+        {20, 10, 20.9f, 20, 0, -1, 0, -1},
+    };
+    for (const auto& c : cases) {
+        clear();
+        draw({{c.x0, c.y0, 5}, {c.x0, c.y1, 5}, {c.x1, c.y1, 5}, {c.x1, c.y0, 5}});
+        for (int y = 0; y < H; ++y) {
+            const bool inside = y >= c.first_row && y <= c.last_row;
+            ASSERT_EQ(row(y), inside ? range(c.first_x, c.last_x) : std::vector<int>{})
+                << c.x0 << "," << c.y0 << " " << c.x1 << "," << c.y1 << " row " << y;
+        }
+    }
+}
+
+TEST_F(Screen, PolygonsThatDrawNothing) {
+    const Points cases[] = {
+        {{10, 10, 5}, {10, 20, 5}, {10, 30, 5}, {40, 30, 5}},       // first three collinear
+        {{20, 10.2f, 5}, {20, 11, 5}, {30, 11, 5}, {30, 10.2f, 5}}, // between two rows
+        {{-5, 10, 5}, {10, 20, 5}, {20, 10, 5}},                    // off the screen
+        {{600, 10, 5}, {10, 20, 5}, {20, 10, 5}},
+        {{10, 1e9f, 5}, {10, 20, 5}, {20, 10, 5}},
+        {{10, not_a_number, 5}, {10, 20, 5}, {20, 10, 5}},
+        {{10, 10, 5}, {10, 20, 5}},
+    };
+    for (const Points& p : cases)
+        EXPECT_EQ(draw(p), 0) << p[0][0] << "," << p[0][1];
     EXPECT_EQ(drawn_count(), 0);
 }
 
-TEST_F(Raster, SpansCoverPixelsRightOfTheLeftEdgeUpToTheRightEdge) {
-    draw({{20.5f, 10, 5}, {20.5f, 20, 5}, {25.0f, 20, 5}, {25.0f, 10, 5}});
-    for (int y = 10; y < 20; ++y)
-        EXPECT_EQ(row(y), range(21, 25));
-    reset();
-    draw({{20.0f, 10, 5}, {20.0f, 20, 5}, {20.9f, 20, 5}, {20.9f, 10, 5}});
-    EXPECT_EQ(drawn_count(), 0);
+TEST_F(Screen, FarAndNonFiniteDepthsSaturateAndStillDraw) {
+    draw({{10, 10, 65535.0f}, {10, 20, 65535.0f}, {20, 20, 65535.0f}});
+    EXPECT_GT(depth(11, 15), 65534u * 65536u);
+    EXPECT_LT(depth(11, 15), 0xFFFFFFFEu);
+    clear();
+    draw({{10, 10, 1e6f}, {10, 20, 1e6f}, {20, 20, 1e6f}});
+    EXPECT_EQ(depth(11, 15), 0xFFFFFFFEu);
+    clear();
+    draw({{10, 10, not_a_number}, {10, 20, 5}, {20, 20, 5}});
+    EXPECT_EQ(depth(11, 15), 0xFFFFFFFEu);
+    EXPECT_EQ(depth_from_w(-1.0f), 0xFFFFFFFEu);
+    EXPECT_EQ(depth_from_w(1.0f), 65536u);
 }
 
-TEST_F(Raster, LongSpanIsExactEverySixteenPixels) {
+// 1/z from 0.01 by 0.0005 a pixel: exact at pixels 0, 16 and 32 and stepped
+// in between; the last 8 pixels step towards their own exact end.
+TEST_F(Screen, LongSpanIsExactEverySixteenPixels) {
     uint32_t depths[40], pixels[40];
-    for (uint32_t& d : depths)
-        d = cleared;
+    std::fill(depths, depths + 40, cleared);
     render_state.w_dx = 0.0005f;
-    const float w = 0.01f;
-    span_fill(40, w, depths, pixels, 0xABCDEF);
-    const float w16 = w + 16.0f * render_state.w_dx, w32 = w16 + 16.0f * render_state.w_dx;
-    const uint32_t d0 = depth_from_w(w), d16 = depth_from_w(w16), d32 = depth_from_w(w32);
-    EXPECT_EQ(depths[0], d0);
-    EXPECT_EQ(depths[16], d16);
-    EXPECT_EQ(depths[32], d32);
-    const int32_t step = (int32_t)(d16 - d0) / 16;
-    EXPECT_LT(step, 0);
-    EXPECT_EQ(depths[15], d0 + 15u * (uint32_t)step);
-    const int32_t last = (int32_t)(depth_from_w(w32 + 8.0f * render_state.w_dx) - d32) / 8;
-    EXPECT_EQ(depths[39], d32 + 7u * (uint32_t)last);
+    span_fill(40, 0.01f, depths, pixels, 0xABCDEF);
+    const uint32_t expected[][2] = {{0, 6553600},  {1, 6371556},  {15, 3822940},
+                                    {16, 3640889}, {32, 2520615}, {39, 2226545}};
+    for (const auto& e : expected)
+        EXPECT_EQ(depths[e[0]], e[1]) << "pixel " << e[0];
     for (uint32_t p : pixels)
         EXPECT_EQ(p, 0xABCDEFu);
 }
 
-TEST_F(Raster, SharedEdgesNeitherOverlapNorLeaveGaps) {
+TEST_F(Screen, SharedEdgesNeitherOverlapNorLeaveGaps) {
     // A fan around an off-grid centre; its outline is convex.
     const float cx = 200.37f, cy = 150.61f;
     const float ring[6][2] = {{230.2f, 101.7f}, {160.9f, 110.3f}, {141.1f, 170.8f},
                               {190.4f, 211.5f}, {251.3f, 190.2f}, {262.8f, 140.05f}};
     std::vector<int> owner(W * H, -1);
     for (int t = 0; t < 6; ++t) {
-        reset();
-        const float* a = ring[t];
-        const float* b = ring[(t + 1) % 6];
+        clear();
+        const float *a = ring[t], *b = ring[(t + 1) % 6];
         draw({{cx, cy, 5}, {a[0], a[1], 6}, {b[0], b[1], 7}});
         for (int i = 0; i < W * H; ++i) {
             if (render_state.depth_buffer[i] == cleared) continue;
@@ -177,12 +142,7 @@ TEST_F(Raster, SharedEdgesNeitherOverlapNorLeaveGaps) {
     }
 }
 
-TEST_F(Raster, CollinearFirstVerticesDrawNothing) {
-    EXPECT_EQ(draw({{10, 10, 5}, {10, 20, 5}, {10, 30, 5}, {40, 30, 5}}), 0);
-    EXPECT_EQ(drawn_count(), 0);
-}
-
-TEST_F(Raster, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
+TEST_F(Screen, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
     // The top edge's rows differ by 0.001 pixel; it crosses row 20 at x = 155.
     draw({{10, 19.9995f, 5}, {10, 40, 5}, {300, 20.0005f, 5}});
     EXPECT_EQ(row(20), range(11, 155));
@@ -195,7 +155,7 @@ TEST_F(Raster, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
     EXPECT_EQ(edge.x, 155 * 65536);
 }
 
-TEST_F(Raster, DrawingEndsWhenEitherChainRunsOut) {
+TEST_F(Screen, DrawingEndsWhenEitherChainRunsOut) {
     // The right chain rises by a hair between (150, 49.9999) and (149, 50.0001):
     // that edge is skipped, the right chain counts 91 rows, the left one 90.
     EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 5}, {150, 49.9999f, 5}, {149, 50.0001f, 5}}), 1);
@@ -203,48 +163,27 @@ TEST_F(Raster, DrawingEndsWhenEitherChainRunsOut) {
         EXPECT_FALSE(row(y).empty()) << "row " << y;
     EXPECT_TRUE(row(100).empty());
     EXPECT_TRUE(row(101).empty());
-}
-
-TEST_F(Raster, BrokenPolygonsNeverWriteOutsideTheScreen) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_EQ(draw({{-5, 10, 5}, {10, 20, 5}, {20, 10, 5}}), 0);
-    EXPECT_EQ(draw({{600, 10, 5}, {10, 20, 5}, {20, 10, 5}}), 0);
-    EXPECT_EQ(draw({{10, nan, 5}, {10, 20, 5}, {20, 10, 5}}), 0);
-    EXPECT_EQ(draw({{10, 1e9f, 5}, {10, 20, 5}, {20, 10, 5}}), 0);
-    EXPECT_EQ(draw({{10, 10, 5}, {10, 20, 5}}), 0);
-    EXPECT_EQ(drawn_count(), 0);
-    // Chains that rise (a hair, and far) and zigzag down to the last row.
-    draw({{100, 10, 5}, {50, 50.0001f, 5}, {52, 49.9999f, 5}, {150, 100, 5}, {140, 20, 5}});
-    draw({{5, 0, 5},
-          {6, 383, 5},
-          {7, 1, 5},
-          {8, 383, 5},
-          {300, 383, 5},
-          {301, 2, 5},
-          {302, 383, 5}});
-    for (int y = 0; y < H; ++y)
-        for (int x : row(y)) {
-            EXPECT_GE(x, 0);
-            EXPECT_LT(x, W);
-        }
+    // Chains that rise (a hair, and far) and zigzag down to the last row: their
+    // skipped edges make them longer than the polygon, which still draws and
+    // stays within the buffers.
+    const Points rising[] = {
+        {{100, 10, 5}, {50, 50.0001f, 5}, {52, 49.9999f, 5}, {150, 100, 5}, {140, 20, 5}},
+        {{5, 0, 5}, {6, 383, 5}, {7, 1, 5}, {8, 383, 5}, {300, 383, 5}, {301, 2, 5}, {302, 383, 5}},
+        {{150, 0, 5}, {5, 380, 5}, {6, 1, 5}, {7, 383, 5}, {300, 200, 5}},
+    };
+    for (const Points& p : rising)
+        EXPECT_EQ(draw(p), 1) << p[0][0] << "," << p[0][1];
 }
 
 // The triangle path must draw exactly what the polygon path draws: random
 // triangles of every size, with snapped and tied coordinates and nearly
 // horizontal edges, drawn in the same order into two pairs of buffers.
-TEST(TrianglePath, DrawsWhatThePolygonPathDraws) {
-    ASSERT_EQ(render_init(W, H), 1);
-    std::mt19937 rng(7u);
-    auto uniform = [&rng](float lo, float hi) {
-        return std::uniform_real_distribution<float>(lo, hi)(rng);
-    };
-    auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+TEST_F(Screen, TrianglePathDrawsWhatThePolygonPathDraws) {
+    rng.seed(7u);
     const size_t size = (size_t)W * H;
     std::vector<uint32_t> polygon_colours(size, 0), triangle_colours(size, 0);
     std::vector<uint32_t> polygon_depths(size, cleared), triangle_depths(size, cleared);
     uint32_t* const own_depths = render_state.depth_buffer;
-    Matrix identity;
-    matrix_identity(identity);
     for (int i = 0; i < 200000; ++i) {
         float x[3], y[3], z[3];
         const float scale = pick(3) == 0 ? 200.0f : (pick(2) ? 8.0f : 1.5f);
@@ -261,13 +200,7 @@ TEST(TrianglePath, DrawsWhatThePolygonPathDraws) {
         if (pick(8) == 0) y[2] = y[1] + uniform(-1e-3f, 1e-3f); // nearly horizontal
         const Plane plane = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1), 0};
         const FaceShade shade = {&plane, &identity, (uint32_t)rng() & 0xFFFFFF};
-        ClipPolygon p = {};
-        p.count = 3;
-        for (int k = 0; k < 3; ++k) {
-            p.vertices[k].x = x[k];
-            p.vertices[k].y = y[k];
-            p.vertices[k].z = z[k];
-        }
+        ClipPolygon p = polygon({{x[0], y[0], z[0]}, {x[1], y[1], z[1]}, {x[2], y[2], z[2]}});
         render_state.depth_buffer = polygon_depths.data();
         raster_polygon(p, polygon_colours.data(), face_colour(shade));
         render_state.depth_buffer = triangle_depths.data();
@@ -280,5 +213,61 @@ TEST(TrianglePath, DrawsWhatThePolygonPathDraws) {
         }
     }
     render_state.depth_buffer = own_depths;
-    render_shutdown();
+}
+
+// --- The render driver -------------------------------------------------------
+
+// Both 0.1 limits compare as doubles; the float 0.1 lies above the double 0.1.
+TEST_F(Screen, TenthLimitsOfCullingAndProjection) {
+    TestMesh mesh = example();
+    mesh.faces[0].plane.d = 0.1f; // the eye's distance to the face: culled
+    render(mesh);
+    EXPECT_EQ(drawn_count(), 0);
+    mesh.faces[0].plane.d = std::nextafter(0.1f, 0.0f);
+    render(mesh);
+    EXPECT_GT(drawn_count(), 0);
+
+    // A corner nearer than 0.1 drops the whole face, inside the view volume
+    // and across it (clipped first).
+    for (float reach : {5.0f, 50.0f}) {
+        clear();
+        render(face({0, 0, 0.09f, 0, reach, 20, reach, 0, 20}));
+        EXPECT_EQ(drawn_count(), 0);
+        render(face({0, 0, 0.1f, 0, reach, 20, reach, 0, 20}));
+        EXPECT_GT(drawn_count(), 0) << reach;
+    }
+}
+
+TEST_F(Screen, HeadlightBrightness) {
+    const float c128 = 128.5f / 255.0f;
+    const struct {
+        float a, b, c;
+        uint32_t base, colour;
+    } cases[] = {
+        {0, 0, 1, 0xFFFFFF, 0xFEFEFE},                             // head-on: E = 255
+        {0, 0, -1, 0xFFFFFF, 0xFEFEFE},                            // the negated normal too
+        {0, 0, 1, 0x80FF40, 0x7FFE3F},                             // each channel
+        {0, std::sqrt(1 - c128 * c128), c128, 0xFFFFFF, 0x7F7F7F}, // E = 128
+        {1, 0, 0, 0xFFFFFF, 0x000000},                             // edge-on: E = 0
+        {0, 0, 0, 0xFFFFFF, 0x000000},                             // zero normal: NaN, then 0
+        {0, 0, 1e-30f, 0xFFFFFF, 0xFEFEFE},                        // tiny normal, no overflow
+    };
+    for (const auto& k : cases) {
+        TestMesh mesh = example();
+        mesh.faces[0].plane = Plane{k.a, k.b, k.c, -10.0f};
+        clear(0x55555555);
+        render(mesh, k.base);
+        EXPECT_EQ(pixel(260, 195), k.colour) << k.a << " " << k.b << " " << k.c;
+    }
+}
+
+TEST_F(Screen, NearerSurfaceWinsWhateverTheOrderAndEqualDepthKeepsTheFirst) {
+    const TestMesh near = face({-1, -1, 10, -1, 1, 10, 1, -1, 10});
+    const TestMesh far = face({-2, -2, 20, -2, 2, 20, 2, -2, 20});
+    render(far, 0x00FF00);
+    render(near, 0x0000FF);
+    render(far, 0x00FF00);
+    render(near, 0x00FF00);
+    EXPECT_EQ(pixel(240, 180), 0x0000FEu); // in a 16-pixel run
+    EXPECT_EQ(pixel(265, 180), 0x0000FEu); // in the span's last pixels
 }

@@ -31,6 +31,13 @@ std::string failure_of(const ChunkWriter& w) {
     return scene_load_error();
 }
 
+::testing::AssertionResult fails_with(const ChunkWriter& w, const std::string& part) {
+    const std::string reason = failure_of(w);
+    if (reason.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the reason \"" << reason << "\" lacks \"" << part << "\"";
+}
+
 void write_floats(ChunkWriter& w, uint16_t id, std::initializer_list<float> values) {
     chunk_begin(w, id);
     chunk_f32s(w, values);
@@ -42,6 +49,30 @@ void write_named(ChunkWriter& w, const std::string& name, uint16_t id,
     chunk_begin(w, 0x4000);
     chunk_name(w, name);
     write_floats(w, id, values);
+    chunk_end(w);
+}
+
+void write_track(ChunkWriter& w, uint16_t id, uint32_t key_count, const std::vector<Key>& keys) {
+    chunk_begin(w, id);
+    chunk_track_header(w, key_count);
+    for (const Key& k : keys) {
+        chunk_key_header(w, k.frame, k.flags);
+        for (float f : k.floats)
+            chunk_f32(w, f);
+    }
+    chunk_end(w);
+}
+
+void write_node(ChunkWriter& w, uint16_t kind, const std::string& name, int id, uint16_t parent,
+                const std::vector<float>& position) {
+    chunk_begin(w, kind);
+    if (id >= 0) {
+        chunk_begin(w, 0xB030);
+        chunk_u16(w, (uint16_t)id);
+        chunk_end(w);
+    }
+    chunk_node_header(w, name, parent);
+    write_track(w, 0xB020, 1, {{0, 0, position}});
     chunk_end(w);
 }
 

@@ -2,9 +2,12 @@
 // compare floats bit for bit.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "chunkwriter/scene_chunks.h"
 #include "scene/scene.h"
@@ -18,12 +21,26 @@ ScenePtr load_file(const std::string& path);
 ScenePtr load_written(const ChunkWriter& w);
 // The reason of a load that must fail.
 std::string failure_of(const ChunkWriter& w);
+// Whether the load fails with a reason that contains part.
+::testing::AssertionResult fails_with(const ChunkWriter& w, const std::string& part);
 
 // A chunk holding the given floats.
 void write_floats(ChunkWriter& w, uint16_t id, std::initializer_list<float> values);
 // A named object chunk holding one chunk of floats (a light or a camera).
 void write_named(ChunkWriter& w, const std::string& name, uint16_t id,
                  std::initializer_list<float> values);
+
+// A keyframer track: its header, then per key the frame, the flags and floats.
+struct Key {
+    uint32_t frame;
+    uint16_t flags;
+    std::vector<float> floats; // the optional floats, then the value
+};
+void write_track(ChunkWriter& w, uint16_t id, uint32_t key_count, const std::vector<Key>& keys);
+// A keyframer node: a node id chunk unless id < 0, the node header, and a
+// position track of one key at frame 0 (file axes).
+void write_node(ChunkWriter& w, uint16_t kind, const std::string& name, int id, uint16_t parent,
+                const std::vector<float>& position);
 
 bool same_bits(float a, float b);
 // x, y, z, u, v, nx, ny, nz and a, b, c, d, for expect_floats.

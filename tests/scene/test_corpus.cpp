@@ -2,10 +2,8 @@
 // where an independent library gave reference data, the objects match it.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <algorithm>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -20,31 +18,21 @@ const std::string corpus_dir = std::string(VELMOR_SHARED_DIR) + "/corpus";
 
 struct ReferenceObject {
     std::string name;
-    int vertex_count = 0;
-    int face_count = 0;
+    int vertex_count, face_count;
     std::vector<float> first_points; // file axes, up to three points
     std::vector<int> first_faces;    // file corners, up to three faces
-    long long face_index_sum = 0;
+    long long face_index_sum;
 };
 
-std::vector<std::string> split(const std::string& line, char separator) {
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, separator);)
-        fields.push_back(field);
-    if (!line.empty() && line.back() == separator) fields.emplace_back();
-    return fields;
-}
-
-// "(1,2,3);(4,5,6)" as the numbers in order.
-std::vector<std::string> tuple_numbers(const std::string& text) {
-    std::string plain = text;
-    for (char& c : plain)
-        if (c == '(' || c == ')' || c == ';') c = ',';
-    std::vector<std::string> numbers;
-    for (const std::string& n : split(plain, ','))
-        if (!n.empty()) numbers.push_back(n);
-    return numbers;
+// The numbers of "(1,2,3);(4,5,6)" in order.
+template <typename T> std::vector<T> numbers(std::string text) {
+    for (char& c : text)
+        if (c == '(' || c == ')' || c == ';' || c == ',') c = ' ';
+    std::istringstream in(text);
+    std::vector<T> values;
+    for (T v; in >> v;)
+        values.push_back(v);
+    return values;
 }
 
 std::map<std::string, std::vector<ReferenceObject>> read_reference() {
@@ -53,34 +41,24 @@ std::map<std::string, std::vector<ReferenceObject>> read_reference() {
     std::string line;
     std::getline(in, line); // column names
     while (std::getline(in, line)) {
-        std::vector<std::string> f = split(line, '\t');
-        if (f.size() < 14) continue;
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');)
+            f.push_back(field);
+        if (f.size() < 12) continue;
         std::vector<ReferenceObject>& objects = reference[f[0]];
-        if (f[1] == "-") continue;
-        ReferenceObject o;
-        o.name = f[2];
-        o.vertex_count = std::atoi(f[3].c_str());
-        o.face_count = std::atoi(f[4].c_str());
-        for (const std::string& n : tuple_numbers(f[8]))
-            o.first_points.push_back(std::strtof(n.c_str(), nullptr));
-        for (const std::string& n : tuple_numbers(f[9]))
-            o.first_faces.push_back(std::atoi(n.c_str()));
-        o.face_index_sum = std::atoll(f[11].c_str());
-        objects.push_back(o);
+        if (f[1] == "-") continue; // no objects
+        objects.push_back({f[2], std::stoi(f[3]), std::stoi(f[4]), numbers<float>(f[8]),
+                           numbers<int>(f[9]), std::stoll(f[11])});
     }
     return reference;
 }
 
 std::vector<std::string> corpus_files() {
     std::vector<std::string> files;
-    if (DIR* dir = opendir(corpus_dir.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".3ds") == 0)
-                files.push_back(name);
-        }
-        closedir(dir);
-    }
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus_dir, missing))
+        if (entry.path().extension() == ".3ds") files.push_back(entry.path().filename().string());
     std::sort(files.begin(), files.end());
     return files;
 }

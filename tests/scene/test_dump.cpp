@@ -10,12 +10,7 @@ TEST(DumpJson, EscapesNamesAndWritesNonFiniteFloatsAsStrings) {
     const float inf = std::numeric_limits<float>::infinity();
     SceneVertex vertices[3] = {
         {0.1f, -0.0f, inf, -inf, std::numeric_limits<float>::quiet_NaN(), 1, 2, 3}, {}, {}};
-    SceneFace face{};
-    face.material = -1;
-    face.corners[0] = &vertices[0];
-    face.corners[1] = &vertices[2];
-    face.corners[2] = &vertices[1];
-    face.plane = {0, 0, 1, -0.0f};
+    SceneFace face{-1, {&vertices[0], &vertices[2], &vertices[1]}, {0, 0, 1, -0.0f}};
     float frames[1] = {10}, xs[1] = {1}, ys[1] = {2}, zs[1] = {3};
     char name[] = "q\"b\\c\x01\xE9";
     SceneObject object{};
@@ -33,12 +28,7 @@ TEST(DumpJson, EscapesNamesAndWritesNonFiniteFloatsAsStrings) {
     object.position_z = zs;
     char material_name[] = "M";
     SceneMaterial material{material_name};
-    Scene scene{};
-    scene.end_frame = 4000000000u;
-    scene.object_count = 1;
-    scene.objects = &object;
-    scene.material_count = 1;
-    scene.materials = &material;
+    Scene scene{0, 4000000000u, 1, 0, 0, 1, &object, nullptr, nullptr, &material};
 
     std::string json;
     dump_scene_json(scene, json);

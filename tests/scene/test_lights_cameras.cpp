@@ -8,18 +8,6 @@
 
 namespace {
 
-// A camera node (0xB003) or target node (0xB004) with one key at p, scene axes.
-void camera_key_node(ChunkWriter& w, uint16_t node, std::initializer_list<float> p) {
-    chunk_begin(w, node);
-    chunk_node_header(w, "Cam", 0xFFFF);
-    chunk_begin(w, 0xB020);
-    chunk_track_header(w, 1);
-    chunk_key_header(w, 0, 0);
-    chunk_f32s(w, {p.begin()[0], p.begin()[2], p.begin()[1]});
-    chunk_end(w);
-    chunk_end(w);
-}
-
 std::array<float, 5> spot_values(const SceneLight& l) {
     return {l.hotspot, l.falloff, l.inner_range, l.outer_range, l.multiplier};
 }
@@ -27,8 +15,11 @@ std::array<float, 5> spot_values(const SceneLight& l) {
 Matrix camera_matrix(std::initializer_list<float> position, std::initializer_list<float> target) {
     ChunkWriter w;
     write_named(w, "Cam", 0x4700, {1, 2, 3, 4, 5, 6, 7, 8});
-    camera_key_node(w, 0xB003, position);
-    if (target.size() == 3) camera_key_node(w, 0xB004, target);
+    // The keys in file axes: (x, z, y).
+    const float* p = position.begin();
+    write_node(w, 0xB003, "Cam", -1, 0xFFFF, {p[0], p[2], p[1]});
+    if (const float* t = target.size() == 3 ? target.begin() : nullptr)
+        write_node(w, 0xB004, "Cam", -1, 0xFFFF, {t[0], t[2], t[1]});
     ScenePtr scene = load_written(w);
     EXPECT_NE(scene, nullptr) << scene_load_error();
     if (!scene) return Matrix{};

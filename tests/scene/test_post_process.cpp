@@ -44,6 +44,14 @@ struct Mesh {
     std::vector<SceneFace> faces;
     SceneObject object{};
 
+    Mesh() = default;
+    // A copy whose faces point into its own vertices.
+    Mesh(const Mesh& other) : vertices(other.vertices), faces(other.faces) {
+        for (SceneFace& f : faces)
+            for (SceneVertex*& corner : f.corners)
+                corner = &vertices[corner - other.vertices.data()];
+        link();
+    }
     void link() {
         object.vertex_count = (int32_t)vertices.size();
         object.face_count = (int32_t)faces.size();
@@ -57,39 +65,32 @@ struct Mesh {
 Mesh random_mesh(uint32_t seed, int vertex_count, int face_count) {
     std::mt19937 random(seed);
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    std::vector<float> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 3.25f, 1e-3f, nan};
-    std::vector<SceneVertex> pool;
-    for (int i = 0; i < vertex_count / 3 + 1; ++i) {
-        SceneVertex p{};
-        p.x = values[random() % values.size()];
-        p.y = values[random() % (values.size() - 1)];
+    const float values[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 3.25f, 1e-3f, nan};
+    std::vector<SceneVertex> pool(vertex_count / 3 + 1);
+    for (size_t i = 0; i < pool.size(); ++i) {
+        SceneVertex& p = pool[i];
+        p.x = values[random() % 8];
+        p.y = values[random() % 7];
         p.z = std::uniform_real_distribution<float>(-2, 2)(random);
         if (i % 5 == 0) p.z = (i % 10 == 0) ? 0.0f : -0.0f;
-        pool.push_back(p);
     }
     Mesh mesh;
     for (int i = 0; i < vertex_count; ++i)
         mesh.vertices.push_back(pool[random() % pool.size()]);
-    for (int f = 0; f < face_count; ++f) {
-        SceneFace face{};
+    mesh.faces.resize(face_count);
+    for (SceneFace& face : mesh.faces)
         for (SceneVertex*& corner : face.corners)
             corner = &mesh.vertices[random() % mesh.vertices.size()];
-        mesh.faces.push_back(face);
-    }
     mesh.link();
     return mesh;
 }
 
 // The plane of corners 0, 1, 2 at the given positions.
 std::array<float, 4> plane_of(std::array<float, 9> p) {
-    SceneVertex v[3] = {};
-    SceneFace face{};
-    for (int i = 0; i < 3; ++i) {
-        v[i].x = p[3 * i];
-        v[i].y = p[3 * i + 1];
-        v[i].z = p[3 * i + 2];
-        face.corners[i] = &v[i];
-    }
+    SceneVertex v[3] = {{p[0], p[1], p[2], 0, 0, 0, 0, 0},
+                        {p[3], p[4], p[5], 0, 0, 0, 0, 0},
+                        {p[6], p[7], p[8], 0, 0, 0, 0, 0}};
+    SceneFace face{0, {&v[0], &v[1], &v[2]}, {}};
     return values_of(face_plane(face));
 }
 
@@ -106,11 +107,6 @@ TEST(VertexNormals, LinearSumsAreBitIdenticalToComparingEveryCorner) {
         Mesh mesh = random_mesh(seed, 20 + (int)seed * 7, 10 + (int)seed * 11);
         compute_face_planes(mesh.object);
         Mesh reference = mesh;
-        for (SceneFace& f : reference.faces) {
-            for (SceneVertex*& corner : f.corners)
-                corner = &reference.vertices[corner - mesh.vertices.data()];
-        }
-        reference.link();
 
         ASSERT_TRUE(compute_vertex_normals(mesh.object));
         quadratic_vertex_normals(reference.object);
