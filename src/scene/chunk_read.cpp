@@ -106,6 +106,11 @@ char* copy_name(const char* name) {
     return copy;
 }
 
+int32_t name_record(char*& name, const char* kind) {
+    name = copy_name(loader.name_buffer);
+    return name ? 0 : loader_fail("out of memory for %s name", kind);
+}
+
 const char* printable_text(const char* text, char* buffer, size_t buffer_size) {
     static const char hex[] = "0123456789ABCDEF";
     char* out = buffer;

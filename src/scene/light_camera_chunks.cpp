@@ -28,8 +28,7 @@ int32_t read_light(FILE* stream, int64_t) {
     int32_t status = take_record(s->lights, s->light_count, loader.next_light, "lights", light);
     if (!light) return status;
     loader.current_light = light;
-    light->name = copy_name(loader.name_buffer);
-    if (!light->name) return loader_fail("out of memory for a light name");
+    if (name_record(light->name, "a light") != 0) return -1;
     light->position[0] = p[0];
     light->position[1] = p[2];
     light->position[2] = p[1];
@@ -89,8 +88,7 @@ int32_t read_camera(FILE* stream, int64_t) {
     }
     camera->bank = v[6];
     camera->lens = v[7];
-    camera->name = copy_name(loader.name_buffer);
-    return camera->name ? 0 : loader_fail("out of memory for a camera name");
+    return name_record(camera->name, "a camera");
 }
 
 void camera_build_matrix(SceneCamera& camera) {

@@ -120,6 +120,9 @@ struct NameRead {
 NameRead read_name(FILE* stream, char destination[64]);
 // A heap copy of exactly the name's length plus one byte, or null.
 char* copy_name(const char* name);
+// Gives a new record its name: a copy of name_buffer. 0, or -1 with the reason
+// set when the copy cannot be allocated; kind names the record in the reason ("a light").
+int32_t name_record(char*& name, const char* kind);
 // The text with bytes outside printable ASCII written as \xHH, cut to fit the
 // buffer, for messages.
 const char* printable_text(const char* text, char* buffer, size_t buffer_size);

@@ -83,8 +83,7 @@ int32_t read_triangle_mesh(FILE*, int64_t) {
         take_record(s->objects, s->object_count, loader.next_object, "objects", object);
     if (!object) return status;
     loader.current_object = object;
-    object->name = copy_name(loader.name_buffer);
-    return object->name ? 0 : loader_fail("out of memory for an object name");
+    return name_record(object->name, "an object");
 }
 
 int32_t read_vertex_list(FILE* stream, int64_t) {
@@ -195,8 +194,7 @@ int32_t read_material_name(FILE* stream, int64_t) {
         take_record(s->materials, s->material_count, loader.next_material, "materials", material);
     if (!material) return status;
     loader.current_material = material;
-    material->name = copy_name(loader.name_buffer);
-    return material->name ? 0 : loader_fail("out of memory for a material name");
+    return name_record(material->name, "a material");
 }
 
 int32_t read_float_colour(FILE* stream, int64_t) {
