@@ -1,7 +1,8 @@
 # The front door: every target installs the Debian packages it needs first.
 #   make run     build the program and run it on the bundled assets (SDL2 build;
 #                without a display, capture 100 frames into build/frames/)
-#   make test    build release, asan and windows, run every test of both
+#   make test    build release, asan and windows, run every test of both, and
+#                the renderer's threads under ThreadSanitizer (tsan)
 #   make windows cross-build build/windows/velmor.exe (mingw-w64)
 #   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
@@ -11,7 +12,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SHARED ?= $(abspath ../shared)
 
-.PHONY: all deps run test release asan windows dist fuzz fuzz-ci bench assets clean
+.PHONY: all deps run test release asan tsan windows dist fuzz fuzz-ci bench assets clean
 
 all: release
 
@@ -25,6 +26,10 @@ release: deps-build
 asan: deps-build
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS)
+
+tsan: deps-build
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS)
 
 windows:
 	@scripts/deps.sh windows
@@ -46,10 +51,11 @@ run: release
 dist: release windows
 	scripts/dist.sh
 
-test: release asan windows
+test: release asan tsan windows
 	@scripts/deps.sh e2e
 	ctest --preset release -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 fuzz-build:
 	@scripts/deps.sh build fuzz

@@ -33,10 +33,9 @@ SceneVertex vertex(float x, float y, float z) {
 void BM_SpanFillPass(benchmark::State& state) {
     Screen screen;
     const int n = (int)state.range(0);
-    render_state.w_dx = 1e-5f;
     for (auto _ : state) {
         std::memset(render_state.depth_buffer, 0xFF, n * sizeof(uint32_t));
-        span_fill(n, 0.01f, render_state.depth_buffer, screen.colours.data(), 0x123456);
+        span_fill(n, 0.01f, 1e-5f, render_state.depth_buffer, screen.colours.data(), 0x123456);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * n);
@@ -47,10 +46,9 @@ BENCHMARK(BM_SpanFillPass)->Arg(3)->Arg(16)->Arg(40)->Arg(256);
 void BM_SpanFillReject(benchmark::State& state) {
     Screen screen;
     const int n = (int)state.range(0);
-    render_state.w_dx = 1e-5f;
-    span_fill(n, 0.01f, render_state.depth_buffer, screen.colours.data(), 0x123456);
+    span_fill(n, 0.01f, 1e-5f, render_state.depth_buffer, screen.colours.data(), 0x123456);
     for (auto _ : state) {
-        span_fill(n, 0.01f, render_state.depth_buffer, screen.colours.data(), 0x654321);
+        span_fill(n, 0.01f, 1e-5f, render_state.depth_buffer, screen.colours.data(), 0x654321);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * n);

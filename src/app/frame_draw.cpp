@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "app/app.h"
 #include "render/render.h"
 
@@ -31,18 +29,26 @@ void app_objects_reset(Scene& scene) {
 }
 
 void app_frame_draw(ViewState& view, float& animation_angle) {
-    std::memset(view.colour_buffer, 0, screen_bytes);
+    // Both buffers cleared at once, the ColourBuffer black and the depth buffer
+    // as far as can be; the angle does not depend on either.
+    render_clear(view.colour_buffer);
     animation_angle = angle_advance(animation_angle);
-    depth_buffer_clear();
     // The rocking turn: the sine of the float angle in extended precision, times
     // a double constant and the speed, rounded to float once at the end.
     long double sine = math_sinl(animation_angle);
-    for (int32_t i = 0; i < view.scene->object_count; ++i) {
-        SceneObject& object = view.scene->objects[i];
-        float s = turn_speeds[i & 3];
-        matrix_rotate_x(object.matrix, s * 0.031415924f);
-        matrix_rotate_y(object.matrix, (float)(sine * 0.031415926 * s));
-        render_object(object.matrix, view.camera, object, view.colour_buffer,
-                      object_colours[i & 3]);
+    // Objects are turned and handed to the renderer a batch at a time, which
+    // draws them in order; no object's turn depends on another's drawing.
+    constexpr int32_t batch = 64;
+    RenderItem items[batch];
+    for (int32_t first = 0; first < view.scene->object_count; first += batch) {
+        int32_t count = 0;
+        for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
+            SceneObject& object = view.scene->objects[i];
+            float s = turn_speeds[i & 3];
+            matrix_rotate_x(object.matrix, s * 0.031415924f);
+            matrix_rotate_y(object.matrix, (float)(sine * 0.031415926 * s));
+            items[count++] = {&object.matrix, &object, object_colours[i & 3]};
+        }
+        render_objects(view.camera, items, count, view.colour_buffer);
     }
 }

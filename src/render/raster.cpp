@@ -51,8 +51,7 @@ bool vertices_on_screen(const float x[], const float y[], int count) {
 }
 
 int render_init(int32_t width, int32_t height) {
-    std::free(render_state.depth_buffer);
-    render_state.depth_buffer = nullptr;
+    render_shutdown();
     render_state.width = width;
     render_state.height = height;
     const double tangent = math_sin(quarter_pi) / math_cos(quarter_pi);
@@ -62,10 +61,13 @@ int render_init(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return 0;
     render_state.depth_buffer =
         (uint32_t*)std::malloc((size_t)width * (size_t)height * sizeof(uint32_t));
-    return render_state.depth_buffer != nullptr ? 1 : 0;
+    if (render_state.depth_buffer == nullptr) return 0;
+    render_threads_set(0);
+    return 1;
 }
 
 void render_shutdown() {
+    render_threads_set(1);
     std::free(render_state.depth_buffer);
     render_state.depth_buffer = nullptr;
 }
@@ -100,10 +102,9 @@ int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge
     return 1;
 }
 
-int scan_edges_build(const ClipPolygon& polygon) {
-    RenderState& s = render_state;
-    s.left_count = 0;
-    s.right_count = 0;
+int scan_edges_build(const ClipPolygon& polygon, EdgeChains& c) {
+    c.left_count = 0;
+    c.right_count = 0;
     const SceneVertex* v = polygon.vertices;
     const int n = polygon.count;
     float min_y = 65536.0f, max_y = -65536.0f;
@@ -121,81 +122,106 @@ int scan_edges_build(const ClipPolygon& polygon) {
     if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return 0;
     for (int i = top; i != bottom;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        s.left_count += scan_edge_setup(v[i], v[j], s.left_edges[s.left_count]);
+        c.left_count += scan_edge_setup(v[i], v[j], c.left_edges[c.left_count]);
         i = j;
     }
     for (int i = bottom; i != top;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        s.right_count += scan_edge_setup(v[j], v[i], s.right_edges[s.right_count]);
+        c.right_count += scan_edge_setup(v[j], v[i], c.right_edges[c.right_count]);
         i = j;
     }
-    if (s.left_count == 0 || s.right_count == 0) return 0;
-    s.left_cur = &s.left_edges[0];
-    s.right_cur = &s.right_edges[s.right_count - 1];
+    if (c.left_count == 0 || c.right_count == 0) return 0;
+    c.left_cur = &c.left_edges[0];
+    c.right_cur = &c.right_edges[c.right_count - 1];
     return 1;
 }
 
-int depth_plane_setup(const ClipPolygon& polygon) {
+int depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane) {
     const SceneVertex* v = polygon.vertices;
     const float x[3] = {v[0].x, v[1].x, v[2].x};
     const float y[3] = {v[0].y, v[1].y, v[2].y};
     const float z[3] = {v[0].z, v[1].z, v[2].z};
-    return depth_plane_from(x, y, z);
+    return depth_plane_from(x, y, z, plane);
 }
 
-int depth_plane_from(const float x[3], const float y[3], const float z[3]) {
-    RenderState& s = render_state;
+int depth_plane_from(const float x[3], const float y[3], const float z[3], DepthPlane& plane) {
     const float x0 = x[0], y0 = y[0], w0 = 1.0f / z[0];
     const float x1 = x[1], y1 = y[1], w1 = 1.0f / z[1];
     const float x2 = x[2], y2 = y[2], w2 = 1.0f / z[2];
     const float d = (y2 - y0) * (x1 - x0) - (y1 - y0) * (x2 - x0);
     if (d == 0.0f || d != d) return 0;
-    s.w_dx = ((w1 - w0) * (y2 - y0) - (w2 - w0) * (y1 - y0)) / d;
-    s.w_dy = ((w2 - w0) * (x1 - x0) - (w1 - w0) * (x2 - x0)) / d;
-    s.w_origin = w0 - s.w_dx * x0 - s.w_dy * y0;
+    plane.w_dx = ((w1 - w0) * (y2 - y0) - (w2 - w0) * (y1 - y0)) / d;
+    plane.w_dy = ((w2 - w0) * (x1 - x0) - (w1 - w0) * (x2 - x0)) / d;
+    plane.w_origin = w0 - plane.w_dx * x0 - plane.w_dy * y0;
     return 1;
 }
 
 int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
-    RenderState& s = render_state;
-    if (s.depth_buffer == nullptr || !polygon_on_screen(polygon)) return 0;
-    if (!scan_edges_build(polygon)) return 0;
+    return raster_polygon_rows(polygon, colour_buffer, colour, 0, render_state.height);
+}
+
+namespace {
+
+// The edges and the rows of a polygon that raster_polygon scans; false when
+// it draws nothing.
+bool polygon_scan_start(const ClipPolygon& polygon, EdgeChains& c, int32_t& top_row,
+                        int32_t& rows) {
+    if (render_state.depth_buffer == nullptr || !polygon_on_screen(polygon)) return false;
+    if (!scan_edges_build(polygon, c)) return false;
     // Skipped edges can make a chain longer than the polygon; the rows drawn
     // stop with the shorter chain and must stay on the screen.
-    const int32_t first_row = s.left_cur->y;
-    int32_t rows_left = chain_rows(s.left_edges, s.left_count);
-    const int32_t right_rows = chain_rows(s.right_edges, s.right_count);
-    if (right_rows < rows_left) rows_left = right_rows;
-    if (first_row < 0 || first_row + rows_left > s.height) return 0;
-    if (!depth_plane_setup(polygon)) return 0;
+    top_row = c.left_cur->y;
+    rows = chain_rows(c.left_edges, c.left_count);
+    const int32_t right_rows = chain_rows(c.right_edges, c.right_count);
+    if (right_rows < rows) rows = right_rows;
+    return top_row >= 0 && top_row + rows <= render_state.height;
+}
 
-    float w_row = s.w_origin + (float)first_row * s.w_dy;
-    uint32_t* colour_row = colour_buffer + (ptrdiff_t)first_row * s.width;
-    uint32_t* depth_row = s.depth_buffer + (ptrdiff_t)first_row * s.width;
-    int32_t xl = s.left_cur->x, xr = s.right_cur->x;
-    ScanEdge* const left_last = &s.left_edges[s.left_count - 1];
-    for (;;) {
+} // namespace
+
+int raster_polygon_extent(const ClipPolygon& polygon, int32_t& first_row, int32_t& end_row) {
+    EdgeChains c;
+    int32_t rows;
+    if (!polygon_scan_start(polygon, c, first_row, rows)) return 0;
+    end_row = first_row + rows;
+    return 1;
+}
+
+int raster_polygon_rows(const ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour,
+                        int32_t first_row, int32_t end_row) {
+    const RenderState& s = render_state;
+    EdgeChains c;
+    int32_t top_row, rows;
+    if (!polygon_scan_start(polygon, c, top_row, rows)) return 0;
+    DepthPlane plane;
+    if (!depth_plane_setup(polygon, plane)) return 0;
+
+    float w_row = plane.w_origin + (float)top_row * plane.w_dy;
+    int32_t xl = c.left_cur->x, xr = c.right_cur->x;
+    ScanEdge* const left_last = &c.left_edges[c.left_count - 1];
+    for (int32_t y = top_row; y < end_row; ++y) {
         const int32_t first = (xl >> 16) + 1;
         const int32_t n = (xr >> 16) - (xl >> 16);
-        if (n > 0)
-            span_fill(n, w_row + (float)first * s.w_dx, depth_row + first, colour_row + first,
-                      colour);
-        w_row = w_row + s.w_dy;
-        colour_row += s.width;
-        depth_row += s.width;
-        if (--s.right_cur->rows != 0) {
-            xr += s.right_cur->dx;
-        } else {
-            if (s.right_cur == &s.right_edges[0]) return 1;
-            --s.right_cur;
-            xr = s.right_cur->x;
+        if (n > 0 && y >= first_row) {
+            const ptrdiff_t row = (ptrdiff_t)y * s.width + first;
+            span_fill(n, w_row + (float)first * plane.w_dx, plane.w_dx, s.depth_buffer + row,
+                      colour_buffer + row, colour);
         }
-        if (--s.left_cur->rows != 0) {
-            xl += s.left_cur->dx;
+        w_row = w_row + plane.w_dy;
+        if (--c.right_cur->rows != 0) {
+            xr += c.right_cur->dx;
         } else {
-            if (s.left_cur == left_last) return 1;
-            ++s.left_cur;
-            xl = s.left_cur->x;
+            if (c.right_cur == &c.right_edges[0]) return 1;
+            --c.right_cur;
+            xr = c.right_cur->x;
+        }
+        if (--c.left_cur->rows != 0) {
+            xl += c.left_cur->dx;
+        } else {
+            if (c.left_cur == left_last) return 1;
+            ++c.left_cur;
+            xl = c.left_cur->x;
         }
     }
+    return 1;
 }

@@ -42,8 +42,8 @@ inline void fill_four(__m128i depths, uint32_t* depth, uint32_t* pixel, __m128i 
 
 #endif
 
-void span_fill(int32_t n, float w, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
-    const float w_dx = render_state.w_dx;
+void span_fill(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
+               uint32_t colour) {
     uint32_t d0 = depth_from_w(w);
 #if VELMOR_SSE2
     // Whole 16-pixel runs four pixels at a time: depth + k * step in lane k.

@@ -104,8 +104,7 @@ TEST_F(Screen, FarAndNonFiniteDepthsSaturateAndStillDraw) {
 TEST_F(Screen, LongSpanIsExactEverySixteenPixels) {
     uint32_t depths[40], pixels[40];
     std::fill(depths, depths + 40, cleared);
-    render_state.w_dx = 0.0005f;
-    span_fill(40, 0.01f, depths, pixels, 0xABCDEF);
+    span_fill(40, 0.01f, 0.0005f, depths, pixels, 0xABCDEF);
     const uint32_t expected[][2] = {{0, 6553600},  {1, 6371556},  {15, 3822940},
                                     {16, 3640889}, {32, 2520615}, {39, 2226545}};
     for (const auto& e : expected)
