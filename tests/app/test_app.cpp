@@ -113,7 +113,7 @@ const std::vector<ScreenSquare> FIVE_SQUARES = {
 // a local matrix that start-up must throw away.
 void write_square_scene(const std::vector<ScreenSquare>& squares) {
     Matrix c;
-    app_camera_build(c);
+    frame_camera_build(c);
     ChunkWriter w;
     chunk_begin(w, 0x4D4D);
     chunk_begin(w, 0x3D3D);

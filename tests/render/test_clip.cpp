@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "frame/frame.h"
 #include "render/render.h"
 #include "test_mesh.h"
 
@@ -33,7 +34,9 @@ TEST(AffineInverse, UndoesATurnAndMoveAndTheStartupCamera) {
     matrix_rotate_x(moved, -1.1f);
     matrix_translate(moved, 3, -4, 5);
     moved.m[3] = 7.0f; // column 3 is never read
-    for (const Matrix& m : {moved, startup_camera()}) {
+    Matrix camera;
+    frame_camera_build(camera);
+    for (const Matrix& m : {moved, camera}) {
         Matrix inverse, product;
         matrix_affine_inverse(m, inverse);
         EXPECT_EQ(inverse.m[3], 0.0f);

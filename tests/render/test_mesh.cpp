@@ -87,12 +87,3 @@ void mesh_add_sphere(TestMesh& mesh, float radius, int segments, int bands, floa
     for (int i = 0; i < segments; ++i)
         mesh_face(mesh, south, ring(bands - 1, i), ring(bands - 1, i + 1));
 }
-
-Matrix startup_camera() {
-    Matrix camera;
-    matrix_identity(camera);
-    matrix_rotate_z(camera, -3.1415925f);
-    matrix_rotate_x(camera, -0.5235988f);
-    matrix_translate(camera, 0.0f, 0.0f, -150.0f);
-    return camera;
-}
