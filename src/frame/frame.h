@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "math/math.h"
+#include "math/maths.h"
 #include "scene/scene.h"
 
 // Every buffer and surface of the program has this size.

@@ -173,9 +173,9 @@ int32_t read_mapping_coordinates(FILE* stream, int64_t end);
 int32_t read_smoothing_groups(FILE* stream, int64_t end);
 int32_t read_local_matrix(FILE* stream, int64_t end);
 int32_t read_material_name(FILE* stream, int64_t end);
-int32_t read_float_colour(FILE* stream, int64_t end);
 
 int32_t read_light(FILE* stream, int64_t end);
+int32_t read_float_colour(FILE* stream, int64_t end);
 int32_t read_spotlight(FILE* stream, int64_t end);
 int32_t read_light_inner_range(FILE* stream, int64_t end);
 int32_t read_light_outer_range(FILE* stream, int64_t end);

@@ -1,6 +1,6 @@
 #include "test_mesh.h"
 
-#include "math/math.h"
+#include "math/maths.h"
 #include "scene/loader.h"
 
 namespace {
