@@ -169,7 +169,7 @@ uint32_t face_colour(const FaceShade& face) {
 void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup) {
     Matrix inverse_camera, eye;
     matrix_affine_inverse(camera_matrix, inverse_camera);
-    matrix_multiply(inverse_camera, object_matrix, setup.model_view);
+    matrix_multiply(object_matrix, inverse_camera, setup.model_view);
     matrix_affine_inverse(setup.model_view, eye);
     setup.eye_x = eye.m[12], setup.eye_y = eye.m[13], setup.eye_z = eye.m[14];
 #if VELMOR_SSE2

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
+#include "frame/frame.h"
 #include "render/render_internal.h"
 #include "test_mesh.h"
 
@@ -151,12 +151,12 @@ void check_frames(const std::string& name, int frames, int threads,
 void check_program_frames(const std::string& name, Scene& scene, int frames) {
     for (int threads : {1, 2}) {
         ViewState view = {{}, nullptr, &scene};
-        app_camera_build(view.camera);
-        app_objects_reset(scene);
+        frame_camera_build(view.camera);
+        frame_objects_reset(scene);
         float angle = 0.0f;
         check_frames(name, frames, threads, [&](uint32_t* colours) {
             view.colour_buffer = colours;
-            app_frame_draw(view, angle);
+            frame_draw(view, angle);
         });
         if (updating) return;
     }

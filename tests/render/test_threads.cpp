@@ -8,9 +8,16 @@
 #include <memory>
 #include <vector>
 
+#include "frame/frame.h"
 #include "screen.h"
 
 namespace {
+
+Matrix startup_camera() {
+    Matrix camera;
+    frame_camera_build(camera);
+    return camera;
+}
 
 using Buffers = std::pair<std::vector<uint32_t>, std::vector<uint32_t>>; // colours, depths
 
