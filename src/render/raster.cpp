@@ -103,10 +103,7 @@ int scan_edges_build(const ClipPolygon& polygon, EdgeChains& c) {
         c.right_count += scan_edge_setup(v[j], v[i], c.right_edges[c.right_count]);
         i = j;
     }
-    if (c.left_count == 0 || c.right_count == 0) return 0;
-    c.left_cur = &c.left_edges[0];
-    c.right_cur = &c.right_edges[c.right_count - 1];
-    return 1;
+    return c.left_count > 0 && c.right_count > 0;
 }
 
 int depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane) {
@@ -129,72 +126,79 @@ int depth_plane_from(const float x[3], const float y[3], const float z[3], Depth
     return 1;
 }
 
-int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
-    return raster_polygon_rows(polygon, colour_buffer, colour, 0, render_state.height);
-}
-
-namespace {
-
-// The edges and the rows of a polygon that raster_polygon scans; false when
-// it draws nothing.
-bool polygon_scan_start(const ClipPolygon& polygon, EdgeChains& c, int32_t& top_row,
-                        int32_t& rows) {
+bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan) {
+    EdgeChains& c = scan.chains;
     if (render_state.depth_buffer == nullptr || !polygon_on_screen(polygon)) return false;
     if (!scan_edges_build(polygon, c)) return false;
     // Skipped edges can make a chain longer than the polygon; the rows drawn
     // stop with the shorter chain and must stay on the screen.
-    top_row = c.left_cur->y;
-    rows = chain_rows(c.left_edges, c.left_count);
+    scan.top_row = c.left_edges[0].y;
+    int32_t rows = chain_rows(c.left_edges, c.left_count);
     const int32_t right_rows = chain_rows(c.right_edges, c.right_count);
     if (right_rows < rows) rows = right_rows;
-    return top_row >= 0 && top_row + rows <= render_state.height;
-}
-
-} // namespace
-
-int raster_polygon_extent(const ClipPolygon& polygon, int32_t& first_row, int32_t& end_row) {
-    EdgeChains c;
-    int32_t rows;
-    if (!polygon_scan_start(polygon, c, first_row, rows)) return 0;
-    end_row = first_row + rows;
-    return 1;
-}
-
-int raster_polygon_rows(const ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour,
-                        int32_t first_row, int32_t end_row) {
-    const RenderState& s = render_state;
-    EdgeChains c;
-    int32_t top_row, rows;
-    if (!polygon_scan_start(polygon, c, top_row, rows)) return 0;
+    if (scan.top_row < 0 || scan.top_row + rows > render_state.height) return false;
+    scan.end_row = scan.top_row + rows;
     DepthPlane plane;
-    if (!depth_plane_setup(polygon, plane)) return 0;
+    if (!depth_plane_setup(polygon, plane)) return false;
+    scan.w_row = plane.w_origin + (float)scan.top_row * plane.w_dy;
+    scan.w_dx = plane.w_dx;
+    scan.w_dy = plane.w_dy;
+    scan.colour = colour;
+    return true;
+}
 
-    float w_row = plane.w_origin + (float)top_row * plane.w_dy;
-    int32_t xl = c.left_cur->x, xr = c.right_cur->x;
-    ScanEdge* const left_last = &c.left_edges[c.left_count - 1];
-    for (int32_t y = top_row; y < end_row; ++y) {
+void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t first_row,
+                       int32_t end_row, float w_row) {
+    const RenderState& s = render_state;
+    const EdgeChains& c = scan.chains;
+    if (end_row > scan.end_row) end_row = scan.end_row;
+    if (first_row >= end_row) return;
+    // The edges that cover the first row: the left chain from its top edge
+    // down, the right one from its last entry, each counting off the rows
+    // above. Stepping x by k rows is adding k times dx.
+    const int32_t above = first_row - scan.top_row;
+    int32_t li = 0, left_rows = above;
+    while (left_rows >= c.left_edges[li].rows)
+        left_rows -= c.left_edges[li++].rows;
+    int32_t ri = c.right_count - 1, right_rows = above;
+    while (right_rows >= c.right_edges[ri].rows)
+        right_rows -= c.right_edges[ri--].rows;
+    const ScanEdge &left = c.left_edges[li], &right = c.right_edges[ri];
+    int32_t xl = (int32_t)((uint32_t)left.x + (uint32_t)left_rows * (uint32_t)left.dx);
+    int32_t xr = (int32_t)((uint32_t)right.x + (uint32_t)right_rows * (uint32_t)right.dx);
+    left_rows = c.left_edges[li].rows - left_rows;
+    right_rows = c.right_edges[ri].rows - right_rows;
+    for (int32_t y = first_row;;) {
         const int32_t first = (xl >> 16) + 1;
         const int32_t n = (xr >> 16) - (xl >> 16);
-        if (n > 0 && y >= first_row) {
-            const ptrdiff_t row = (ptrdiff_t)y * s.width + first;
-            span_fill(n, w_row + (float)first * plane.w_dx, plane.w_dx, s.depth_buffer + row,
-                      colour_buffer + row, colour);
+        if (n > 0) {
+            const ptrdiff_t at = (ptrdiff_t)y * s.width + first;
+            span_fill(n, w_row + (float)first * scan.w_dx, scan.w_dx, s.depth_buffer + at,
+                      colour_buffer + at, scan.colour);
         }
-        w_row = w_row + plane.w_dy;
-        if (--c.right_cur->rows != 0) {
-            xr += c.right_cur->dx;
+        if (++y == end_row) return;
+        w_row = w_row + scan.w_dy;
+        // Neither chain runs out before the last row.
+        if (--right_rows != 0) {
+            xr += c.right_edges[ri].dx;
         } else {
-            if (c.right_cur == &c.right_edges[0]) return 1;
-            --c.right_cur;
-            xr = c.right_cur->x;
+            --ri;
+            xr = c.right_edges[ri].x;
+            right_rows = c.right_edges[ri].rows;
         }
-        if (--c.left_cur->rows != 0) {
-            xl += c.left_cur->dx;
+        if (--left_rows != 0) {
+            xl += c.left_edges[li].dx;
         } else {
-            if (c.left_cur == left_last) return 1;
-            ++c.left_cur;
-            xl = c.left_cur->x;
+            ++li;
+            xl = c.left_edges[li].x;
+            left_rows = c.left_edges[li].rows;
         }
     }
+}
+
+int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
+    PolygonScan scan;
+    if (!polygon_scan_setup(polygon, colour, scan)) return 0;
+    polygon_scan_draw(scan, colour_buffer, scan.top_row, scan.end_row, scan.w_row);
     return 1;
 }

@@ -16,13 +16,8 @@ namespace {
 
 constexpr int32_t chunk_faces = 512;       // at most 32768: a list entry has 15 bits
 constexpr int32_t round_chunks = 32;       // chunks prepared before the bands are drawn
-constexpr int32_t band_rows = 16;          // rows of one band
+constexpr int32_t band_rows = 32;          // rows of one band
 constexpr uint16_t polygon_entry = 0x8000; // a list entry names a polygon, not a triangle
-
-struct PolygonJob {
-    ClipPolygon polygon; // projected
-    uint32_t colour;
-};
 
 // One chunk of faces of one object and what they came to.
 struct Chunk {
@@ -32,10 +27,17 @@ struct Chunk {
     uint32_t colour;
     int32_t triangle_count;
     int32_t polygon_count;
+    int32_t band_w_count;
     TriangleScan* triangles; // chunk_faces
-    PolygonJob* polygons;    // chunk_faces
-    uint16_t* band_entries;  // chunk_faces for each band
-    int32_t* band_counts;    // one for each band
+    PolygonScan* polygons;   // chunk_faces
+    // For each triangle and polygon, where its 1/z at the start of each band
+    // below its first one begins in band_w: worked out once here rather than
+    // row by row in every band.
+    int32_t* triangle_w;    // chunk_faces
+    int32_t* polygon_w;     // chunk_faces
+    float* band_w;          // chunk_faces for each band
+    uint16_t* band_entries; // chunk_faces for each band
+    int32_t* band_counts;   // one for each band
 };
 
 } // namespace
@@ -51,10 +53,21 @@ struct RenderBatch {
 
 namespace {
 
-void band_list_add(Chunk& c, uint16_t entry, int32_t first_row, int32_t end_row) {
-    const int32_t last_band = (end_row - 1) / band_rows;
-    for (int32_t band = first_row / band_rows; band <= last_band; ++band)
+// Lists the entry in every band that its rows reach, and keeps its 1/z on the
+// first row of each band below its first; returns where those begin.
+int32_t band_list_add(Chunk& c, uint16_t entry, int32_t first_row, int32_t end_row, float w_row,
+                      float w_dy) {
+    const int32_t w_first = c.band_w_count;
+    const int32_t first_band = first_row / band_rows, last_band = (end_row - 1) / band_rows;
+    c.band_entries[first_band * chunk_faces + c.band_counts[first_band]++] = entry;
+    int32_t row = first_row;
+    for (int32_t band = first_band + 1; band <= last_band; ++band) {
+        for (; row < band * band_rows; ++row)
+            w_row = w_row + w_dy;
+        c.band_w[c.band_w_count++] = w_row;
         c.band_entries[band * chunk_faces + c.band_counts[band]++] = entry;
+    }
+    return w_first;
 }
 
 void chunk_prepare(void* context, int32_t index) {
@@ -63,42 +76,64 @@ void chunk_prepare(void* context, int32_t index) {
     const ObjectSetup& setup = b.setups[c.setup];
     c.triangle_count = 0;
     c.polygon_count = 0;
+    c.band_w_count = 0;
     for (int32_t band = 0; band < b.bands; ++band)
         c.band_counts[band] = 0;
     FaceShade shade = {nullptr, &setup.model_view, c.colour};
     FaceOutcome out;
     for (int32_t i = 0; i < c.face_count; ++i) {
         const SceneFace& face = c.faces[i];
+        if (face_turned_away(face.plane, setup)) continue;
         shade.plane = &face.plane;
         const FaceKind kind = face_prepare(face, setup, out);
         if (kind == FACE_TRIANGLE) {
             TriangleScan& t = c.triangles[c.triangle_count];
             if (!triangle_scan_setup(out.x, out.y, out.z, shade, t)) continue;
-            band_list_add(c, (uint16_t)c.triangle_count++, t.row, t.end_row);
+            c.triangle_w[c.triangle_count] =
+                band_list_add(c, (uint16_t)c.triangle_count, t.row, t.end_row, t.w_row, t.w_dy);
+            ++c.triangle_count;
         } else if (kind == FACE_POLYGON) {
-            int32_t first_row, end_row;
-            if (!raster_polygon_extent(out.polygon, first_row, end_row)) continue;
-            PolygonJob& p = c.polygons[c.polygon_count];
-            p.polygon = out.polygon;
-            p.colour = face_colour(shade);
-            band_list_add(c, (uint16_t)(polygon_entry | c.polygon_count++), first_row, end_row);
+            PolygonScan& p = c.polygons[c.polygon_count];
+            if (!polygon_scan_setup(out.polygon, face_colour(shade), p)) continue;
+            c.polygon_w[c.polygon_count] =
+                band_list_add(c, (uint16_t)(polygon_entry | c.polygon_count), p.top_row, p.end_row,
+                              p.w_row, p.w_dy);
+            ++c.polygon_count;
         }
     }
 }
 
+// Where a triangle or polygon starts drawing in a band, and its 1/z there:
+// its own first row, or the band's first row with the 1/z kept for it.
+struct BandStart {
+    int32_t row;
+    float w_row;
+};
+
+inline BandStart band_start(const Chunk& c, int32_t w_first, int32_t row, float w_row,
+                            int32_t band) {
+    const int32_t band_first = band * band_rows;
+    if (row >= band_first) return {row, w_row};
+    return {band_first, c.band_w[w_first + band - 1 - row / band_rows]};
+}
+
 void band_draw(void* context, int32_t band) {
     const RenderBatch& b = *(const RenderBatch*)context;
-    const int32_t first_row = band * band_rows, end_row = first_row + band_rows;
+    const int32_t band_end = (band + 1) * band_rows;
     for (int32_t k = 0; k < b.chunk_count; ++k) {
         const Chunk& c = b.chunks[k];
         const uint16_t* entries = c.band_entries + band * chunk_faces;
         for (int32_t i = 0; i < c.band_counts[band]; ++i) {
             const uint16_t e = entries[i];
             if (e & polygon_entry) {
-                const PolygonJob& p = c.polygons[e & ~polygon_entry];
-                raster_polygon_rows(p.polygon, b.colour_buffer, p.colour, first_row, end_row);
+                const int32_t at = e & ~polygon_entry;
+                const PolygonScan& p = c.polygons[at];
+                const BandStart from = band_start(c, c.polygon_w[at], p.top_row, p.w_row, band);
+                polygon_scan_draw(p, b.colour_buffer, from.row, band_end, from.w_row);
             } else {
-                triangle_scan_draw(c.triangles[e], b.colour_buffer, first_row, end_row);
+                const TriangleScan& t = c.triangles[e];
+                const BandStart from = band_start(c, c.triangle_w[e], t.row, t.w_row, band);
+                triangle_scan_draw(t, b.colour_buffer, from.row, band_end, from.w_row);
             }
         }
     }
@@ -123,24 +158,35 @@ RenderBatch* batch_create(int32_t height) {
     RenderBatch* b = new (std::nothrow) RenderBatch;
     if (b == nullptr) return nullptr;
     b->bands = (height + band_rows - 1) / band_rows;
-    const size_t per_chunk = sizeof(TriangleScan) * chunk_faces + sizeof(PolygonJob) * chunk_faces +
-                             sizeof(uint16_t) * chunk_faces * b->bands + sizeof(int32_t) * b->bands;
+    const size_t per_band = (sizeof(float) + sizeof(uint16_t)) * chunk_faces + sizeof(int32_t);
+    const size_t per_chunk =
+        (sizeof(TriangleScan) + sizeof(PolygonScan) + 2 * sizeof(int32_t)) * chunk_faces +
+        per_band * b->bands;
     b->storage = std::malloc(per_chunk * round_chunks);
     if (b->storage == nullptr) {
         delete b;
         return nullptr;
     }
+    // Largest alignment first: the scans, then the 4-byte arrays, then the
+    // 2-byte entries.
     char* at = (char*)b->storage;
+    auto take = [&at](size_t bytes) {
+        void* p = at;
+        at += bytes;
+        return p;
+    };
     for (Chunk& c : b->chunks) {
-        c.triangles = (TriangleScan*)at;
-        at += sizeof(TriangleScan) * chunk_faces;
-        c.polygons = (PolygonJob*)at;
-        at += sizeof(PolygonJob) * chunk_faces;
-        c.band_counts = (int32_t*)at;
-        at += sizeof(int32_t) * b->bands;
-        c.band_entries = (uint16_t*)at;
-        at += sizeof(uint16_t) * chunk_faces * b->bands;
+        c.triangles = (TriangleScan*)take(sizeof(TriangleScan) * chunk_faces);
+        c.polygons = (PolygonScan*)take(sizeof(PolygonScan) * chunk_faces);
     }
+    for (Chunk& c : b->chunks) {
+        c.triangle_w = (int32_t*)take(sizeof(int32_t) * chunk_faces);
+        c.polygon_w = (int32_t*)take(sizeof(int32_t) * chunk_faces);
+        c.band_w = (float*)take(sizeof(float) * chunk_faces * b->bands);
+        c.band_counts = (int32_t*)take(sizeof(int32_t) * b->bands);
+    }
+    for (Chunk& c : b->chunks)
+        c.band_entries = (uint16_t*)take(sizeof(uint16_t) * chunk_faces * b->bands);
     return b;
 }
 

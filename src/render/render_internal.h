@@ -52,8 +52,6 @@ struct EdgeChains {
     int32_t left_count;
     ScanEdge right_edges[7];
     int32_t right_count;
-    ScanEdge* left_cur;
-    ScanEdge* right_cur;
 };
 
 // A polygon's 1/z plane in screen coordinates.
@@ -87,13 +85,23 @@ int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge
 int depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane);
 // depth_plane_setup from the first three vertices' screen x, y and camera z.
 int depth_plane_from(const float x[3], const float y[3], const float z[3], DepthPlane& plane);
-// raster_polygon's pixels on the rows from first_row up to, not including,
-// end_row only; together the rows of a polygon draw what raster_polygon draws.
-int raster_polygon_rows(const ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour,
-                        int32_t first_row, int32_t end_row);
-// The rows from first_row up to, not including, end_row that raster_polygon
-// scans for the polygon; 0 when it draws nothing.
-int raster_polygon_extent(const ClipPolygon& polygon, int32_t& first_row, int32_t& end_row);
+
+// A projected polygon ready for its rows, as raster_polygon scans it.
+struct PolygonScan {
+    EdgeChains chains;
+    int32_t top_row; // the first row
+    int32_t end_row; // one past the last row
+    float w_row;     // 1/z at x = 0 on the first row
+    float w_dx, w_dy;
+    uint32_t colour;
+};
+// False when raster_polygon would draw nothing of it.
+bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan);
+// Its pixels on the rows from first_row (not above its top row) up to, not
+// including, end_row; w_row is the 1/z at x = 0 on first_row, which is the
+// scan's own on its top row and w_dy added once a row below it.
+void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t first_row,
+                       int32_t end_row, float w_row);
 // Whether every vertex lies on the screen, which keeps the spans inside the
 // buffers.
 bool vertices_on_screen(const float x[], const float y[], int count);
@@ -122,9 +130,10 @@ struct TriangleScan {
 // plane and the colour are only set up when a row has a pixel.
 bool triangle_scan_setup(const float x[3], const float y[3], const float z[3],
                          const FaceShade& shade, TriangleScan& scan);
-// Its pixels on the rows from first_row up to, not including, end_row.
+// Its pixels on the rows from first_row (not above scan.row) up to, not
+// including, end_row; w_row is the 1/z at x = 0 on first_row, as for polygons.
 void triangle_scan_draw(const TriangleScan& scan, uint32_t* colour_buffer, int32_t first_row,
-                        int32_t end_row);
+                        int32_t end_row, float w_row);
 
 // raster_polygon for a triangle, with the same pixels. Both return 1 when the
 // triangle had a pixel to draw.
@@ -153,12 +162,21 @@ struct ObjectSetup {
 
 void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup);
 
+// Culling: s > 0.1 compared as doubles, the eye lies in front of the face. For
+// a float s that is s >= 0.1f, as 0.1f is the first float above the double
+// 0.1; NaN does not skip.
+inline bool face_turned_away(const Plane& p, const ObjectSetup& setup) {
+    const float side = p.a * setup.eye_x + p.b * setup.eye_y + p.c * setup.eye_z + p.d;
+    return side >= 0.1f;
+}
+
 // What one face comes to once culled, transformed, clipped and projected.
 enum FaceKind { FACE_NONE, FACE_TRIANGLE, FACE_POLYGON };
 struct FaceOutcome {
     float x[4], y[4], z[4]; // FACE_TRIANGLE: screen x, y and camera z of the corners
     ClipPolygon polygon;    // FACE_POLYGON: projected
 };
+// For a face that is not turned away.
 FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutcome& out);
 
 // --- Threads --------------------------------------------------------------------

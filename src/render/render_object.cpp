@@ -45,14 +45,6 @@ bool project(ClipPolygon& polygon) {
     return true;
 }
 
-// s > 0.1 compared as doubles: the eye lies in front of the face. For a float
-// s that is s >= 0.1f, as 0.1f is the first float above the double 0.1; NaN
-// does not skip.
-inline bool faces_away(const Plane& p, float ex, float ey, float ez) {
-    const float side = p.a * ex + p.b * ey + p.c * ez + p.d;
-    return side >= 0.1f;
-}
-
 inline void transform_point(const SceneVertex& p, const float* m, SceneVertex& out) {
     out.x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
     out.y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
@@ -92,7 +84,7 @@ void lanes_setup(ObjectSetup& f) {
     f.focal = _mm_set1_ps(s.focal_length);
     f.half_width = _mm_set1_ps((float)(s.width / 2));
     f.half_height = _mm_set1_ps((float)(s.height / 2));
-    // z >= 0.1 as doubles is z >= 0.1f for a float (see faces_away).
+    // z >= 0.1 as doubles is z >= 0.1f for a float (see face_turned_away).
     f.near_limit = _mm_set1_ps(0.1f);
     f.max_x = _mm_set1_ps((float)(s.width - 1));
     f.max_y = _mm_set1_ps((float)(s.height - 1));
@@ -180,7 +172,6 @@ void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, Obje
 namespace {
 
 inline FaceKind prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutcome& out) {
-    if (faces_away(face.plane, setup.eye_x, setup.eye_y, setup.eye_z)) return FACE_NONE;
 #if VELMOR_SSE2
     return face_prepare_lanes(face, setup, out);
 #else
@@ -203,6 +194,7 @@ void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
     FaceOutcome out;
     for (int32_t i = 0; i < object.face_count; ++i) {
         const SceneFace& face = object.faces[i];
+        if (face_turned_away(face.plane, setup)) continue;
         shade.plane = &face.plane;
         switch (prepare(face, setup, out)) {
         case FACE_TRIANGLE:

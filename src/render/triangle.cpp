@@ -45,14 +45,19 @@ inline int32_t row_pixels(const TriangleScan& t, int32_t& first) {
     return (xr >> 16) - (xl >> 16);
 }
 
+// x moved by k rows: k times dx added, wrapping as 32-bit additions do.
+inline int32_t x_after(int32_t x, int32_t dx, int32_t k) {
+    return (int32_t)((uint32_t)x + (uint32_t)k * (uint32_t)dx);
+}
+
 // Both chains one row down; the 1/z is stepped by the caller.
 inline void step_edges(TriangleScan& t, int32_t next_row) {
-    t.x_long += t.dx_long;
+    t.x_long = x_after(t.x_long, t.dx_long, 1);
     if (next_row == t.turn_row) {
         t.x_short = t.x_lower;
         t.dx_short = t.dx_lower;
     } else {
-        t.x_short += t.dx_short;
+        t.x_short = x_after(t.x_short, t.dx_short, 1);
     }
 }
 
@@ -107,21 +112,29 @@ VELMOR_ALWAYS_INLINE bool scan_setup(const float x[3], const float y[3], const f
     return true;
 }
 
-inline void scan_draw(TriangleScan t, uint32_t* colour_buffer, int32_t first_row, int32_t end_row) {
+inline void scan_draw(TriangleScan t, uint32_t* colour_buffer, int32_t first_row, int32_t end_row,
+                      float w_row) {
     const RenderState& s = render_state;
     if (end_row > t.end_row) end_row = t.end_row;
-    for (; t.row < end_row; ++t.row) {
-        if (t.row >= first_row) {
-            int32_t first;
-            const int32_t n = row_pixels(t, first);
-            if (n > 0) {
-                const ptrdiff_t at = (ptrdiff_t)t.row * s.width + first;
-                span_fill(n, t.w_row + (float)first * t.w_dx, t.w_dx, s.depth_buffer + at,
-                          colour_buffer + at, t.colour);
-            }
+    if (first_row > t.row) { // both chains moved down to first_row at once
+        t.x_long = x_after(t.x_long, t.dx_long, first_row - t.row);
+        if (first_row >= t.turn_row) {
+            t.x_short = x_after(t.x_lower, t.dx_lower, first_row - t.turn_row);
+            t.dx_short = t.dx_lower;
+        } else {
+            t.x_short = x_after(t.x_short, t.dx_short, first_row - t.row);
         }
-        t.w_row = t.w_row + t.w_dy;
-        step_edges(t, t.row + 1);
+    }
+    for (int32_t row = first_row; row < end_row; ++row) {
+        int32_t first;
+        const int32_t n = row_pixels(t, first);
+        if (n > 0) {
+            const ptrdiff_t at = (ptrdiff_t)row * s.width + first;
+            span_fill(n, w_row + (float)first * t.w_dx, t.w_dx, s.depth_buffer + at,
+                      colour_buffer + at, t.colour);
+        }
+        w_row = w_row + t.w_dy;
+        step_edges(t, row + 1);
     }
 }
 
@@ -133,8 +146,8 @@ bool triangle_scan_setup(const float x[3], const float y[3], const float z[3],
 }
 
 void triangle_scan_draw(const TriangleScan& scan, uint32_t* colour_buffer, int32_t first_row,
-                        int32_t end_row) {
-    scan_draw(scan, colour_buffer, first_row, end_row);
+                        int32_t end_row, float w_row) {
+    scan_draw(scan, colour_buffer, first_row, end_row, w_row);
 }
 
 int raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
@@ -147,6 +160,6 @@ int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t
                   const FaceShade& shade) {
     TriangleScan scan;
     if (!scan_setup(x, y, z, shade, scan)) return 0;
-    scan_draw(scan, colour_buffer, scan.row, scan.end_row);
+    scan_draw(scan, colour_buffer, scan.row, scan.end_row, scan.w_row);
     return 1;
 }

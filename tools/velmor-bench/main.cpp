@@ -44,8 +44,11 @@ int64_t geometry_frame(ViewState& view, uint32_t* presented) {
         const SceneObject& object = view.scene->objects[i];
         ObjectSetup setup;
         object_setup(object.matrix, view.camera, setup);
-        for (int32_t f = 0; f < object.face_count; ++f)
-            kept += face_prepare(object.faces[f], setup, out) != FACE_NONE;
+        for (int32_t f = 0; f < object.face_count; ++f) {
+            const SceneFace& face = object.faces[f];
+            if (!face_turned_away(face.plane, setup))
+                kept += face_prepare(face, setup, out) != FACE_NONE;
+        }
     }
     std::memcpy(presented, view.colour_buffer, screen_bytes);
     return kept;
