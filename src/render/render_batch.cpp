@@ -23,7 +23,9 @@ constexpr uint16_t polygon_entry = 0x8000; // a list entry names a polygon, not 
 struct Chunk {
     const SceneFace* faces;
     int32_t face_count;
-    int32_t setup; // index into RenderBatch::setups
+    const ObjectSetup* setup;
+    const Matrix* object_matrix; // for a chunk that makes its own set-up
+    bool makes_setup;
     uint32_t colour;
     int32_t triangle_count;
     int32_t polygon_count;
@@ -44,7 +46,8 @@ struct Chunk {
 
 struct RenderBatch {
     int32_t bands;
-    ObjectSetup setups[round_chunks];
+    const Matrix* camera;
+    ObjectSetup setups[round_chunks]; // one for each chunk, used by the first of an object
     Chunk chunks[round_chunks];
     int32_t chunk_count;
     uint32_t* colour_buffer;
@@ -73,7 +76,8 @@ int32_t band_list_add(Chunk& c, uint16_t entry, int32_t first_row, int32_t end_r
 void chunk_prepare(void* context, int32_t index) {
     RenderBatch& b = *(RenderBatch*)context;
     Chunk& c = b.chunks[index];
-    const ObjectSetup& setup = b.setups[c.setup];
+    if (c.makes_setup) object_setup(*c.object_matrix, *b.camera, b.setups[index]);
+    const ObjectSetup& setup = *c.setup;
     c.triangle_count = 0;
     c.polygon_count = 0;
     c.band_w_count = 0;
@@ -200,26 +204,29 @@ void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
                 const RenderItem items[], int32_t count, uint32_t* colour_buffer) {
     RenderBatch& b = *batch;
     b.colour_buffer = colour_buffer;
+    b.camera = &camera;
     int32_t item = 0, face = 0;
     while (item < count) {
-        // A round: up to round_chunks chunks, each object's set-up made once.
+        // A round: up to round_chunks chunks. An object that fits in one chunk
+        // gets its set-up there; a larger one here, once for all its chunks.
         b.chunk_count = 0;
-        int32_t setup_count = 0;
         for (; item < count && b.chunk_count < round_chunks; ++item, face = 0) {
             const RenderItem& it = items[item];
-            if (it.object->face_count <= 0) continue;
-            object_setup(*it.object_matrix, camera, b.setups[setup_count]);
-            for (; face < it.object->face_count && b.chunk_count < round_chunks;
-                 face += chunk_faces) {
+            const int32_t faces = it.object->face_count;
+            if (faces <= 0) continue;
+            const int32_t first_chunk = b.chunk_count;
+            const bool one_chunk = faces - face <= chunk_faces;
+            if (!one_chunk) object_setup(*it.object_matrix, camera, b.setups[first_chunk]);
+            for (; face < faces && b.chunk_count < round_chunks; face += chunk_faces) {
                 Chunk& c = b.chunks[b.chunk_count++];
                 c.faces = it.object->faces + face;
-                c.face_count = it.object->face_count - face;
-                if (c.face_count > chunk_faces) c.face_count = chunk_faces;
-                c.setup = setup_count;
+                c.face_count = faces - face < chunk_faces ? faces - face : chunk_faces;
+                c.setup = &b.setups[first_chunk];
+                c.object_matrix = it.object_matrix;
+                c.makes_setup = one_chunk;
                 c.colour = it.colour;
             }
-            ++setup_count;
-            if (face < it.object->face_count) break; // the rest in the next round
+            if (face < faces) break; // the rest in the next round
         }
         pool_run(pool, chunk_prepare, &b, b.chunk_count);
         pool_run(pool, band_draw, &b, b.bands);
