@@ -14,6 +14,16 @@
 #define VELMOR_SSE2 0
 #endif
 
+// AVX2 where the compiler can build single functions for it and the build
+// keeps the stack aligned for its registers (not mingw-w64), chosen at run
+// time by the processor.
+#if VELMOR_SSE2 && defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#include <immintrin.h>
+#define VELMOR_AVX2 1
+#else
+#define VELMOR_AVX2 0
+#endif
+
 // For the few hot functions that the compiler would rather call.
 #if defined(__GNUC__)
 #define VELMOR_ALWAYS_INLINE __attribute__((always_inline)) inline
@@ -107,6 +117,12 @@ void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t
 bool vertices_on_screen(const float x[], const float y[], int count);
 
 void span_fill(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel, uint32_t colour);
+// The same with the given code for its 16-pixel runs, which span_fill picks
+// by what the processor has; every one draws the same bits.
+enum SpanRuns { SPAN_RUNS_PLAIN, SPAN_RUNS_SSE2, SPAN_RUNS_AVX2 };
+bool span_runs_available(SpanRuns runs);
+void span_fill_with(SpanRuns runs, int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
+                    uint32_t colour);
 void span_run_fill(uint32_t depth, int32_t step, uint32_t* pixel, uint32_t* pixel_end,
                    uint32_t* depth_pos, uint32_t colour);
 

@@ -113,6 +113,29 @@ TEST_F(Screen, LongSpanIsExactEverySixteenPixels) {
         EXPECT_EQ(p, 0xABCDEFu);
 }
 
+// Every code for the 16-pixel runs draws what the plain loop draws: random
+// spans over random depths, far and near, rising and falling, not a number.
+TEST_F(Screen, SpanRunsOfEveryKindDrawTheSame) {
+    const float w_steps[] = {0.0f, 1e-6f, -1e-6f, 3e-4f, -3e-4f, 0.02f, std::nanf("")};
+    for (SpanRuns runs : {SPAN_RUNS_SSE2, SPAN_RUNS_AVX2}) {
+        if (!span_runs_available(runs)) continue;
+        for (int i = 0; i < 3000; ++i) {
+            const int n = 1 + pick(200);
+            const float w = pick(10) == 0 ? uniform(-1e-5f, 1e-5f) : uniform(1e-5f, 10.0f);
+            const float w_dx = w_steps[pick(7)] * (pick(2) ? 1.0f : uniform(0.0f, 1.0f));
+            std::vector<uint32_t> depths(n), pixels(n);
+            for (uint32_t& d : depths)
+                d = pick(3) == 0 ? cleared : (uint32_t)rng();
+            std::vector<uint32_t> plain_depths = depths, plain_pixels = pixels;
+            span_fill_with(SPAN_RUNS_PLAIN, n, w, w_dx, plain_depths.data(), plain_pixels.data(),
+                           0xABCDEF);
+            span_fill_with(runs, n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
+            ASSERT_EQ(depths, plain_depths) << "runs " << runs << " n " << n << " w " << w;
+            ASSERT_EQ(pixels, plain_pixels) << "runs " << runs << " n " << n << " w " << w;
+        }
+    }
+}
+
 TEST_F(Screen, SharedEdgesNeitherOverlapNorLeaveGaps) {
     // A fan around an off-grid centre; its outline is convex.
     const float cx = 200.37f, cy = 150.61f;
