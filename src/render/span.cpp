@@ -158,37 +158,46 @@ bool span_runs_available(SpanRuns runs) {
     return false;
 }
 
+namespace {
+
+// The last pixels, fewer than 16: stepped towards the exact depth after them.
+inline void span_tail(const SpanCursor& c, float w_dx, uint32_t colour) {
+    // A single pixel never uses the step.
+    int32_t step = 0;
+    if (c.n > 1) step = (int32_t)(depth_from_w(c.w + (float)c.n * w_dx) - c.d0) / c.n;
+    span_run_fill(c.d0, step, c.pixel, c.pixel + c.n, c.depth, colour);
+}
+
+} // namespace
+
 void span_fill_with(SpanRuns runs, int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
                     uint32_t colour) {
     SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
-    if (c.n >= 16) {
-        switch (runs) {
+    switch (runs) {
 #if VELMOR_AVX2
-        case SPAN_RUNS_AVX2:
-            runs_avx2(c, w_dx, colour);
-            break;
+    case SPAN_RUNS_AVX2:
+        runs_avx2(c, w_dx, colour);
+        break;
 #endif
 #if VELMOR_SSE2
-        case SPAN_RUNS_SSE2:
-            runs_sse2(c, w_dx, colour);
-            break;
+    case SPAN_RUNS_SSE2:
+        runs_sse2(c, w_dx, colour);
+        break;
 #endif
-        default:
-            runs_plain(c, w_dx, colour);
-            break;
-        }
+    default:
+        runs_plain(c, w_dx, colour);
+        break;
     }
-    if (c.n > 0) {
-        // A single pixel never uses the step.
-        int32_t step = 0;
-        if (c.n > 1) step = (int32_t)(depth_from_w(c.w + (float)c.n * w_dx) - c.d0) / c.n;
-        span_run_fill(c.d0, step, c.pixel, c.pixel + c.n, c.depth, colour);
-    }
+    if (c.n > 0) span_tail(c, w_dx, colour);
 }
 
 void span_fill(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
+    if (n < 16) { // most spans of small faces
+        span_tail(SpanCursor{n, w, depth_from_w(w), depth, pixel}, w_dx, colour);
+        return;
+    }
 #if VELMOR_AVX2
-    if (n >= 16 && cpu_has_avx2()) {
+    if (cpu_has_avx2()) {
         span_fill_with(SPAN_RUNS_AVX2, n, w, w_dx, depth, pixel, colour);
         return;
     }
