@@ -21,6 +21,11 @@ struct ViewState {
     Scene* scene;            // never freed by the program
 };
 
+// How the objects turn: each at the speed of its index (demo mode), or all at
+// object 0's speed, so that a model of several objects turns as one body
+// (view mode).
+enum class Turning { by_index, as_one_body };
+
 struct FrameValues {
     float animation_angle;    // radians; +0.1 a tick, back to 0 after 6.28
     int32_t frame_counter;    // frames presented so far
@@ -54,4 +59,4 @@ void app_objects_reset(Scene& scene);
 // Clears the ColourBuffer, advances the angle, clears the depth buffer, turns
 // every object about its own X and Y axes and draws it in its colour. Needs
 // render_init.
-void app_frame_draw(ViewState& view, float& animation_angle);
+void app_frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index);

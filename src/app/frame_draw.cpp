@@ -30,7 +30,7 @@ void app_objects_reset(Scene& scene) {
         matrix_identity(scene.objects[i].matrix);
 }
 
-void app_frame_draw(ViewState& view, float& animation_angle) {
+void app_frame_draw(ViewState& view, float& animation_angle, Turning turning) {
     std::memset(view.colour_buffer, 0, screen_bytes);
     animation_angle = angle_advance(animation_angle);
     depth_buffer_clear();
@@ -39,7 +39,7 @@ void app_frame_draw(ViewState& view, float& animation_angle) {
     long double sine = math_sinl(animation_angle);
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
         SceneObject& object = view.scene->objects[i];
-        float s = turn_speeds[i & 3];
+        float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
         matrix_rotate_x(object.matrix, s * 0.031415924f);
         matrix_rotate_y(object.matrix, (float)(sine * 0.031415926 * s));
         render_object(object.matrix, view.camera, object, view.colour_buffer,

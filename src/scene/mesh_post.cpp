@@ -25,6 +25,11 @@ void compute_face_planes(SceneObject& object) {
         object.faces[i].plane = face_plane(object.faces[i]);
 }
 
+void scene_compute_planes(Scene& scene) {
+    for (int32_t i = 0; i < scene.object_count; ++i)
+        compute_face_planes(scene.objects[i]);
+}
+
 namespace {
 
 // Vertices are grouped by exact position, as float comparison sees it: +0 and
