@@ -59,7 +59,7 @@ if [ "$kind" = windows ]; then
     grep -q "^Subsystem.*(Windows GUI)" <<<"$headers" || fail "velmor.exe is not a GUI program"
     dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
     echo "velmor.exe imports:" $dlls
-    if grep -qviE '^(ddraw|gdi32|kernel32|msvcrt|user32)\.dll$' <<<"$dlls"; then
+    if grep -qviE '^(ddraw|gdi32|kernel32|msvcrt|shell32|user32)\.dll$' <<<"$dlls"; then
         fail "velmor.exe imports DLLs that are not Windows' own"
     fi
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
