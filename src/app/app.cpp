@@ -91,14 +91,14 @@ bool load_demo_scene(StartupFailure& failure) {
 }
 
 bool load_scene(const AppOptions& options, StartupFailure& failure) {
-    app_camera_build(view_state.camera);
+    frame_camera_build(view_state.camera);
     if (!options.scene_path) {
         if (!load_demo_scene(failure)) return false;
     } else {
         view_state.scene = app_scene_load(options.scene_path, app_view_mode(options));
         if (!view_state.scene) return fail(failure, "%s", scene_load_error());
     }
-    app_objects_reset(*view_state.scene);
+    frame_objects_reset(*view_state.scene);
     shell_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
     return true;
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/app.h"
-#include "frame/view_frame.h"
 
 ShellState shell_state;
 
@@ -52,7 +51,7 @@ void app_scene_open(const char* path) {
         shell_state.notice_frames = NOTICE_FRAMES;
         return;
     }
-    app_objects_reset(*opened);
+    frame_objects_reset(*opened);
     Scene* previous = view_state.scene;
     view_state.scene = opened;
     scene_free(previous);

@@ -1,4 +1,4 @@
-#include "frame/view_frame.h"
+#include "frame/frame.h"
 
 #include <cmath>
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "../text/test_files.h"
-#include "app/app.h"
 #include "chunkwriter/scene_chunks.h"
-#include "frame/view_frame.h"
+#include "frame/frame.h"
 #include "render/render.h"
+#include "scene/chunk_ids.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ Part ball(double radius, double x = 0, double y = 0, double z = 0, int rings = 1
 
 void write_scene(const std::vector<Part>& parts, const char* path) {
     ChunkWriter w;
-    chunk_begin(w, 0x4D4D);
-    chunk_begin(w, 0x3D3D);
+    chunk_begin(w, CHUNK_MAIN);
+    chunk_begin(w, CHUNK_EDITOR);
     for (const Part& part : parts)
         chunk_mesh_object(w, "part", part.positions, part.corners);
     chunk_end(w);
@@ -103,17 +103,17 @@ class ViewMode : public InFreshFolder {
         scene = scene_load("model.3ds");
         ASSERT_NE(scene, nullptr) << scene_load_error();
         frame_fit_scene(*scene);
-        app_objects_reset(*scene);
+        frame_objects_reset(*scene);
     }
     // A full turn: object 0 turns about its X axis by 2 x 0.0314 a frame.
     Frames turn(int frames = 100) {
         std::vector<uint32_t> pixels((size_t)screen_width * screen_height);
         ViewState view{{}, pixels.data(), scene};
-        app_camera_build(view.camera);
+        frame_camera_build(view.camera);
         float angle = 0.0f;
         Frames out;
         for (int f = 0; f < frames; ++f) {
-            app_frame_draw(view, angle, Turning::as_one_body);
+            frame_draw(view, angle, Turning::as_one_body);
             out.push_back(pixels);
         }
         return out;
