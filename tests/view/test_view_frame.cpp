@@ -19,45 +19,37 @@ struct Part {
     std::vector<uint16_t> corners;
 };
 
-// A closed double cone along each axis, half-lengths a, b, c about (x, y, z):
-// eight faces, all wound the same way.
-Part spindle(double a, double b, double c, double x = 0, double y = 0, double z = 0) {
+struct Triple {
+    double x, y, z;
+};
+
+// An ellipsoid of rings x segments quads about centre, all wound the same way.
+// As a ball it fills the largest outline that the framing allows, whichever
+// way it turns; with 2 rings of 4 segments it is a double cone along each axis.
+Part ellipsoid(Triple radii, Triple centre = {}, int rings = 16, int segments = 32) {
     Part part;
-    part.positions = {(float)(x + a), (float)y, (float)z,       (float)(x - a), (float)y,
-                      (float)z,       (float)x, (float)(y + b), (float)z,       (float)x,
-                      (float)(y - b), (float)z, (float)x,       (float)y,       (float)(z + c),
-                      (float)x,       (float)y, (float)(z - c)};
-    for (uint16_t sx : {0, 1})
-        for (uint16_t sy : {2, 3})
-            for (uint16_t sz : {4, 5}) {
-                bool even = (sx + sy + sz) % 2 == 0; // an even count of minus sides
-                part.corners.insert(part.corners.end(), {sx, even ? sy : sz, even ? sz : sy});
-            }
+    const double pi = 3.14159265358979;
+    // On a grid of 1/1024, so that whole radii and centres give exact floats.
+    auto unit = [](double v) { return std::round(v * 1024) / 1024; };
+    for (int r = 0; r <= rings; ++r)
+        for (int s = 0; s < segments; ++s) {
+            double lat = pi * r / rings, lon = 2 * pi * s / segments;
+            part.positions.insert(
+                part.positions.end(),
+                {(float)(centre.x + radii.x * unit(std::sin(lat) * std::cos(lon))),
+                 (float)(centre.y + radii.y * unit(std::sin(lat) * std::sin(lon))),
+                 (float)(centre.z + radii.z * unit(std::cos(lat)))});
+        }
+    auto at = [&](int r, int s) { return (uint16_t)(r * segments + s % segments); };
+    for (int r = 0; r < rings; ++r)
+        for (int s = 0; s < segments; ++s)
+            part.corners.insert(part.corners.end(), {at(r, s), at(r + 1, s), at(r + 1, s + 1),
+                                                     at(r, s), at(r + 1, s + 1), at(r, s + 1)});
     return part;
 }
 
-// A sphere of rings x segments quads (triangles at the poles) about (x, y, z):
-// its outline is the largest that the framing allows, whichever way it turns.
-Part ball(double radius, double x = 0, double y = 0, double z = 0, int rings = 16,
-          int segments = 32) {
-    Part part;
-    auto add = [&](double lat, double lon) {
-        part.positions.insert(part.positions.end(),
-                              {(float)(x + radius * std::sin(lat) * std::cos(lon)),
-                               (float)(y + radius * std::sin(lat) * std::sin(lon)),
-                               (float)(z + radius * std::cos(lat))});
-    };
-    const double pi = 3.14159265358979;
-    for (int r = 0; r <= rings; ++r)
-        for (int s = 0; s < segments; ++s)
-            add(pi * r / rings, 2 * pi * s / segments);
-    for (int r = 0; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            auto at = [&](int rr, int ss) { return (uint16_t)(rr * segments + ss % segments); };
-            part.corners.insert(part.corners.end(), {at(r, s), at(r + 1, s), at(r + 1, s + 1),
-                                                     at(r, s), at(r + 1, s + 1), at(r, s + 1)});
-        }
-    return part;
+Part spindle(Triple radii, Triple centre = {}) {
+    return ellipsoid(radii, centre, 2, 4);
 }
 
 void write_scene(const std::vector<Part>& parts, const char* path) {
@@ -167,22 +159,22 @@ void expect_framed(const Frames& frames) {
 // at the origin (its coordinates are exact floats), so nothing of its depth
 // precision went.
 TEST_F(ViewMode, AnyScaleAndPlaceFillsThePictureWithoutLeavingIt) {
-    load({ball(0.06, 3, -2, 1)});
+    load({ellipsoid({0.06, 0.06, 0.06}, {3, -2, 1})});
     expect_framed(turn());
-    load({spindle(1968, 3936, 5904)});
+    load({spindle({1968, 3936, 5904})});
     Frames at_origin = turn();
     expect_framed(at_origin);
-    load({spindle(1968, 3936, 5904, 8000, -4000, 7000)});
+    load({spindle({1968, 3936, 5904}, {8000, -4000, 7000})});
     EXPECT_TRUE(turn() == at_origin);
 }
 
 // A body and four wheels turn as one: every frame covers exactly the pixels
 // of the same triangles as one object (only the colours differ).
 TEST_F(ViewMode, PartsOfAModelKeepTheirPlaces) {
-    std::vector<Part> car = {spindle(40, 10, 15, 30, 0, 0)};
+    std::vector<Part> car = {spindle({40, 10, 15}, {30, 0, 0})};
     for (double x : {0.0, 60.0})
         for (double z : {-18.0, 18.0})
-            car.push_back(spindle(6, 6, 2, x, -10, z));
+            car.push_back(spindle({6, 6, 2}, {x, -10, z}));
     load(car);
     Frames parts = turn();
     expect_framed(parts);
@@ -200,10 +192,10 @@ TEST_F(ViewMode, StrayCornersGiveFiniteValues) {
     const float inf = INFINITY, nan = NAN;
     for (float stray : {1e35f, -3.4e38f, inf, nan}) {
         SCOPED_TRACE(stray);
-        Part odd = spindle(10, 10, 10);
+        Part odd = spindle({10, 10, 10});
         odd.positions.insert(odd.positions.end(), {stray, 0, 0, 0, stray, 1, nan, inf, -inf});
         odd.corners.insert(odd.corners.end(), {0, 2, 6, 1, 7, 3});
-        load({spindle(60, 20, 40), odd});
+        load({spindle({60, 20, 40}), odd});
         for (int o = 0; o < scene->object_count; ++o) {
             const SceneObject& object = scene->objects[o];
             for (int v = 0; v < object.vertex_count; ++v) {
