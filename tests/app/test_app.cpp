@@ -1,19 +1,20 @@
 // The real shell on the headless backend, run in a fresh folder that holds the
 // test font: start-up and shutdown, the frame tick, presentation faults, and
 // velmor-capture.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
-#include "../text/test_files.h"
 #include "app/app.h"
 #include "chunkwriter/chunk_writer.h"
+#include "imagefile/bmp_file.h"
+#include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
 #include "scene/chunk_ids.h"
+#include "support/fresh_folder.h"
+#include "support/test_font.h"
 
 namespace {
 
@@ -389,7 +390,7 @@ TEST_F(AppRun, AMissingOrBadFontIsNotFatal) {
                   "velmor: Font.bmp: " + std::string(why) + "; frames are drawn without text\n");
         ASSERT_EQ(frames.size(), 2u);
         expect_all_black(frames[1]);
-        write_file("Font.bmp", bmp_bytes({176, 78, 32}, font_pixel)); // for the second round
+        write_file("Font.bmp", bmp_encode({176, 78, 32}, font_pixel)); // for the second round
     }
 }
 
@@ -410,19 +411,11 @@ int capture(const std::string& arguments) {
 
 // The pixels (0x00RRGGBB) of a 512 x 384 8-bit RGB PNG; empty for anything else.
 std::vector<uint32_t> read_screen_png(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (image.format != PNG_FORMAT_RGB || image.width != 512 || image.height != 384 ||
-        !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
-        png_image_free(&image);
+    PngPicture picture;
+    if (!png_read(path, picture) || !picture.stored_as_rgb8 || picture.width != 512 ||
+        picture.height != 384)
         return {};
-    }
-    std::vector<uint32_t> pixels(rgb.size() / 3);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
-    return pixels;
+    return picture.pixels;
 }
 
 } // namespace

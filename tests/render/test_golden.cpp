@@ -1,5 +1,5 @@
 // Golden pictures: scenes turned and drawn by the program's frame, every
-// frame's ColourBuffer and DepthBuffer hashed and compared with the lines
+// frame's colour and depth buffers hashed and compared with the lines
 // "scene frame hash" of tests/render/golden.txt. They guard every change of
 // the renderer's speed: not one pixel may move.
 //
@@ -17,7 +17,8 @@
 
 #include "frame/frame.h"
 #include "render/render_internal.h"
-#include "test_mesh.h"
+#include "support/frame_hash.h"
+#include "support/test_mesh.h"
 
 namespace {
 
@@ -79,16 +80,9 @@ TestMesh eye_scene() {
     return mesh;
 }
 
-uint64_t fnv1a(const void* data, size_t size, uint64_t hash = 0xcbf29ce484222325ull) {
-    const unsigned char* p = (const unsigned char*)data;
-    for (size_t i = 0; i < size; ++i)
-        hash = (hash ^ p[i]) * 0x100000001b3ull;
-    return hash;
-}
-
 std::string frame_hash(const std::vector<uint32_t>& colours) {
-    const uint64_t h =
-        fnv1a(render_state.depth_buffer, W * H * 4, fnv1a(colours.data(), W * H * 4));
+    const uint64_t h = frame_hash_bytes(render_state.depth_buffer, W * H * 4,
+                                        frame_hash_bytes(colours.data(), W * H * 4));
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", (unsigned long long)h);
     return text;

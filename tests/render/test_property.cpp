@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "screen.h"
+#include "support/screen.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ class Property : public Screen {
     void expect_inside_band() {
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
-                if (depth(x, y) != cleared) {
+                if (depth(x, y) != CLEARED) {
                     ASSERT_TRUE(x >= 2 && x <= W - 2 && y >= 2 && y <= H - 2)
                         << "pixel " << x << "," << y;
                 }

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "screen.h"
+#include "support/screen.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ TEST_F(Screen, FarAndNonFiniteDepthsSaturateAndStillDraw) {
 // in between; the last 8 pixels step towards their own exact end.
 TEST_F(Screen, LongSpanIsExactEverySixteenPixels) {
     uint32_t depths[40], pixels[40];
-    std::fill(depths, depths + 40, cleared);
+    std::fill(depths, depths + 40, CLEARED);
     render_state.w_dx = 0.0005f;
     span_fill(40, 0.01f, depths, pixels, 0xABCDEF);
     const uint32_t expected[][2] = {{0, 6553600},  {1, 6371556},  {15, 3822940},
@@ -125,7 +125,7 @@ TEST_F(Screen, SharedEdgesNeitherOverlapNorLeaveGaps) {
         const float *a = ring[t], *b = ring[(t + 1) % 6];
         draw({{cx, cy, 5}, {a[0], a[1], 6}, {b[0], b[1], 7}});
         for (int i = 0; i < W * H; ++i) {
-            if (render_state.depth_buffer[i] == cleared) continue;
+            if (render_state.depth_buffer[i] == CLEARED) continue;
             EXPECT_EQ(owner[i], -1) << "pixel " << i % W << "," << i / W;
             owner[i] = t;
         }
@@ -182,7 +182,7 @@ TEST_F(Screen, TrianglePathDrawsWhatThePolygonPathDraws) {
     rng.seed(7u);
     const size_t size = (size_t)W * H;
     std::vector<uint32_t> polygon_colours(size, 0), triangle_colours(size, 0);
-    std::vector<uint32_t> polygon_depths(size, cleared), triangle_depths(size, cleared);
+    std::vector<uint32_t> polygon_depths(size, CLEARED), triangle_depths(size, CLEARED);
     uint32_t* const own_depths = render_state.depth_buffer;
     for (int i = 0; i < 200000; ++i) {
         float x[3], y[3], z[3];
@@ -208,8 +208,8 @@ TEST_F(Screen, TrianglePathDrawsWhatThePolygonPathDraws) {
         if (i % 20000 == 19999) {
             ASSERT_EQ(polygon_depths, triangle_depths) << "after triangle " << i;
             ASSERT_EQ(polygon_colours, triangle_colours) << "after triangle " << i;
-            std::fill(polygon_depths.begin(), polygon_depths.end(), cleared);
-            std::fill(triangle_depths.begin(), triangle_depths.end(), cleared);
+            std::fill(polygon_depths.begin(), polygon_depths.end(), CLEARED);
+            std::fill(triangle_depths.begin(), triangle_depths.end(), CLEARED);
         }
     }
     render_state.depth_buffer = own_depths;

@@ -1,5 +1,6 @@
 // The counter's text box is checked pixel by pixel by the shell's tests.
-#include "test_files.h"
+#include "support/test_font.h"
+#include "support/fresh_folder.h"
 #include "text/text.h"
 
 namespace {

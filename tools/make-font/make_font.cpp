@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "imagefile/bmp_file.h"
+
 #ifndef VELMOR_DEFAULT_FONT
 #define VELMOR_DEFAULT_FONT "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
 #endif
@@ -98,41 +100,17 @@ int blend(int back, int front, int alpha) {
     return (back * (255 - alpha) + front * alpha + 127) / 255;
 }
 
-void put_le(std::vector<uint8_t>& out, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i)
-        out.push_back((uint8_t)(value >> (8 * i)));
-}
-
-// Uncompressed 24-bit BMP, rows from the bottom of the picture up.
+// Uncompressed 24-bit BMP, rows from the bottom of the picture up, at 72 dots
+// per inch.
 std::vector<uint8_t> encode_bmp(const std::vector<uint8_t>& coverage) {
-    const uint32_t row_size = (image_width * 3 + 3) & ~3u;
-    const uint32_t pixel_bytes = row_size * image_height;
-    std::vector<uint8_t> out = {'B', 'M'};
-    put_le(out, 54 + pixel_bytes, 4);
-    put_le(out, 0, 4);
-    put_le(out, 54, 4);
-    put_le(out, 40, 4);
-    put_le(out, image_width, 4);
-    put_le(out, image_height, 4);
-    put_le(out, 1, 2);  // planes
-    put_le(out, 24, 2); // bits per pixel
-    put_le(out, 0, 4);  // BI_RGB
-    put_le(out, pixel_bytes, 4);
-    put_le(out, 2835, 4); // 72 dots per inch
-    put_le(out, 2835, 4);
-    put_le(out, 0, 4);
-    put_le(out, 0, 4);
-    for (int y = image_height - 1; y >= 0; --y) {
-        for (int x = 0; x < image_width; ++x) {
-            int a = coverage[y * image_width + x];
-            out.push_back((uint8_t)blend(background.b, foreground.b, a));
-            out.push_back((uint8_t)blend(background.g, foreground.g, a));
-            out.push_back((uint8_t)blend(background.r, foreground.r, a));
-        }
-        for (uint32_t pad = image_width * 3; pad < row_size; ++pad)
-            out.push_back(0);
-    }
-    return out;
+    BmpShape shape{image_width, image_height};
+    shape.pixels_per_metre = 2835;
+    return bmp_encode(shape, [&](int x, int y) {
+        const int a = coverage[y * image_width + x];
+        return (uint32_t)blend(background.r, foreground.r, a) << 16 |
+               (uint32_t)blend(background.g, foreground.g, a) << 8 |
+               (uint32_t)blend(background.b, foreground.b, a);
+    });
 }
 
 bool render_font(FT_Face face, std::vector<uint8_t>& coverage) {

@@ -1,4 +1,4 @@
-#include "test_mesh.h"
+#include "support/test_mesh.h"
 
 #include "math/maths.h"
 #include "scene/loader.h"
