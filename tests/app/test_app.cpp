@@ -210,7 +210,7 @@ bool same_bits(const Matrix& a, const Matrix& b) {
 } // namespace
 
 // Keys other than Escape do nothing; Escape ends the program with exit code 0.
-TEST_F(AppRun, StartsAndEndsInTheListedOrder) {
+TEST_F(AppRun, StartsUpAndShutsDownInOrder) {
     write_empty_scene();
     HeadlessConfig config;
     config.script = {{HeadlessEventKind::tick, 0},
@@ -352,7 +352,7 @@ TEST_F(AppRun, StartUpFailuresAreReported) {
         {EMPTY, HeadlessOp::register_class, 1, 0, "velmor: cannot register the window class\n",
          NOT_TIMER},
         {EMPTY, HeadlessOp::create_window, 1, 0, "velmor: cannot create the window\n", NOT_TIMER},
-        // The depth buffer (render_init) is made before the ColourBuffer.
+        // The depth buffer (render_init) is made before the colour buffer.
         {EMPTY, {}, 0, 1, "velmor: cannot allocate the depth buffer\n", NOT_TIMER},
         {EMPTY, {}, 0, 2, "velmor: cannot allocate the colour buffer\n", NOT_TIMER},
         {EMPTY, HeadlessOp::set_timer, 1, 0, "velmor: cannot start the frame timer\n", TIMER},

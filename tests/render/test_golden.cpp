@@ -23,7 +23,7 @@
 namespace {
 
 constexpr int W = 512, H = 384;
-constexpr int cycle = 63; // frames of one rocking cycle
+constexpr int CYCLE = 63; // frames of one rocking cycle
 const std::string golden_path = std::string(VELMOR_SOURCE_DIR) + "/tests/render/golden.txt";
 const bool updating = std::getenv("VELMOR_UPDATE_GOLDEN") != nullptr;
 
@@ -118,7 +118,7 @@ void check_frames(const std::string& name, int frames,
                   const std::function<void(uint32_t* colours)>& draw_frame) {
     const std::vector<std::string> golden = read_golden(name);
     ASSERT_TRUE(updating || golden.size() == (size_t)frames) << "no golden frames for " << name;
-    ASSERT_EQ(render_init(W, H), 1);
+    ASSERT_TRUE(render_init(W, H));
     std::vector<uint32_t> colours(W * H);
     std::vector<std::string> hashes;
     for (int f = 0; f < frames; ++f) {
@@ -157,7 +157,7 @@ void check_meshes(const std::string& name, std::vector<TestMesh> meshes) {
     Scene scene{};
     scene.object_count = (int32_t)objects.size();
     scene.objects = objects.data();
-    check_program_frames(name, scene, cycle);
+    check_program_frames(name, scene, CYCLE);
 }
 
 } // namespace
@@ -182,8 +182,8 @@ TEST(Golden, BenchmarkScenes) {
     const struct {
         const char* name;
         int frames;
-    } scenes[] = {{"stress_1k", cycle}, {"stress_10k", cycle}, {"stress_100k", 16},
-                  {"stress_1m", 3},     {"fill", cycle},       {"fill_zreject", cycle}};
+    } scenes[] = {{"stress_1k", CYCLE}, {"stress_10k", CYCLE}, {"stress_100k", 16},
+                  {"stress_1m", 3},     {"fill", CYCLE},       {"fill_zreject", CYCLE}};
     const std::string folder = std::string(VELMOR_SHARED_DIR) + "/bench/";
     if (!std::ifstream(folder + "fill.3ds")) GTEST_SKIP() << "no scenes in " << folder;
     for (const auto& s : scenes) {

@@ -36,7 +36,7 @@ std::vector<int> range(int first, int last) {
 } // namespace
 
 TEST_F(Screen, ExampleTriangleRowsAndWinding) {
-    EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 5}, {150, 100, 5}}), 1);
+    EXPECT_TRUE(draw({{100, 10, 5}, {50, 100, 5}, {150, 100, 5}}));
     EXPECT_TRUE(row(10).empty());
     EXPECT_EQ(row(11), std::vector<int>{100});
     EXPECT_FALSE(row(99).empty());
@@ -81,7 +81,7 @@ TEST_F(Screen, PolygonsThatDrawNothing) {
         {{10, 10, 5}, {10, 20, 5}},
     };
     for (const Points& p : cases)
-        EXPECT_EQ(draw(p), 0) << p[0][0] << "," << p[0][1];
+        EXPECT_FALSE(draw(p)) << p[0][0] << "," << p[0][1];
     EXPECT_EQ(drawn_count(), 0);
 }
 
@@ -149,7 +149,7 @@ TEST_F(Screen, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
     ScanEdge edge;
     SceneVertex a = {}, b = {};
     a.x = 10, a.y = 19.9995f, b.x = 300, b.y = 20.0005f;
-    ASSERT_EQ(scan_edge_setup(a, b, edge), 1);
+    ASSERT_TRUE(scan_edge_setup(a, b, edge));
     EXPECT_EQ(edge.rows, 1);
     EXPECT_EQ(edge.dx, 0);
     EXPECT_EQ(edge.x, 155 * 65536);
@@ -158,7 +158,7 @@ TEST_F(Screen, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
 TEST_F(Screen, DrawingEndsWhenEitherChainRunsOut) {
     // The right chain rises by a hair between (150, 49.9999) and (149, 50.0001):
     // that edge is skipped, the right chain counts 91 rows, the left one 90.
-    EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 5}, {150, 49.9999f, 5}, {149, 50.0001f, 5}}), 1);
+    EXPECT_TRUE(draw({{100, 10, 5}, {50, 100, 5}, {150, 49.9999f, 5}, {149, 50.0001f, 5}}));
     for (int y = 11; y < 100; ++y)
         EXPECT_FALSE(row(y).empty()) << "row " << y;
     EXPECT_TRUE(row(100).empty());
@@ -172,7 +172,7 @@ TEST_F(Screen, DrawingEndsWhenEitherChainRunsOut) {
         {{150, 0, 5}, {5, 380, 5}, {6, 1, 5}, {7, 383, 5}, {300, 200, 5}},
     };
     for (const Points& p : rising)
-        EXPECT_EQ(draw(p), 1) << p[0][0] << "," << p[0][1];
+        EXPECT_TRUE(draw(p)) << p[0][0] << "," << p[0][1];
 }
 
 // The triangle path must draw exactly what the polygon path draws: random

@@ -35,7 +35,7 @@ class Screen : public ::testing::Test {
     static constexpr uint32_t CANARY = 0xDEADBEEFu;
 
     void SetUp() override {
-        ASSERT_EQ(render_init(W, H), 1);
+        ASSERT_TRUE(render_init(W, H));
         own_depths = render_state.depth_buffer;
         render_state.depth_buffer = depth_storage.data() + GUARD;
         matrix_identity(identity);
@@ -55,7 +55,7 @@ class Screen : public ::testing::Test {
         depth_buffer_clear();
         std::fill(colours, colours + W * H, colour);
     }
-    int draw(const Points& points, uint32_t colour = 0x123456) {
+    bool draw(const Points& points, uint32_t colour = 0x123456) {
         ClipPolygon p = polygon(points);
         return raster_polygon(p, colours, colour);
     }
