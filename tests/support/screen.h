@@ -44,8 +44,10 @@ class Screen : public ::testing::Test {
     void TearDown() override {
         render_state.depth_buffer = own_depths;
         render_shutdown();
-        EXPECT_TRUE(intact(depth_storage) && intact(colour_storage)) << "written outside a buffer";
+        EXPECT_TRUE(guards_intact()) << "written outside a buffer";
     }
+    // Whether the guard zones around both buffers still hold their canary.
+    bool guards_intact() const { return intact(depth_storage) && intact(colour_storage); }
     static bool intact(const std::vector<uint32_t>& s) {
         auto is_canary = [](uint32_t v) { return v == CANARY; };
         return std::all_of(s.begin(), s.begin() + GUARD, is_canary) &&
