@@ -88,6 +88,7 @@ void frame_fit_scene(Scene& scene) {
             v.y = place(v.y, fit.centre.y, fit.scale);
             v.z = place(v.z, fit.centre.z, fit.scale);
         }
+        // Vertex normals keep their directions under a move and a uniform scale.
+        scene_compute_face_planes(object);
     }
-    scene_compute_planes(scene);
 }

@@ -100,10 +100,9 @@ struct Scene {
 // offset and what was wrong).
 Scene* scene_load(const char* file_name);
 const char* scene_load_error();
-// Computes every face's plane again from its corners, as loading does; for
-// code that moves the vertices of a loaded scene. Vertex normals are left as
-// they are: a move and a uniform scale do not change them.
-void scene_compute_planes(Scene& scene);
 // Releases everything a successful scene_load allocated. The program keeps its
 // scene to the end; tools, tests and fuzzing free theirs.
 void scene_free(Scene* scene);
+// Every face's plane from its corners, as loading computes it; again after
+// the object's vertices have moved.
+void scene_compute_face_planes(SceneObject& object);

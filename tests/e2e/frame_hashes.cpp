@@ -1,7 +1,7 @@
 // frame_hashes SCENE.3ds...: draws 100 frames of each scene with the program's
 // own per-frame work, as demo mode and as view mode (framed, turning as one
 // body), and prints one line per scene and mode, its name and a hash of every
-// ColourBuffer drawn. Built for Linux and for Windows, so that the two builds'
+// colour buffer drawn. Built for Linux and for Windows, so that the two builds'
 // pictures are compared bit for bit over many scenes and frames, not only on
 // the frames a screenshot catches.
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "frame/frame.h"
 #include "render/render.h"
 #include "scene/scene.h"
+#include "support/frame_hash.h"
 
 namespace {
 
@@ -27,11 +28,10 @@ void print_hash(const char* path, bool view_mode, std::vector<uint32_t>& colours
     view.colour_buffer = colours.data();
     view.scene = scene;
     float angle = 0.0f;
-    uint64_t hash = 0xCBF29CE484222325ull; // FNV-1a, a pixel at a time
+    uint64_t hash = FRAME_HASH_START;
     for (int frame = 0; frame < 100; ++frame) {
         frame_draw(view, angle, view_mode ? Turning::as_one_body : Turning::by_index);
-        for (uint32_t pixel : colours)
-            hash = (hash ^ pixel) * 0x100000001B3ull;
+        hash = frame_hash_bytes(colours.data(), screen_bytes, hash);
     }
     std::printf("%s %s %016llx\n", path, view_mode ? "view" : "demo", (unsigned long long)hash);
     scene_free(scene);

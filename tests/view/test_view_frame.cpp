@@ -6,11 +6,11 @@
 #include <cmath>
 #include <vector>
 
-#include "../text/test_files.h"
 #include "chunkwriter/scene_chunks.h"
 #include "frame/frame.h"
 #include "render/render.h"
 #include "scene/chunk_ids.h"
+#include "support/fresh_folder.h"
 
 namespace {
 
