@@ -124,7 +124,12 @@ show_and_match() {
         sleep 0.3
     done
     timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
-    timeout 10 xdotool key Escape
+    # A window that Wine makes or drops meanwhile can fail one attempt with an
+    # X error; the program's own exit code tells whether Escape arrived.
+    for _ in 1 2 3; do
+        timeout 10 xdotool key Escape && break
+        sleep 0.5
+    done
     code=0
     wait "$program_pid" || code=$?
     program_pid=""
