@@ -53,7 +53,7 @@ void frame_objects_reset(Scene& scene) {
         matrix_identity(scene.objects[i].matrix);
 }
 
-void frame_draw(ViewState& view, float& animation_angle) {
+void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
     // Both buffers cleared at once, the ColourBuffer black and the depth buffer
     // as far as can be; the angle does not depend on either.
     render_clear(view.colour_buffer);
@@ -69,7 +69,7 @@ void frame_draw(ViewState& view, float& animation_angle) {
         int32_t count = 0;
         for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
             SceneObject& object = view.scene->objects[i];
-            float s = turn_speeds[i & 3];
+            float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
             matrix_rotate_x(object.matrix, s * TURN_X_STEP);
             matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
             items[count++] = {&object.matrix, &object, object_colours[i & 3]};

@@ -9,10 +9,10 @@
 namespace {
 
 // Bounds of the float-to-integer conversions, which must never overflow.
-constexpr float two_pow_31 = 2147483648.0f;
+constexpr float TWO_POW_31 = 2147483648.0f;
 
 bool fits_int32(float v) {
-    return v >= -two_pow_31 && v < two_pow_31;
+    return v >= -TWO_POW_31 && v < TWO_POW_31;
 }
 
 bool polygon_on_screen(const ClipPolygon& polygon) {
@@ -51,13 +51,13 @@ void depth_buffer_clear() {
                 (size_t)render_state.width * (size_t)render_state.height * sizeof(uint32_t));
 }
 
-int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge) {
+bool scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge) {
     const int32_t y0 = (int32_t)std::ceil((double)upper.y);
     const int32_t y1 = (int32_t)std::ceil((double)lower.y);
     const int32_t rows = y1 - y0;
     // A chain that rises by a hair gives negative rows; such an edge is
     // skipped like one that lies between two rows.
-    if (rows <= 0) return 0;
+    if (rows <= 0) return false;
     const float slope = 65536.0f * (lower.x - upper.x) / (lower.y - upper.y);
     if (fits_int32(slope)) {
         edge.dx = (int32_t)slope;
@@ -72,10 +72,10 @@ int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge
     }
     edge.y = y0;
     edge.rows = rows;
-    return 1;
+    return true;
 }
 
-int scan_edges_build(const ClipPolygon& polygon, EdgeChains& c) {
+bool scan_edges_build(const ClipPolygon& polygon, EdgeChains& c) {
     c.left_count = 0;
     c.right_count = 0;
     const SceneVertex* v = polygon.vertices;
@@ -92,21 +92,21 @@ int scan_edges_build(const ClipPolygon& polygon, EdgeChains& c) {
             bottom = i;
         }
     }
-    if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return 0;
+    if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return false;
     for (int i = top; i != bottom;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        c.left_count += scan_edge_setup(v[i], v[j], c.left_edges[c.left_count]);
+        if (scan_edge_setup(v[i], v[j], c.left_edges[c.left_count])) ++c.left_count;
         i = j;
     }
     for (int i = bottom; i != top;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        c.right_count += scan_edge_setup(v[j], v[i], c.right_edges[c.right_count]);
+        if (scan_edge_setup(v[j], v[i], c.right_edges[c.right_count])) ++c.right_count;
         i = j;
     }
     return c.left_count > 0 && c.right_count > 0;
 }
 
-int depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane) {
+bool depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane) {
     const SceneVertex* v = polygon.vertices;
     const float x[3] = {v[0].x, v[1].x, v[2].x};
     const float y[3] = {v[0].y, v[1].y, v[2].y};
@@ -114,16 +114,16 @@ int depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane) {
     return depth_plane_from(x, y, z, plane);
 }
 
-int depth_plane_from(const float x[3], const float y[3], const float z[3], DepthPlane& plane) {
+bool depth_plane_from(const float x[3], const float y[3], const float z[3], DepthPlane& plane) {
     const float x0 = x[0], y0 = y[0], w0 = 1.0f / z[0];
     const float x1 = x[1], y1 = y[1], w1 = 1.0f / z[1];
     const float x2 = x[2], y2 = y[2], w2 = 1.0f / z[2];
     const float d = (y2 - y0) * (x1 - x0) - (y1 - y0) * (x2 - x0);
-    if (d == 0.0f || d != d) return 0;
+    if (d == 0.0f || d != d) return false;
     plane.w_dx = ((w1 - w0) * (y2 - y0) - (w2 - w0) * (y1 - y0)) / d;
     plane.w_dy = ((w2 - w0) * (x1 - x0) - (w1 - w0) * (x2 - x0)) / d;
     plane.w_origin = w0 - plane.w_dx * x0 - plane.w_dy * y0;
-    return 1;
+    return true;
 }
 
 bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan) {
@@ -196,9 +196,9 @@ void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t
     }
 }
 
-int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
+bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
     PolygonScan scan;
-    if (!polygon_scan_setup(polygon, colour, scan)) return 0;
+    if (!polygon_scan_setup(polygon, colour, scan)) return false;
     polygon_scan_draw(scan, colour_buffer, scan.top_row, scan.end_row, scan.w_row);
-    return 1;
+    return true;
 }

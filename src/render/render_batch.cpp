@@ -14,10 +14,10 @@
 
 namespace {
 
-constexpr int32_t chunk_faces = 512;       // at most 32768: a list entry has 15 bits
-constexpr int32_t round_chunks = 32;       // chunks prepared before the bands are drawn
-constexpr int32_t band_rows = 32;          // rows of one band
-constexpr uint16_t polygon_entry = 0x8000; // a list entry names a polygon, not a triangle
+constexpr int32_t CHUNK_FACES = 512;       // at most 32768: a list entry has 15 bits
+constexpr int32_t ROUND_CHUNKS = 32;       // chunks prepared before the bands are drawn
+constexpr int32_t BAND_ROWS = 32;          // rows of one band
+constexpr uint16_t POLYGON_ENTRY = 0x8000; // a list entry names a polygon, not a triangle
 
 // One chunk of faces of one object and what they came to.
 struct Chunk {
@@ -30,15 +30,15 @@ struct Chunk {
     int32_t triangle_count;
     int32_t polygon_count;
     int32_t band_w_count;
-    TriangleScan* triangles; // chunk_faces
-    PolygonScan* polygons;   // chunk_faces
+    TriangleScan* triangles; // CHUNK_FACES
+    PolygonScan* polygons;   // CHUNK_FACES
     // For each triangle and polygon, where its 1/z at the start of each band
     // below its first one begins in band_w: worked out once here rather than
     // row by row in every band.
-    int32_t* triangle_w;    // chunk_faces
-    int32_t* polygon_w;     // chunk_faces
-    float* band_w;          // chunk_faces for each band
-    uint16_t* band_entries; // chunk_faces for each band
+    int32_t* triangle_w;    // CHUNK_FACES
+    int32_t* polygon_w;     // CHUNK_FACES
+    float* band_w;          // CHUNK_FACES for each band
+    uint16_t* band_entries; // CHUNK_FACES for each band
     int32_t* band_counts;   // one for each band
 };
 
@@ -47,8 +47,8 @@ struct Chunk {
 struct RenderBatch {
     int32_t bands;
     const Matrix* camera;
-    ObjectSetup setups[round_chunks]; // one for each chunk, used by the first of an object
-    Chunk chunks[round_chunks];
+    ObjectSetup setups[ROUND_CHUNKS]; // one for each chunk, used by the first of an object
+    Chunk chunks[ROUND_CHUNKS];
     int32_t chunk_count;
     uint32_t* colour_buffer;
     void* storage;
@@ -61,14 +61,14 @@ namespace {
 int32_t band_list_add(Chunk& c, uint16_t entry, int32_t first_row, int32_t end_row, float w_row,
                       float w_dy) {
     const int32_t w_first = c.band_w_count;
-    const int32_t first_band = first_row / band_rows, last_band = (end_row - 1) / band_rows;
-    c.band_entries[first_band * chunk_faces + c.band_counts[first_band]++] = entry;
+    const int32_t first_band = first_row / BAND_ROWS, last_band = (end_row - 1) / BAND_ROWS;
+    c.band_entries[first_band * CHUNK_FACES + c.band_counts[first_band]++] = entry;
     int32_t row = first_row;
     for (int32_t band = first_band + 1; band <= last_band; ++band) {
-        for (; row < band * band_rows; ++row)
+        for (; row < band * BAND_ROWS; ++row)
             w_row = w_row + w_dy;
         c.band_w[c.band_w_count++] = w_row;
-        c.band_entries[band * chunk_faces + c.band_counts[band]++] = entry;
+        c.band_entries[band * CHUNK_FACES + c.band_counts[band]++] = entry;
     }
     return w_first;
 }
@@ -100,7 +100,7 @@ void chunk_prepare(void* context, int32_t index) {
             PolygonScan& p = c.polygons[c.polygon_count];
             if (!polygon_scan_setup(out.polygon, face_colour(shade), p)) continue;
             c.polygon_w[c.polygon_count] =
-                band_list_add(c, (uint16_t)(polygon_entry | c.polygon_count), p.top_row, p.end_row,
+                band_list_add(c, (uint16_t)(POLYGON_ENTRY | c.polygon_count), p.top_row, p.end_row,
                               p.w_row, p.w_dy);
             ++c.polygon_count;
         }
@@ -116,21 +116,21 @@ struct BandStart {
 
 inline BandStart band_start(const Chunk& c, int32_t w_first, int32_t row, float w_row,
                             int32_t band) {
-    const int32_t band_first = band * band_rows;
+    const int32_t band_first = band * BAND_ROWS;
     if (row >= band_first) return {row, w_row};
-    return {band_first, c.band_w[w_first + band - 1 - row / band_rows]};
+    return {band_first, c.band_w[w_first + band - 1 - row / BAND_ROWS]};
 }
 
 void band_draw(void* context, int32_t band) {
     const RenderBatch& b = *(const RenderBatch*)context;
-    const int32_t band_end = (band + 1) * band_rows;
+    const int32_t band_end = (band + 1) * BAND_ROWS;
     for (int32_t k = 0; k < b.chunk_count; ++k) {
         const Chunk& c = b.chunks[k];
-        const uint16_t* entries = c.band_entries + band * chunk_faces;
+        const uint16_t* entries = c.band_entries + band * CHUNK_FACES;
         for (int32_t i = 0; i < c.band_counts[band]; ++i) {
             const uint16_t e = entries[i];
-            if (e & polygon_entry) {
-                const int32_t at = e & ~polygon_entry;
+            if (e & POLYGON_ENTRY) {
+                const int32_t at = e & ~POLYGON_ENTRY;
                 const PolygonScan& p = c.polygons[at];
                 const BandStart from = band_start(c, c.polygon_w[at], p.top_row, p.w_row, band);
                 polygon_scan_draw(p, b.colour_buffer, from.row, band_end, from.w_row);
@@ -147,8 +147,8 @@ void band_draw(void* context, int32_t band) {
 void band_clear(void* context, int32_t band) {
     const RenderBatch& b = *(const RenderBatch*)context;
     const RenderState& s = render_state;
-    const int32_t first_row = band * band_rows;
-    const int32_t rows = first_row + band_rows <= s.height ? band_rows : s.height - first_row;
+    const int32_t first_row = band * BAND_ROWS;
+    const int32_t rows = first_row + BAND_ROWS <= s.height ? BAND_ROWS : s.height - first_row;
     const size_t at = (size_t)first_row * (size_t)s.width;
     const size_t bytes = (size_t)rows * (size_t)s.width * sizeof(uint32_t);
     std::memset(b.colour_buffer + at, 0, bytes);
@@ -161,12 +161,12 @@ RenderBatch* batch_create(int32_t height) {
     if (height <= 0) return nullptr;
     RenderBatch* b = new (std::nothrow) RenderBatch;
     if (b == nullptr) return nullptr;
-    b->bands = (height + band_rows - 1) / band_rows;
-    const size_t per_band = (sizeof(float) + sizeof(uint16_t)) * chunk_faces + sizeof(int32_t);
+    b->bands = (height + BAND_ROWS - 1) / BAND_ROWS;
+    const size_t per_band = (sizeof(float) + sizeof(uint16_t)) * CHUNK_FACES + sizeof(int32_t);
     const size_t per_chunk =
-        (sizeof(TriangleScan) + sizeof(PolygonScan) + 2 * sizeof(int32_t)) * chunk_faces +
+        (sizeof(TriangleScan) + sizeof(PolygonScan) + 2 * sizeof(int32_t)) * CHUNK_FACES +
         per_band * b->bands;
-    b->storage = std::malloc(per_chunk * round_chunks);
+    b->storage = std::malloc(per_chunk * ROUND_CHUNKS);
     if (b->storage == nullptr) {
         delete b;
         return nullptr;
@@ -180,17 +180,17 @@ RenderBatch* batch_create(int32_t height) {
         return p;
     };
     for (Chunk& c : b->chunks) {
-        c.triangles = (TriangleScan*)take(sizeof(TriangleScan) * chunk_faces);
-        c.polygons = (PolygonScan*)take(sizeof(PolygonScan) * chunk_faces);
+        c.triangles = (TriangleScan*)take(sizeof(TriangleScan) * CHUNK_FACES);
+        c.polygons = (PolygonScan*)take(sizeof(PolygonScan) * CHUNK_FACES);
     }
     for (Chunk& c : b->chunks) {
-        c.triangle_w = (int32_t*)take(sizeof(int32_t) * chunk_faces);
-        c.polygon_w = (int32_t*)take(sizeof(int32_t) * chunk_faces);
-        c.band_w = (float*)take(sizeof(float) * chunk_faces * b->bands);
+        c.triangle_w = (int32_t*)take(sizeof(int32_t) * CHUNK_FACES);
+        c.polygon_w = (int32_t*)take(sizeof(int32_t) * CHUNK_FACES);
+        c.band_w = (float*)take(sizeof(float) * CHUNK_FACES * b->bands);
         c.band_counts = (int32_t*)take(sizeof(int32_t) * b->bands);
     }
     for (Chunk& c : b->chunks)
-        c.band_entries = (uint16_t*)take(sizeof(uint16_t) * chunk_faces * b->bands);
+        c.band_entries = (uint16_t*)take(sizeof(uint16_t) * CHUNK_FACES * b->bands);
     return b;
 }
 
@@ -207,20 +207,20 @@ void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
     b.camera = &camera;
     int32_t item = 0, face = 0;
     while (item < count) {
-        // A round: up to round_chunks chunks. An object that fits in one chunk
+        // A round: up to ROUND_CHUNKS chunks. An object that fits in one chunk
         // gets its set-up there; a larger one here, once for all its chunks.
         b.chunk_count = 0;
-        for (; item < count && b.chunk_count < round_chunks; ++item, face = 0) {
+        for (; item < count && b.chunk_count < ROUND_CHUNKS; ++item, face = 0) {
             const RenderItem& it = items[item];
             const int32_t faces = it.object->face_count;
             if (faces <= 0) continue;
             const int32_t first_chunk = b.chunk_count;
-            const bool one_chunk = faces - face <= chunk_faces;
+            const bool one_chunk = faces - face <= CHUNK_FACES;
             if (!one_chunk) object_setup(*it.object_matrix, camera, b.setups[first_chunk]);
-            for (; face < faces && b.chunk_count < round_chunks; face += chunk_faces) {
+            for (; face < faces && b.chunk_count < ROUND_CHUNKS; face += CHUNK_FACES) {
                 Chunk& c = b.chunks[b.chunk_count++];
                 c.faces = it.object->faces + face;
-                c.face_count = faces - face < chunk_faces ? faces - face : chunk_faces;
+                c.face_count = faces - face < CHUNK_FACES ? faces - face : CHUNK_FACES;
                 c.setup = &b.setups[first_chunk];
                 c.object_matrix = it.object_matrix;
                 c.makes_setup = one_chunk;

@@ -90,11 +90,11 @@ uint32_t face_colour(const FaceShade& shade);
 
 // --- Polygons -----------------------------------------------------------------
 
-int scan_edges_build(const ClipPolygon& polygon, EdgeChains& chains);
-int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge);
-int depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane);
+bool scan_edges_build(const ClipPolygon& polygon, EdgeChains& chains);
+bool scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge);
+bool depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane);
 // depth_plane_setup from the first three vertices' screen x, y and camera z.
-int depth_plane_from(const float x[3], const float y[3], const float z[3], DepthPlane& plane);
+bool depth_plane_from(const float x[3], const float y[3], const float z[3], DepthPlane& plane);
 
 // A projected polygon ready for its rows, as raster_polygon scans it.
 struct PolygonScan {
@@ -151,13 +151,13 @@ bool triangle_scan_setup(const float x[3], const float y[3], const float z[3],
 void triangle_scan_draw(const TriangleScan& scan, uint32_t* colour_buffer, int32_t first_row,
                         int32_t end_row, float w_row);
 
-// raster_polygon for a triangle, with the same pixels. Both return 1 when the
+// raster_polygon for a triangle, with the same pixels. Both are true when the
 // triangle had a pixel to draw.
-int raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                    const FaceShade& shade);
+bool raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                     const FaceShade& shade);
 // The same for a caller that has made sure that every corner is on the screen.
-int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                  const FaceShade& shade);
+bool triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                   const FaceShade& shade);
 
 // --- Faces ----------------------------------------------------------------------
 

@@ -17,7 +17,7 @@
 namespace {
 
 // How long a thread waits for the next set of tasks before it sleeps.
-constexpr auto spin_time = std::chrono::microseconds(300);
+constexpr auto SPIN_TIME = std::chrono::microseconds(300);
 
 inline void cpu_relax() {
 #if VELMOR_SSE2
@@ -80,7 +80,7 @@ void worker(RenderPool* pool) {
             continue;
         }
         cpu_relax();
-        if ((spins & 255) != 255 || std::chrono::steady_clock::now() - idle_since < spin_time)
+        if ((spins & 255) != 255 || std::chrono::steady_clock::now() - idle_since < SPIN_TIME)
             continue;
         std::unique_lock<std::mutex> lock(p.mutex);
         p.sleepers.fetch_add(1);

@@ -150,16 +150,16 @@ void triangle_scan_draw(const TriangleScan& scan, uint32_t* colour_buffer, int32
     scan_draw(scan, colour_buffer, first_row, end_row, w_row);
 }
 
-int raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                    const FaceShade& shade) {
-    if (render_state.depth_buffer == nullptr || !vertices_on_screen(x, y, 3)) return 0;
+bool raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                     const FaceShade& shade) {
+    if (render_state.depth_buffer == nullptr || !vertices_on_screen(x, y, 3)) return false;
     return triangle_fill(x, y, z, colour_buffer, shade);
 }
 
-int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                  const FaceShade& shade) {
+bool triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                   const FaceShade& shade) {
     TriangleScan scan;
-    if (!scan_setup(x, y, z, shade, scan)) return 0;
+    if (!scan_setup(x, y, z, shade, scan)) return false;
     scan_draw(scan, colour_buffer, scan.row, scan.end_row, scan.w_row);
-    return 1;
+    return true;
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "frame/frame.h"
-#include "screen.h"
+#include "support/screen.h"
 
 namespace {
 
@@ -51,8 +51,8 @@ class Threads : public Screen {
 
     void expect_every_path_alike(const Matrix& camera, const std::vector<RenderItem>& items) {
         const Buffers plain = draw(camera, items, PLAIN);
-        EXPECT_GT(std::count(plain.second.begin(), plain.second.end(), cleared), 0);
-        EXPECT_LT(std::count(plain.second.begin(), plain.second.end(), cleared), W * H);
+        EXPECT_GT(std::count(plain.second.begin(), plain.second.end(), CLEARED), 0);
+        EXPECT_LT(std::count(plain.second.begin(), plain.second.end(), CLEARED), W * H);
         std::vector<int> paths = {INLINE};
         if (render_threads_set(2) == 2) paths.insert(paths.end(), {2, 3, 5}); // else no threads
         render_threads_set(1);
