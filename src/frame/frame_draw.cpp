@@ -54,18 +54,18 @@ void frame_objects_reset(Scene& scene) {
 }
 
 void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
-    // Both buffers cleared at once, the ColourBuffer black and the depth buffer
-    // as far as can be; the angle does not depend on either.
-    render_clear(view.colour_buffer);
     animation_angle = angle_advance(animation_angle);
     // The rocking turn: the sine of the float angle in extended precision, times
     // the double step and the speed, rounded to float once at the end.
     long double sine = math_sinl(animation_angle);
     // Objects are turned and handed to the renderer a batch at a time, which
-    // draws them in order; no object's turn depends on another's drawing.
+    // draws them in order; no object's turn depends on another's drawing. The
+    // first batch clears both buffers (the colour buffer black, the depth
+    // buffer as far as can be) as it draws, even when there is no object.
     constexpr int32_t batch = 64;
     RenderItem items[batch];
-    for (int32_t first = 0; first < view.scene->object_count; first += batch) {
+    int32_t first = 0;
+    do {
         int32_t count = 0;
         for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
             SceneObject& object = view.scene->objects[i];
@@ -74,6 +74,10 @@ void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
             matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
             items[count++] = {&object.matrix, &object, object_colours[i & 3]};
         }
-        render_objects(view.camera, items, count, view.colour_buffer);
-    }
+        if (first == 0)
+            render_clear_objects(view.camera, items, count, view.colour_buffer);
+        else
+            render_objects(view.camera, items, count, view.colour_buffer);
+        first += batch;
+    } while (first < view.scene->object_count);
 }

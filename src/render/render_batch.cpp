@@ -50,6 +50,7 @@ struct RenderBatch {
     ObjectSetup setups[ROUND_CHUNKS]; // one for each chunk, used by the first of an object
     Chunk chunks[ROUND_CHUNKS];
     int32_t chunk_count;
+    bool clear_first; // the round's bands clear their rows before they draw
     uint32_t* colour_buffer;
     void* storage;
 };
@@ -121,8 +122,23 @@ inline BandStart band_start(const Chunk& c, int32_t w_first, int32_t row, float 
     return {band_first, c.band_w[w_first + band - 1 - row / BAND_ROWS]};
 }
 
+// Both buffers' rows of one band: black, and as far as can be.
+void band_clear(const RenderBatch& b, int32_t band) {
+    const RenderState& s = render_state;
+    const int32_t first_row = band * BAND_ROWS;
+    const int32_t rows = first_row + BAND_ROWS <= s.height ? BAND_ROWS : s.height - first_row;
+    const size_t at = (size_t)first_row * (size_t)s.width;
+    const size_t bytes = (size_t)rows * (size_t)s.width * sizeof(uint32_t);
+    std::memset(b.colour_buffer + at, 0, bytes);
+    std::memset(s.depth_buffer + at, 0xFF, bytes);
+}
+
+// A band's rows of every chunk of the round, cleared first in the first
+// round when the buffers are to be cleared: just before they are drawn, they
+// are still in the cache.
 void band_draw(void* context, int32_t band) {
     const RenderBatch& b = *(const RenderBatch*)context;
+    if (b.clear_first) band_clear(b, band);
     const int32_t band_end = (band + 1) * BAND_ROWS;
     for (int32_t k = 0; k < b.chunk_count; ++k) {
         const Chunk& c = b.chunks[k];
@@ -141,18 +157,6 @@ void band_draw(void* context, int32_t band) {
             }
         }
     }
-}
-
-// Both buffers' rows of one band: black, and as far as can be.
-void band_clear(void* context, int32_t band) {
-    const RenderBatch& b = *(const RenderBatch*)context;
-    const RenderState& s = render_state;
-    const int32_t first_row = band * BAND_ROWS;
-    const int32_t rows = first_row + BAND_ROWS <= s.height ? BAND_ROWS : s.height - first_row;
-    const size_t at = (size_t)first_row * (size_t)s.width;
-    const size_t bytes = (size_t)rows * (size_t)s.width * sizeof(uint32_t);
-    std::memset(b.colour_buffer + at, 0, bytes);
-    std::memset(s.depth_buffer + at, 0xFF, bytes);
 }
 
 } // namespace
@@ -201,12 +205,14 @@ void batch_destroy(RenderBatch* batch) {
 }
 
 void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
-                const RenderItem items[], int32_t count, uint32_t* colour_buffer) {
+                const RenderItem items[], int32_t count, uint32_t* colour_buffer,
+                bool clear_first) {
     RenderBatch& b = *batch;
     b.colour_buffer = colour_buffer;
     b.camera = &camera;
+    b.clear_first = clear_first;
     int32_t item = 0, face = 0;
-    while (item < count) {
+    do { // at least one round, which clears when there is nothing to draw
         // A round: up to ROUND_CHUNKS chunks. An object that fits in one chunk
         // gets its set-up there; a larger one here, once for all its chunks.
         b.chunk_count = 0;
@@ -229,23 +235,9 @@ void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
             if (face < faces) break; // the rest in the next round
         }
         pool_run(pool, chunk_prepare, &b, b.chunk_count);
-        pool_run(pool, band_draw, &b, b.bands);
-    }
-}
-
-void batch_clear(RenderBatch* batch, RenderPool* pool, uint32_t* colour_buffer) {
-    batch->colour_buffer = colour_buffer;
-    pool_run(pool, band_clear, batch, batch->bands);
-}
-
-void render_clear(uint32_t* colour_buffer) {
-    const RenderState& s = render_state;
-    if (s.batch != nullptr && s.depth_buffer != nullptr) {
-        batch_clear(s.batch, s.pool, colour_buffer);
-        return;
-    }
-    std::memset(colour_buffer, 0, (size_t)s.width * (size_t)s.height * sizeof(uint32_t));
-    depth_buffer_clear();
+        if (b.chunk_count > 0 || b.clear_first) pool_run(pool, band_draw, &b, b.bands);
+        b.clear_first = false;
+    } while (item < count);
 }
 
 int32_t render_threads_set(int32_t count) {

@@ -215,7 +215,7 @@ int32_t pool_default_threads();
 // bands of rows, each band with its polygons in their original order.
 RenderBatch* batch_create(int32_t height);
 void batch_destroy(RenderBatch* batch);
+// With clear_first, both buffers are cleared band by band first, as
+// render_clear does.
 void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
-                const RenderItem items[], int32_t count, uint32_t* colour_buffer);
-// render_clear band by band.
-void batch_clear(RenderBatch* batch, RenderPool* pool, uint32_t* colour_buffer);
+                const RenderItem items[], int32_t count, uint32_t* colour_buffer, bool clear_first);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #include "render/render_internal.h"
 
@@ -209,15 +210,39 @@ void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
     }
 }
 
-void render_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
-                    uint32_t* colour_buffer) {
-    if (render_state.depth_buffer == nullptr) return;
-    if (render_state.batch != nullptr) {
-        batch_draw(render_state.batch, render_state.pool, camera_matrix, items, count,
-                   colour_buffer);
+namespace {
+
+void draw_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                  uint32_t* colour_buffer, bool clear_first) {
+    const RenderState& s = render_state;
+    if (s.batch != nullptr && s.depth_buffer != nullptr) {
+        batch_draw(s.batch, s.pool, camera_matrix, items, count, colour_buffer, clear_first);
         return;
+    }
+    // Without a depth buffer nothing draws, but the picture is still cleared.
+    if (clear_first && s.width > 0 && s.height > 0) {
+        std::memset(colour_buffer, 0, (size_t)s.width * (size_t)s.height * sizeof(uint32_t));
+        depth_buffer_clear();
     }
     for (int32_t i = 0; i < count; ++i)
         render_object(*items[i].object_matrix, camera_matrix, *items[i].object, colour_buffer,
                       items[i].colour);
+}
+
+} // namespace
+
+void render_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                    uint32_t* colour_buffer) {
+    draw_objects(camera_matrix, items, count, colour_buffer, false);
+}
+
+void render_clear_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                          uint32_t* colour_buffer) {
+    draw_objects(camera_matrix, items, count, colour_buffer, true);
+}
+
+void render_clear(uint32_t* colour_buffer) {
+    Matrix unused;
+    matrix_identity(unused);
+    draw_objects(unused, nullptr, 0, colour_buffer, true);
 }
