@@ -1,8 +1,10 @@
 # The front door: every target installs the Debian packages it needs first.
 #   make run     build the program and run it on the bundled assets (SDL2 build;
 #                without a display, capture 100 frames into build/frames/)
-#   make test    build release, asan and windows, run every test of both
+#   make test    build release, asan, windows and other-cpus, run every test of both
 #   make windows cross-build build/windows/velmor.exe (mingw-w64)
+#   make other-cpus  build the drawing core's frame hashes for aarch64 and with
+#                long double as double (build/aarch64, build/longdouble64)
 #   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
 #   make bench   run the benchmarks
@@ -11,7 +13,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SHARED ?= $(abspath ../shared)
 
-.PHONY: all deps run test release asan windows dist fuzz fuzz-ci bench assets clean
+.PHONY: all deps run test release asan windows other-cpus dist fuzz fuzz-ci bench assets clean
 
 all: release
 
@@ -31,6 +33,13 @@ windows:
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
+other-cpus: deps-build
+	@scripts/deps.sh cross
+	cmake --preset aarch64 >/dev/null
+	cmake --build --preset aarch64 -j $(JOBS) --target frame_hashes
+	cmake --preset longdouble64 >/dev/null
+	cmake --build --preset longdouble64 -j $(JOBS) --target frame_hashes
+
 run: release
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 		cd assets && ../build/release/src/platform/sdl/velmor; \
@@ -46,7 +55,7 @@ run: release
 dist: release windows
 	scripts/dist.sh
 
-test: release asan windows
+test: release asan windows other-cpus
 	@scripts/deps.sh e2e
 	ctest --preset release -j $(JOBS)
 	ctest --preset asan -j $(JOBS)

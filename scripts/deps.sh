@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a make target needs, only those missing.
-# Usage: scripts/deps.sh GROUP...   (groups: build test fuzz sdl windows e2e font)
+# Usage: scripts/deps.sh GROUP...   (groups: build test fuzz sdl windows e2e font cross)
 set -euo pipefail
 
 packages_for() {
@@ -12,6 +12,8 @@ packages_for() {
     windows) echo "g++-mingw-w64-x86-64 zip" ;;
     e2e) echo "xvfb xdotool x11-apps wine wine64 procps" ;;
     font) echo "libfreetype-dev fonts-dejavu-core" ;;
+    # The drawing core built for aarch64 and run under user-mode emulation.
+    cross) echo "g++-aarch64-linux-gnu qemu-user" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
     esac
 }
