@@ -4,6 +4,7 @@
 #include "platform/win32/win32_backend.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    win32_set_float_control();
     win32_set_instance(instance);
     return app_run(show_command);
 }
