@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "math/math.h"
+#include "math/maths.h"
 
 // What the drawing core's arithmetic takes for granted; a build where one of
 // these fails would draw other pixels.

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/app.h"
+#include "frame/frame.h"
 #include "render/render.h"
 
 namespace {
@@ -37,7 +37,7 @@ std::vector<float> animation_angles() {
     std::vector<float> angles;
     float angle = 0.0f;
     for (int frame = 0; frame < rocking_cycle; ++frame) {
-        app_frame_draw(view, angle);
+        frame_draw(view, angle);
         angles.push_back(angle);
     }
     render_shutdown();
