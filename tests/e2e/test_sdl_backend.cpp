@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -119,7 +120,9 @@ TEST(SdlWithoutDisplay, FallbackDriversAreRefused) {
     EXPECT_EXIT(
         {
             setenv("SDL_VIDEODRIVER", "dummy", 1);
-            std::exit(sdl_video_start() ? 0 : 1);
+            if (sdl_video_start()) std::exit(0);
+            std::fputs(platform_failure_reason(), stderr);
+            std::exit(1);
         },
         testing::ExitedWithCode(1), "shows nothing \\(dummy\\)");
 }
