@@ -10,7 +10,8 @@ packages_for() {
     fuzz) echo "clang-14 libfuzzer-14-dev" ;;
     sdl) echo "libsdl2-dev" ;;
     windows) echo "g++-mingw-w64-x86-64 zip" ;;
-    e2e) echo "xvfb xdotool x11-apps wine wine64 procps" ;;
+    # xtrace and the core X fonts: the SDL message box's text, drawn and read.
+    e2e) echo "xvfb xdotool x11-apps x11-utils xtrace xfonts-base python3 wine wine64 procps" ;;
     font) echo "libfreetype-dev fonts-dejavu-core" ;;
     # The drawing core built for aarch64 and run under user-mode emulation.
     cross) echo "g++-aarch64-linux-gnu qemu-user" ;;

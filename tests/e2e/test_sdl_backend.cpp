@@ -114,6 +114,20 @@ TEST_F(SdlBackend, DisplayTakesTheDesktopAndSurvivesRenderResets) {
     EXPECT_FALSE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
+// A renderer that cannot be created (here: the window has one already) says
+// why, for the shell's one line, and prints nothing itself.
+TEST_F(SdlBackend, ARendererThatCannotBeMadeGivesItsReason) {
+    SDL_Renderer* taken = SDL_CreateRenderer(sdl_window_handle(window), -1, 0);
+    ASSERT_NE(taken, nullptr);
+    testing::internal::CaptureStderr();
+    EXPECT_NE(display_init(window, 512, 384), DISPLAY_OK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_STREQ(platform_failure_reason(),
+                 "cannot create a renderer: Renderer already associated with window");
+    display_shutdown();
+    SDL_DestroyRenderer(taken);
+}
+
 // SDL would fall back to a driver that shows nothing rather than fail.
 TEST(SdlWithoutDisplay, FallbackDriversAreRefused) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -93,8 +93,12 @@ const char* platform_failure_reason() {
     return failure_reason;
 }
 
-// Started from Explorer the program has no console: the box is all a person sees.
+// Started from Explorer the program has no console: the box is all a person
+// sees. The destroyed main window has posted the quit message, which would end
+// the box's own message loop at once; it is taken out of the queue first.
 void platform_show_message(const char* title, const char* text) {
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     MessageBoxA(nullptr, text, title, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
