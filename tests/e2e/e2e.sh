@@ -37,7 +37,7 @@ program=$(realpath "$program") capture=$(realpath "$capture") match=$(realpath "
 title="Velmor Engine 1.0"
 work=$(mktemp -d)
 program_pid=""
-xtrace_pid=""
+xtrace_pid="" xtrace_socket=""
 
 say() { echo "e2e $kind [${SECONDS}s] $*"; }
 fail() { say "FAILED: $*"; exit 1; }
@@ -47,6 +47,7 @@ cleanup() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
+    [ -z "$xtrace_socket" ] || rm -f "$xtrace_socket"
     if [ "$kind" = windows ] && [ -d "${WINEPREFIX:-/nonexistent}" ]; then
         timeout 20 wineserver -k 2>/dev/null || true
         timeout 20 wineserver -w 2>/dev/null || true
@@ -72,6 +73,7 @@ start_xtrace() {
     while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
     xtrace -n -k -d "$DISPLAY" -D ":$n" -o "$work/xtrace.log" >/dev/null 2>&1 &
     xtrace_pid=$!
+    xtrace_socket="/tmp/.X11-unix/X$n" # left behind when xtrace is stopped
     for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     [ -e "/tmp/.X11-unix/X$n" ] || fail "xtrace did not start"
     traced_display=":$n"
@@ -101,7 +103,7 @@ PYTHON
 # line in a message box that stays until it is closed.
 failure_shows_one_line_and_a_box() {
     local expected="velmor: cannot load the scene: Z_Test.3ds: cannot open: No such file or directory"
-    local shown box="" code=0
+    local shown="" box code=0
     mkdir -p "$work/noscene"
     cp "$assets/Font.bmp" "$work/noscene/"
     if [ "$kind" = windows ]; then
@@ -113,26 +115,23 @@ failure_shows_one_line_and_a_box() {
             >/dev/null 2>"$work/failure.log" &
     fi
     program_pid=$!
-    for _ in $(seq 600); do [ -s "$work/failure.log" ] && break; sleep 0.1; done
-    # The program's own window, if still there, was made before the line.
-    local before
-    before=$(titled_windows)
-    for _ in $(seq 600); do
-        box=$(titled_windows | grep -vxF "${before:-none}" | head -n1 || true)
-        [ -n "$box" ] && break
-        kill -0 "$program_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -n "$box" ] || { cat "$work/failure.log"; fail "no message box \"$title\" is showing"; }
+    # The box's text, once the box is made (Windows) or drawing starts (SDL).
     if [ "$kind" = windows ]; then
-        shown=$(cd "$work/noscene" && timeout 60 wine "$box_text" "$title" | tr -d '\r')
+        shown=$(cd "$work/noscene" && timeout 60 wine "$box_text" "$title" | tr -d '\r') || true
     else
-        sleep 0.5 # the box's first drawing
-        shown=$(drawn_text)
+        for _ in $(seq 600); do
+            shown=$(drawn_text)
+            [ -n "$shown" ] || ! kill -0 "$program_pid" 2>/dev/null && break
+            sleep 0.1
+        done
     fi
-    sleep 3 # a box that ends by itself (a stray quit message) is gone by now
-    kill -0 "$program_pid" 2>/dev/null && titled_windows | grep -qxF "$box" ||
-        fail "the box went away before it was closed"
+    # By now the program's window is gone: the box is the one window left with
+    # the title, and it must stay until it is closed.
+    sleep 3
+    [ "$kind" = windows ] || shown=$(drawn_text) # the whole line, drawn by now
+    box=$(titled_windows)
+    kill -0 "$program_pid" 2>/dev/null && [ -n "$box" ] && [ "$(wc -l <<<"$box")" -eq 1 ] ||
+        { cat "$work/failure.log"; fail "no message box \"$title\" is showing, alone, until closed"; }
     timeout 10 xdotool key --window "$box" Return 2>/dev/null
     wait "$program_pid" || code=$?
     program_pid=""
