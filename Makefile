@@ -13,7 +13,8 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SHARED ?= $(abspath ../shared)
 
-.PHONY: all deps run test release asan windows other-cpus dist fuzz fuzz-ci bench assets clean
+.PHONY: all deps-build release asan windows other-cpus run dist test fuzz-build fuzz fuzz-ci \
+	bench assets clean
 
 all: release
 

@@ -42,21 +42,6 @@ bool fail_in_platform(StartupFailure& failure, const char* step) {
     return fail(failure, "%s", reason[0] != '\0' ? reason : step);
 }
 
-const char* display_error_name(int32_t code) {
-    switch (code) {
-    case DISPLAY_ERR_UNSUPPORTED:
-        return "unsupported";
-    case DISPLAY_ERR_OUT_OF_MEMORY:
-        return "out of memory";
-    case DISPLAY_ERR_SURFACE_LOST:
-        return "surface lost";
-    case DISPLAY_ERR_STILL_DRAWING:
-        return "still drawing";
-    default:
-        return "error";
-    }
-}
-
 void reset_records() {
     view_state = ViewState{};
     frame_values = FrameValues{};
@@ -102,11 +87,9 @@ bool start_up(int show_command, Started& started, StartupFailure& failure) {
     if (!view_state.colour_buffer) return fail(failure, "cannot allocate the colour buffer");
     if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
         return fail_in_platform(failure, "cannot start the frame timer");
-    int32_t result = display_init(started.window, screen_width, screen_height);
-    if (result == DISPLAY_OK) return true;
+    if (display_init(started.window, screen_width, screen_height)) return true;
     char step[96];
-    std::snprintf(step, sizeof step, "cannot take over the display: %s (0x%08X)",
-                  display_error_name(result), (unsigned)result);
+    std::snprintf(step, sizeof step, "cannot take over the display: %s", display_error());
     return fail_in_platform(failure, step);
 }
 
