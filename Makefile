@@ -5,7 +5,7 @@
 #   make windows cross-build build/windows/velmor.exe (mingw-w64)
 #   make other-cpus  build the drawing core's frame hashes for aarch64 and with
 #                long double as double (build/aarch64, build/longdouble64)
-#   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
+#   make dist    build/dist/: the .deb, a Linux tarball and the Windows zip (CPack)
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
 #   make bench   run the benchmarks
 #   make assets  regenerate assets/Z_Test.3ds and assets/Font.bmp with their tools
