@@ -36,10 +36,10 @@ static_assert(std::numeric_limits<float>::round_style == std::round_to_nearest &
 // program turns by, and their sines and cosines, lie more than 2^-20 of a
 // float step (2^-11 measured) from a float's rounding boundary, where a
 // double's 53 bits err by about 2^-26 of one (tests/cpu/test_rounding_margin.cpp).
-// Measured equal: 100 frames of each of 44 scenes drawn by x86-64, aarch64 and
-// -mlong-double-64 builds (tests/cpu compares a dozen of them), and the affine
-// inverse of every turning object over 200000 frames with double, x87 and quad
-// intermediates. Other widths were not measured.
+// Measured equal: 100 frames of each of 44 scenes, as demo and as view mode,
+// drawn by x86-64, aarch64 and -mlong-double-64 builds (tests/cpu compares a
+// dozen of them), and the affine inverse of every turning object over 200000
+// frames with double, x87 and quad intermediates. Other widths were not measured.
 static_assert(std::numeric_limits<long double>::digits == 53 ||
                   std::numeric_limits<long double>::digits == 64 ||
                   std::numeric_limits<long double>::digits == 113,
