@@ -195,6 +195,16 @@ fi
 say "without the scene: one line, and the same line in a message box"
 failure_shows_one_line_and_a_box
 
+# xwd walks every window to find their visuals; one that Wine drops meanwhile
+# ends it with an X error, so a failed screenshot is taken again.
+screenshot() {
+    for _ in 1 2 3; do
+        timeout 20 xwd -root -silent -out "$1" && return 0
+        sleep 0.2
+    done
+    fail "no screenshot"
+}
+
 # show_and_match NAME FRAMES_DIR PROGRAM ARGUMENTS...: runs the program in the
 # run folder, takes screenshots once frames are showing, sends Escape, and
 # requires exit code 0 and every screenshot equal to a frame in FRAMES_DIR.
@@ -207,7 +217,7 @@ show_and_match() {
     # The screen is one colour until the first frame shows.
     for _ in $(seq 240); do
         kill -0 "$program_pid" 2>/dev/null || break
-        timeout 20 xwd -root -silent -out "$work/first.xwd"
+        screenshot "$work/first.xwd"
         blank=0
         "$match" --blank "$work/first.xwd" || blank=$?
         [ "$blank" -eq 1 ] && break
@@ -218,7 +228,7 @@ show_and_match() {
     sleep 1
     # Three screenshots a little apart, each of another frame.
     for shot in 1 2 3; do
-        timeout 20 xwd -root -silent -out "$work/shot$shot.xwd"
+        screenshot "$work/shot$shot.xwd"
         sleep 0.3
     done
     timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
