@@ -2,13 +2,13 @@
 // must be one of the frames that velmor-capture writes for the same scene.
 //
 // Run by ctest (tests/web) as `node page.test.mjs`, with
-//   VELMOR_WEB_SITE  the page (`make web`: build/web)
-//   VELMOR_CAPTURE   velmor-capture of the native build
-//   VELMOR_DUMP      velmor-dump of the native build (the loader's reasons)
-//   VELMOR_ASSETS    the bundled Z_Test.3ds and Font.bmp
-//   VELMOR_OPEN      a scene to open through the page
-//   VELMOR_TEST_OUT  where the screenshot of the page goes (web.png)
-// Exit 77 (skipped) when the page has not been built.
+//   VELMOR_WEB_SITE    the page (`make web`: build/web)
+//   VELMOR_CAPTURE     velmor-capture of the native build
+//   VELMOR_DUMP        velmor-dump of the native build (the loader's reasons)
+//   VELMOR_ASSETS      the bundled Z_Test.3ds and Font.bmp
+//   VELMOR_SHARED_DIR  corpus/ with a scene to open (else the bundled one is)
+//   VELMOR_TEST_OUT    where the screenshot of the page goes (web.png)
+// Exit 77 (skipped) when the page or the node packages are missing.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -16,15 +16,20 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 
-import * as web from './browser.mjs';
-import { capture, closest } from './frames.mjs';
-
 const env = process.env;
 const site = env.VELMOR_WEB_SITE;
 if (!site || !fs.existsSync(path.join(site, 'velmor.js'))) {
-  console.log(`page not built in ${site} (make web): skipped`);
+  console.log(`the page is not built in ${site} (make web): skipped`);
   process.exit(77);
 }
+const here = path.dirname(new URL(import.meta.url).pathname);
+if (!fs.existsSync(path.join(here, '..', 'node_modules', 'puppeteer-core'))) {
+  console.log('no node packages in web/ (scripts/deps.sh browser): skipped');
+  process.exit(77);
+}
+const web = await import('./browser.mjs');
+const { capture, closest } = await import('./frames.mjs');
+
 const assets = [path.join(env.VELMOR_ASSETS, 'Z_Test.3ds'), path.join(env.VELMOR_ASSETS, 'Font.bmp')];
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'velmor-web-'));
 const out = env.VELMOR_TEST_OUT ?? work;
@@ -33,8 +38,9 @@ const out = env.VELMOR_TEST_OUT ?? work;
 const bundled = capture({ tool: env.VELMOR_CAPTURE, work, name: 'bundled', files: assets, count: 400 });
 
 // The scene to open, and velmor-capture's frames of it when it can open one.
-const openPath = path.join(work, path.basename(env.VELMOR_OPEN));
-fs.copyFileSync(env.VELMOR_OPEN, openPath);
+const corpusScene = path.join(env.VELMOR_SHARED_DIR ?? '', 'corpus', 'castle_p47d.3ds');
+const openPath = path.join(work, 'opened.3ds');
+fs.copyFileSync(fs.existsSync(corpusScene) ? corpusScene : assets[0], openPath);
 const opened = capture({
   tool: env.VELMOR_CAPTURE, work, name: 'opened', files: [...assets, openPath],
   args: [path.basename(openPath)], count: 300,
