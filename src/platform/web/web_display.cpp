@@ -2,8 +2,7 @@
 // buffer holds the picture in the canvas's byte order, and a flip puts it on
 // the canvas. A page has no display mode to take over, and a 2D canvas keeps
 // its pixels, so no surface is ever lost.
-#include <vector>
-
+#include "platform/memory_surface.h"
 #include "platform/web/web_backend.h"
 
 namespace {
@@ -15,9 +14,9 @@ enum class SurfaceKind { primary, back_buffer, offscreen };
 struct PlatformSurfaceRecord {
     SurfaceKind kind = SurfaceKind::offscreen;
     PlatformDisplayRecord* display = nullptr;
-    int32_t width = 0, height = 0;
-    std::vector<uint32_t> pixels; // off-screen: 0x00RRGGBB; back buffer: canvas order
-    bool locked = false;
+    // The size of every kind; the pixels of the off-screen surfaces (0x00RRGGBB)
+    // and of the back buffer (in the canvas's byte order).
+    MemorySurface memory;
     PlatformSurfaceRecord* attached = nullptr; // the primary's back buffer
 };
 
@@ -35,8 +34,8 @@ PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* disp
     auto* surface = new PlatformSurfaceRecord;
     surface->kind = kind;
     surface->display = display;
-    surface->width = display->width;
-    surface->height = display->height;
+    surface->memory.width = display->width;
+    surface->memory.height = display->height;
     return surface;
 }
 
@@ -52,7 +51,7 @@ int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
     if (display->width == 0 || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
     PlatformSurfaceRecord* primary = new_surface(SurfaceKind::primary, display);
     primary->attached = new_surface(SurfaceKind::back_buffer, display);
-    primary->attached->pixels.assign(size_t(display->width) * display->height, 0xFF000000);
+    primary->attached->memory.pixels.assign(size_t(display->width) * display->height, 0xFF000000);
     display->primary = primary;
     *out = primary;
     return DISPLAY_OK;
@@ -60,14 +59,12 @@ int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
 
 int32_t create_offscreen(PlatformDisplayRecord* display, const SurfaceDesc* desc,
                          PlatformSurface* out) {
-    if (!has(desc->flags, SURFACE_FLAG_WIDTH | SURFACE_FLAG_HEIGHT)) return DISPLAY_ERR_GENERIC;
-    if (desc->width == 0 || desc->height == 0 || desc->width > 16384 || desc->height > 16384)
-        return DISPLAY_ERR_UNSUPPORTED;
+    MemorySurface memory;
+    int32_t result = memory_surface_create(desc, memory);
+    if (result != DISPLAY_OK) return result;
     auto* surface = new PlatformSurfaceRecord;
     surface->display = display;
-    surface->width = int32_t(desc->width);
-    surface->height = int32_t(desc->height);
-    surface->pixels.assign(size_t(desc->width) * desc->height, 0);
+    surface->memory = std::move(memory);
     *out = surface;
     return DISPLAY_OK;
 }
@@ -79,11 +76,6 @@ void to_canvas_order(const uint32_t* from, uint32_t* to, int32_t count) {
         uint32_t p = from[i];
         to[i] = 0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
     }
-}
-
-bool rect_inside(const SurfaceRect& r, int32_t width, int32_t height) {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
-           r.bottom <= height;
 }
 
 } // namespace
@@ -137,21 +129,11 @@ int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
 // so a surface locked already fails at once.
 int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t) {
     if (surface->kind != SurfaceKind::offscreen) return DISPLAY_ERR_UNSUPPORTED;
-    if (surface->locked) return DISPLAY_ERR_GENERIC;
-    surface->locked = true;
-    desc->flags = SURFACE_FLAG_CAPS | SURFACE_FLAG_HEIGHT | SURFACE_FLAG_WIDTH;
-    desc->width = uint32_t(surface->width);
-    desc->height = uint32_t(surface->height);
-    desc->caps = SURFACE_CAPS_OFFSCREENPLAIN | SURFACE_CAPS_SYSTEMMEMORY;
-    desc->surface = surface->pixels.data();
-    desc->rgb_bit_count = 32;
-    return DISPLAY_OK;
+    return memory_surface_lock(surface->memory, desc);
 }
 
 int32_t platform_surface_unlock(PlatformSurface surface) {
-    if (!surface->locked) return DISPLAY_ERR_GENERIC;
-    surface->locked = false;
-    return DISPLAY_OK;
+    return memory_surface_unlock(surface->memory);
 }
 
 // The blit is where the picture takes the canvas's byte order.
@@ -159,23 +141,21 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t) {
     if (destination->kind != SurfaceKind::back_buffer || source->kind != SurfaceKind::offscreen)
         return DISPLAY_ERR_UNSUPPORTED;
-    if (source->locked) return DISPLAY_ERR_GENERIC;
-    SurfaceRect from = rect ? *rect : SurfaceRect{0, 0, source->width, source->height};
-    if (!rect_inside(from, source->width, source->height)) return DISPLAY_ERR_GENERIC;
-    SurfaceRect to{x, y, x + from.right - from.left, y + from.bottom - from.top};
-    if (!rect_inside(to, destination->width, destination->height)) return DISPLAY_ERR_GENERIC;
-    for (int32_t row = 0; row < to.bottom - to.top; ++row) {
-        const uint32_t* in = &source->pixels[size_t(from.top + row) * source->width + from.left];
-        uint32_t* out = &destination->pixels[size_t(to.top + row) * destination->width + to.left];
-        to_canvas_order(in, out, to.right - to.left);
-    }
+    const MemorySurface& in = source->memory;
+    MemorySurface& out = destination->memory;
+    SurfaceRect from, to;
+    if (in.locked || !blit_rects(rect, x, y, in, out, from, to)) return DISPLAY_ERR_GENERIC;
+    for (int32_t row = 0; row < to.bottom - to.top; ++row)
+        to_canvas_order(&in.pixels[size_t(from.top + row) * in.width + from.left],
+                        &out.pixels[size_t(to.top + row) * out.width + to.left],
+                        to.right - to.left);
     return DISPLAY_OK;
 }
 
 int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface, uint32_t) {
     if (surface->kind != SurfaceKind::primary) return DISPLAY_ERR_UNSUPPORTED;
-    const PlatformSurfaceRecord* back = surface->attached;
-    web_canvas_present(back->pixels.data(), back->width, back->height);
+    const MemorySurface& back = surface->attached->memory;
+    web_canvas_present(back.pixels.data(), back.width, back.height);
     return DISPLAY_OK;
 }
 
