@@ -62,7 +62,7 @@ const noScene = spawnSync(env.VELMOR_CAPTURE, ['--frames', '1', '--out', empty],
 });
 const noSceneLine = noScene.stderr.trim();
 
-let server, browser, closeBrowser, page;
+let server, browser, closeBrowser, page, headerHeight;
 const pageErrors = [];
 
 // Reads the canvas and names the captured frame it equals; fails, saying how
@@ -109,9 +109,10 @@ describe('the page', { concurrency: false }, () => {
     page.on('request', (request) => {
       if (!request.url().startsWith(server.url)) pageErrors.push(`outside request: ${request.url()}`);
     });
-    // The header over a 1024 x 768 picture: every picture pixel a 2 x 2 block.
-    await page.setViewport({ width: 1024, height: 768 + 34 });
     await page.goto(server.url, { waitUntil: 'load' });
+    // The header over a 1024 x 768 picture: every picture pixel a 2 x 2 block.
+    headerHeight = await page.$eval('header', (e) => e.getBoundingClientRect().height);
+    await page.setViewport({ width: 1024, height: 768 + Math.ceil(headerHeight) });
   });
 
   after(async () => {
@@ -134,6 +135,22 @@ describe('the page', { concurrency: false }, () => {
     assert.ok(perSecond > 40 && perSecond < 56, `${perSecond.toFixed(1)} frames a second`);
     await page.screenshot({ path: path.join(out, 'web.png') });
     assert.equal(await web.statusLine(page), '');
+  });
+
+  test('the picture fits the window with its aspect, crisp, the cursor hidden', async () => {
+    const look = () => page.$eval('#canvas', (c) => {
+      const box = c.getBoundingClientRect();
+      const style = getComputedStyle(c);
+      return { width: box.width, height: box.height, rendering: style.imageRendering,
+        cursor: style.cursor };
+    });
+    assert.deepEqual(await look(), { width: 1024, height: 768, rendering: 'pixelated',
+      cursor: 'none' });
+    await page.setViewport({ width: 700, height: 900 });
+    const narrow = await look();
+    assert.equal(narrow.width, 700);
+    assert.ok(Math.abs(narrow.height - 525) <= 1, `${narrow.height} high`);
+    await page.setViewport({ width: 1024, height: 768 + Math.ceil(headerHeight) });
   });
 
   test('a file opened through the file input shows its frames', { skip: !canOpen &&
@@ -166,6 +183,7 @@ describe('the page', { concurrency: false }, () => {
     await page.keyboard.press('Escape');
     await waitFor(() => web.endedShown(page), 10, 'the page to say that the program ended');
     assert.equal(await web.endedText(page), 'Velmor has ended.');
+    assert.equal(await page.$eval('#canvas', (c) => getComputedStyle(c).cursor), 'auto');
     const last = await shownFrame(showing, 'the scene shown last');
     await web.sleep(500);
     assert.equal((await shownFrame(showing, 'the scene shown last')).hash, last.hash);
