@@ -59,13 +59,14 @@ export async function launch(executablePath) {
   return { browser, close };
 }
 
-// What the canvas holds now: the SHA-256 of its RGB bytes, whether every
-// pixel is opaque, its size and the page's clock.
-export function readCanvas(page) {
-  return page.evaluate(async () => {
+// What the canvas holds now, from row top down: the SHA-256 of its RGB bytes,
+// whether every pixel is opaque, its size and the page's clock.
+export function readCanvas(page, top = 0) {
+  return page.evaluate(async (top) => {
     const canvas = document.getElementById('canvas');
-    const { width, height } = canvas;
-    const rgba = canvas.getContext('2d').getImageData(0, 0, width, height).data;
+    const width = canvas.width;
+    const height = canvas.height - top;
+    const rgba = canvas.getContext('2d').getImageData(0, top, width, height).data;
     const rgb = new Uint8Array(width * height * 3);
     let opaque = true;
     for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) {
@@ -76,8 +77,8 @@ export function readCanvas(page) {
     }
     const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', rgb));
     const hash = Array.from(digest, (b) => b.toString(16).padStart(2, '0')).join('');
-    return { hash, opaque, width, height, at: performance.now() };
-  });
+    return { hash, opaque, width, height: canvas.height, at: performance.now() };
+  }, top);
 }
 
 // The canvas's RGB bytes, for a failure's message.

@@ -11,6 +11,10 @@ export function sha256(bytes) {
   return createHash('sha256').update(bytes).digest('hex');
 }
 
+// Rows from this one down lie below any notice that the program prints under
+// the frame counter.
+export const LOWER_ROWS = 128;
+
 export function rgbOf(png) {
   const rgb = Buffer.alloc(png.width * png.height * 3);
   for (let i = 0, j = 0; i < png.data.length; i += 4, j += 3) {
@@ -23,7 +27,8 @@ export function rgbOf(png) {
 
 // Runs velmor-capture in a folder of its own holding Font.bmp, Z_Test.3ds and
 // any other files given; extra arguments go before --frames. Returns
-// { status, stderr, frames: Map(hash -> frame number), folder }.
+// { status, stderr, frames, lower, folder }: frames maps the hash of a whole
+// frame to its number, lower the hash of its rows from LOWER_ROWS down.
 export function capture({ tool, work, name, files, args = [], count }) {
   const folder = path.join(work, name);
   const run = path.join(folder, 'run');
@@ -36,14 +41,17 @@ export function capture({ tool, work, name, files, args = [], count }) {
     timeout: 120000,
   });
   const frames = new Map();
+  const lower = new Map();
   if (fs.existsSync(out)) {
     for (const file of fs.readdirSync(out).sort()) {
       const number = Number(/^frame_(\d+)\.png$/.exec(file)?.[1]);
       const png = PNG.sync.read(fs.readFileSync(path.join(out, file)));
-      frames.set(sha256(rgbOf(png)), number);
+      const rgb = rgbOf(png);
+      frames.set(sha256(rgb), number);
+      lower.set(sha256(rgb.subarray(LOWER_ROWS * png.width * 3)), number);
     }
   }
-  return { status: result.status, stderr: result.stderr ?? '', frames, folder: out };
+  return { status: result.status, stderr: result.stderr ?? '', frames, lower, folder: out };
 }
 
 // How near the closest captured frame comes to a picture: the fewest pixels

@@ -28,7 +28,7 @@ if (!fs.existsSync(path.join(here, '..', 'node_modules', 'puppeteer-core'))) {
   process.exit(77);
 }
 const web = await import('./browser.mjs');
-const { capture, closest } = await import('./frames.mjs');
+const { capture, closest, LOWER_ROWS } = await import('./frames.mjs');
 
 const assets = [path.join(env.VELMOR_ASSETS, 'Z_Test.3ds'), path.join(env.VELMOR_ASSETS, 'Font.bmp')];
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'velmor-web-'));
@@ -43,9 +43,18 @@ const openPath = path.join(work, 'opened.3ds');
 fs.copyFileSync(fs.existsSync(corpusScene) ? corpusScene : assets[0], openPath);
 const opened = capture({
   tool: env.VELMOR_CAPTURE, work, name: 'opened', files: [...assets, openPath],
-  args: [path.basename(openPath)], count: 300,
+  args: [path.basename(openPath)], count: 400,
 });
 const canOpen = opened.status === 0 && opened.frames.size > 0;
+const cannotOpen = !canOpen && `velmor-capture cannot open a scene: ${opened.stderr.split('\n')[0]}`;
+
+// A 3D Studio file with nothing in it: black frames with the counter.
+const emptyPath = path.join(work, 'empty.3ds');
+fs.writeFileSync(emptyPath, Buffer.from([0x4d, 0x4d, 6, 0, 0, 0]));
+const empty = canOpen && capture({
+  tool: env.VELMOR_CAPTURE, work, name: 'empty', files: [...assets, emptyPath],
+  args: ['empty.3ds'], count: 100,
+});
 
 // Half of the bundled scene: the loader gives up with a reason.
 const truncatedPath = path.join(work, 'truncated.3ds');
@@ -55,14 +64,15 @@ const dumped = spawnSync(env.VELMOR_DUMP, ['truncated.3ds'], { cwd: work, encodi
 const truncatedReason = dumped.stderr.trim().replace(/^velmor-dump: /, '');
 
 // The program's own line when the scene is missing at start-up.
-const empty = path.join(work, 'empty');
-fs.mkdirSync(empty);
-const noScene = spawnSync(env.VELMOR_CAPTURE, ['--frames', '1', '--out', empty], {
-  cwd: empty, encoding: 'utf8',
+const nothing = path.join(work, 'nothing');
+fs.mkdirSync(nothing);
+const noScene = spawnSync(env.VELMOR_CAPTURE, ['--frames', '1', '--out', nothing], {
+  cwd: nothing, encoding: 'utf8',
 });
 const noSceneLine = noScene.stderr.trim();
 
 let server, browser, closeBrowser, page, headerHeight;
+let showing = bundled; // the frames of the scene on the canvas
 const pageErrors = [];
 
 // Reads the canvas and names the captured frame it equals; fails, saying how
@@ -77,6 +87,13 @@ async function shownFrame(frames, what) {
       `${near.pixels} pixels differ)`);
   }
   return { number: frames.frames.get(read.hash), at: read.at, hash: read.hash };
+}
+
+// The same for the rows below a notice under the counter.
+async function shownBelowNotice(frames, what) {
+  const read = await web.readCanvas(page, LOWER_ROWS);
+  if (!frames.lower.has(read.hash)) assert.fail(`below the notice, the canvas is none of ${what}'s frames`);
+  return { number: frames.lower.get(read.hash) };
 }
 
 // Polls until the canvas shows one of these frames.
@@ -153,33 +170,45 @@ describe('the page', { concurrency: false }, () => {
     await page.setViewport({ width: 1024, height: 768 + Math.ceil(headerHeight) });
   });
 
-  test('a file opened through the file input shows its frames', { skip: !canOpen &&
-      `velmor-capture cannot open a scene file: ${opened.stderr.split('\n')[0]}` }, async () => {
-    const input = await page.$('#file');
-    await input.uploadFile(openPath);
+  test('a file opened through the file input shows its frames', { skip: cannotOpen }, async () => {
+    await (await page.$('#file')).uploadFile(openPath);
     await waitForFrame(opened, 20);
+    showing = opened;
     const first = await shownFrame(opened, 'the opened scene');
     await web.sleep(300);
     const later = await shownFrame(opened, 'the opened scene');
     assert.ok(later.number > first.number, 'the opened scene turns');
   });
 
-  test('a truncated file: its reason on the page, the scene goes on', { skip: !canOpen &&
-      'needs a scene opened first' }, async () => {
-    assert.ok(truncatedReason.startsWith('truncated.3ds: '), truncatedReason);
-    const input = await page.$('#file');
-    await input.uploadFile(truncatedPath);
-    await waitFor(async () => (await web.statusLine(page)) !== '', 10, 'a message');
-    const line = await web.statusLine(page);
-    assert.ok(line.startsWith('velmor: ') && line.endsWith(truncatedReason), line);
-    const first = await shownFrame(opened, 'the opened scene');
-    await web.sleep(300);
-    const later = await shownFrame(opened, 'the opened scene');
-    assert.ok(later.number > first.number, 'the opened scene goes on turning');
-  });
+  test('a truncated file: its reason on the page, the scene goes on', { skip: cannotOpen },
+    async () => {
+      assert.ok(truncatedReason.startsWith('truncated.3ds: '), truncatedReason);
+      await (await page.$('#file')).uploadFile(truncatedPath);
+      await waitFor(async () => (await web.statusLine(page)) !== '', 10, 'a message');
+      const line = await web.statusLine(page);
+      assert.ok(line.startsWith('velmor: ') && line.endsWith(truncatedReason), line);
+      // The picture says so too, under the counter, for a while; below that
+      // the opened scene goes on, and then all of it.
+      const first = await shownBelowNotice(opened, 'the opened scene');
+      await web.sleep(300);
+      const later = await shownBelowNotice(opened, 'the opened scene');
+      assert.ok(later.number > first.number, 'the opened scene goes on turning');
+      await waitForFrame(opened, 10);
+    });
+
+  test('a file without mesh objects: the page says so, frames go on', { skip: cannotOpen },
+    async () => {
+      await (await page.$('#file')).uploadFile(emptyPath);
+      await waitForFrame(empty, 10);
+      showing = empty;
+      assert.equal(await web.statusLine(page),
+        'velmor: /opened/empty.3ds: no mesh objects (is it a 3D Studio file?)');
+      const first = await shownFrame(empty, 'the empty scene');
+      await web.sleep(300);
+      assert.ok((await shownFrame(empty, 'the empty scene')).number > first.number);
+    });
 
   test('Escape ends the program: the canvas stops, the page says so', async () => {
-    const showing = canOpen ? opened : bundled;
     await page.keyboard.press('Escape');
     await waitFor(() => web.endedShown(page), 10, 'the page to say that the program ended');
     assert.equal(await web.endedText(page), 'Velmor has ended.');
