@@ -130,6 +130,10 @@ describe('the page', { concurrency: false }, () => {
     // The header over a 1024 x 768 picture: every picture pixel a 2 x 2 block.
     headerHeight = await page.$eval('header', (e) => e.getBoundingClientRect().height);
     await page.setViewport({ width: 1024, height: 768 + Math.ceil(headerHeight) });
+    await page.click('#fullscreen');
+    await waitFor(() => page.evaluate(() => document.fullscreenElement?.id === 'screen'), 5,
+      'the picture to fill the screen');
+    await page.evaluate(() => document.exitFullscreen());
   });
 
   after(async () => {
@@ -168,6 +172,10 @@ describe('the page', { concurrency: false }, () => {
     assert.equal(narrow.width, 700);
     assert.ok(Math.abs(narrow.height - 525) <= 1, `${narrow.height} high`);
     await page.setViewport({ width: 1024, height: 768 + Math.ceil(headerHeight) });
+    await page.click('#fullscreen');
+    await waitFor(() => page.evaluate(() => document.fullscreenElement?.id === 'screen'), 5,
+      'the picture to fill the screen');
+    await page.evaluate(() => document.exitFullscreen());
   });
 
   test('a file opened through the file input shows its frames', { skip: cannotOpen }, async () => {
