@@ -1,7 +1,7 @@
 # The front door: every target installs the Debian packages it needs first.
 #   make run     build the program and run it on the bundled assets (SDL2 build;
 #                without a display, capture 100 frames into build/frames/)
-#   make test    build release, asan and windows, run every test of both
+#   make test    build release, asan, windows and web, run every test of both
 #   make windows cross-build build/windows/velmor.exe (mingw-w64)
 #   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
