@@ -36,8 +36,12 @@
   // hears of it as of a file dropped on its window.
   async function openFile(file) {
     if (!file) return;
-    const bytes = new Uint8Array(await file.arrayBuffer());
     const FS = Module.FS;
+    if (!FS) {
+      say('Velmor is still loading: open the file again in a moment.');
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
     if (!FS.analyzePath('/opened').exists) FS.mkdir('/opened');
     const path = '/opened/' + file.name.replace(/[\/\\]/g, '_');
     FS.writeFile(path, bytes);
