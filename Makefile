@@ -16,7 +16,8 @@ SHARED ?= $(abspath ../shared)
 
 WEB_PORT ?= 0
 
-.PHONY: all deps run test release asan windows web serve dist fuzz fuzz-ci bench bench-web assets clean
+.PHONY: all deps-build release asan windows web serve run dist test fuzz-build fuzz fuzz-ci bench \
+	bench-web assets clean
 
 all: release
 

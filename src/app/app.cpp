@@ -35,21 +35,6 @@ __attribute__((format(printf, 2, 3))) bool fail(StartupFailure& failure, const c
     return false;
 }
 
-const char* display_error_name(int32_t code) {
-    switch (code) {
-    case DISPLAY_ERR_UNSUPPORTED:
-        return "unsupported";
-    case DISPLAY_ERR_OUT_OF_MEMORY:
-        return "out of memory";
-    case DISPLAY_ERR_SURFACE_LOST:
-        return "surface lost";
-    case DISPLAY_ERR_STILL_DRAWING:
-        return "still drawing";
-    default:
-        return "error";
-    }
-}
-
 void reset_records() {
     view_state = ViewState{};
     frame_values = FrameValues{};
@@ -95,10 +80,8 @@ bool start_up(int show_command, Started& started, StartupFailure& failure) {
     if (!view_state.colour_buffer) return fail(failure, "cannot allocate the colour buffer");
     if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
         return fail(failure, "cannot start the frame timer");
-    int32_t result = display_init(started.window, screen_width, screen_height);
-    if (result != DISPLAY_OK)
-        return fail(failure, "cannot take over the display: %s (0x%08X)",
-                    display_error_name(result), (unsigned)result);
+    if (!display_init(started.window, screen_width, screen_height))
+        return fail(failure, "cannot take over the display: %s", display_error());
     return true;
 }
 

@@ -1,19 +1,20 @@
 // The real shell on the headless backend, run in a fresh folder that holds the
 // test font: start-up and shutdown, the frame tick, presentation faults, and
 // velmor-capture.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
-#include "../text/test_files.h"
 #include "app/app.h"
 #include "chunkwriter/chunk_writer.h"
+#include "imagefile/bmp_file.h"
+#include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
 #include "scene/chunk_ids.h"
+#include "support/fresh_folder.h"
+#include "support/test_font.h"
 
 namespace {
 
@@ -185,23 +186,6 @@ std::vector<int> base_colours_of(uint32_t pixel) {
     return found;
 }
 
-// Object turning as documented: about its own X by speed x 0.031415924, then
-// about its own Y by the rocking sine, tick after tick from the identity.
-Matrix replay_turns(int index, int ticks) {
-    const float speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
-    float s = speeds[index & 3];
-    Matrix m;
-    matrix_identity(m);
-    float angle = 0.0f;
-    for (int t = 0; t < ticks; ++t) {
-        angle = angle + 0.1f;
-        if ((double)angle > 6.28) angle = 0.0f;
-        matrix_rotate_x(m, s * 0.031415924f);
-        matrix_rotate_y(m, (float)(math_sinl(angle) * 0.031415926 * s));
-    }
-    return m;
-}
-
 bool same_bits(const Matrix& a, const Matrix& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -209,7 +193,7 @@ bool same_bits(const Matrix& a, const Matrix& b) {
 } // namespace
 
 // Keys other than Escape do nothing; Escape ends the program with exit code 0.
-TEST_F(AppRun, StartsAndEndsInTheListedOrder) {
+TEST_F(AppRun, StartsUpAndShutsDownInOrder) {
     write_empty_scene();
     HeadlessConfig config;
     config.script = {{HeadlessEventKind::tick, 0},
@@ -283,11 +267,24 @@ TEST_F(AppRun, AngleIsZeroOnTick63AndEvery63TicksAfter) {
 
 // Whatever placement the file gives, every object starts from the identity,
 // takes the colour of its index and turns about its own axes at its index's
-// speed: 2, 1, 0.5 and, for objects 3, 7, 11, ..., a quarter.
+// speed s: 2, 1, 0.5 and, for objects 3, 7, 11, ..., a quarter. After one tick
+// (angle 0.1) it has turned by s pi/100 about X, which is 3.6 degrees at
+// speed 2, and by s pi/100 sin(0.1) about Y; as the Y turn comes after the X
+// turn, the matrix holds the sine of the X turn in element 6 and the sine of
+// the Y turn in element 8.
 TEST_F(AppRun, ObjectsTakeTheirIndexsColourAndSpeedFromTheIdentity) {
+    const struct {
+        float sin_x, sin_y;
+    } one_tick[] = {
+        {0.0627905f, 0.0062727f}, // sin 3.6 degrees; sin(0.0628319 x 0.0998334)
+        {0.0314108f, 0.0031364f}, // sin 1.8 degrees
+        {0.0157073f, 0.0015682f}, // sin 0.9 degrees
+        {0.0078539f, 0.0007841f}, // sin 0.45 degrees
+        {0.0627905f, 0.0062727f}, // object 4 as object 0
+    };
     write_square_scene(FIVE_SQUARES);
-    ASSERT_EQ(run_ticks(70), 0);
-    ASSERT_EQ(frames.size(), 70u);
+    ASSERT_EQ(run_ticks(1), 0);
+    ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(view_state.scene->object_count, 5);
     for (int i = 0; i < 5; ++i) {
         const ScreenSquare& q = FIVE_SQUARES[i];
@@ -295,7 +292,10 @@ TEST_F(AppRun, ObjectsTakeTheirIndexsColourAndSpeedFromTheIdentity) {
         uint32_t pixel = frames[0].pixels[y * screen_width + x];
         EXPECT_EQ(base_colours_of(pixel), std::vector<int>{i & 3})
             << i << ": " << std::hex << pixel;
-        EXPECT_TRUE(same_bits(view_state.scene->objects[i].matrix, replay_turns(i, 70))) << i;
+        const float* m = view_state.scene->objects[i].matrix.m;
+        EXPECT_NEAR(m[6], one_tick[i].sin_x, 1e-7f) << i;
+        EXPECT_NEAR(m[8], one_tick[i].sin_y, 1e-7f) << i;
+        EXPECT_NEAR(m[12], 0.0f, 1e-7f) << i; // the file's local matrix is gone
     }
 }
 
@@ -351,7 +351,7 @@ TEST_F(AppRun, StartUpFailuresAreReported) {
         {EMPTY, HeadlessOp::register_class, 1, 0, "velmor: cannot register the window class\n",
          NOT_TIMER},
         {EMPTY, HeadlessOp::create_window, 1, 0, "velmor: cannot create the window\n", NOT_TIMER},
-        // The depth buffer (render_init) is made before the ColourBuffer.
+        // The depth buffer (render_init) is made before the colour buffer.
         {EMPTY, {}, 0, 1, "velmor: cannot allocate the depth buffer\n", NOT_TIMER},
         {EMPTY, {}, 0, 2, "velmor: cannot allocate the colour buffer\n", NOT_TIMER},
         {EMPTY, HeadlessOp::set_timer, 1, 0, "velmor: cannot start the frame timer\n", TIMER},
@@ -389,7 +389,7 @@ TEST_F(AppRun, AMissingOrBadFontIsNotFatal) {
                   "velmor: Font.bmp: " + std::string(why) + "; frames are drawn without text\n");
         ASSERT_EQ(frames.size(), 2u);
         expect_all_black(frames[1]);
-        write_file("Font.bmp", bmp_bytes({176, 78, 32}, font_pixel)); // for the second round
+        write_file("Font.bmp", bmp_encode({176, 78, 32}, font_pixel)); // for the second round
     }
 }
 
@@ -410,19 +410,11 @@ int capture(const std::string& arguments) {
 
 // The pixels (0x00RRGGBB) of a 512 x 384 8-bit RGB PNG; empty for anything else.
 std::vector<uint32_t> read_screen_png(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (image.format != PNG_FORMAT_RGB || image.width != 512 || image.height != 384 ||
-        !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
-        png_image_free(&image);
+    PngPicture picture;
+    if (!png_read(path, picture) || !picture.stored_as_rgb8 || picture.width != 512 ||
+        picture.height != 384)
         return {};
-    }
-    std::vector<uint32_t> pixels(rgb.size() / 3);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
-    return pixels;
+    return picture.pixels;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // frame_hashes SCENE.3ds...: draws 100 frames of each scene with the program's
 // own per-frame work and prints one line per scene, its name and a hash of
-// every ColourBuffer drawn. Built for Linux and for Windows, so that the two
+// every colour buffer drawn. Built for Linux and for Windows, so that the two
 // builds' pictures are compared bit for bit over many scenes and frames, not
 // only on the frames a screenshot catches.
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "frame/frame.h"
 #include "render/render.h"
 #include "scene/scene.h"
+#include "support/frame_hash.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || !render_init(screen_width, screen_height)) return 2;
@@ -26,11 +27,10 @@ int main(int argc, char** argv) {
         view.colour_buffer = colours.data();
         view.scene = scene;
         float angle = 0.0f;
-        uint64_t hash = 0xCBF29CE484222325ull; // FNV-1a, a pixel at a time
+        uint64_t hash = FRAME_HASH_START;
         for (int frame = 0; frame < 100; ++frame) {
             frame_draw(view, angle);
-            for (uint32_t pixel : colours)
-                hash = (hash ^ pixel) * 0x100000001B3ull;
+            hash = frame_hash_bytes(colours.data(), screen_bytes, hash);
         }
         std::printf("%s %016llx\n", argv[i], (unsigned long long)hash);
         scene_free(scene);

@@ -84,7 +84,7 @@ TEST_F(SdlBackend, CloseButtonAndQuitRequestBecomeCloseMessages) {
 // loses the back buffer until it is restored, and shutdown gives the desktop back.
 TEST_F(SdlBackend, DisplayTakesTheDesktopAndSurvivesRenderResets) {
     platform_show_window(window, 1);
-    ASSERT_EQ(display_init(window, 512, 384), DISPLAY_OK);
+    ASSERT_TRUE(display_init(window, 512, 384));
     SDL_Window* sdl = sdl_window_handle(window);
     EXPECT_TRUE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP);
     int w = 0, h = 0;
@@ -102,9 +102,9 @@ TEST_F(SdlBackend, DisplayTakesTheDesktopAndSurvivesRenderResets) {
                   DISPLAY_ERR_SURFACE_LOST);
         EXPECT_EQ(platform_surface_flip(d.primary, nullptr, 0), DISPLAY_ERR_SURFACE_LOST);
         uint32_t* pixels = nullptr;
-        EXPECT_EQ(display_lock(&pixels), 1) << "memory surfaces are not lost";
+        EXPECT_TRUE(display_lock(&pixels)) << "memory surfaces are not lost";
         EXPECT_EQ(platform_surface_unlock(d.surface_b), DISPLAY_OK);
-        EXPECT_EQ(display_restore(), DISPLAY_OK);
+        EXPECT_TRUE(display_restore());
         EXPECT_EQ(platform_surface_blt_fast(d.back_buffer, 0, 0, d.surface_a, &whole, 0),
                   DISPLAY_OK);
         EXPECT_EQ(platform_surface_flip(d.primary, nullptr, 0), DISPLAY_OK);

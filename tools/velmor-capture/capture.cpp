@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "app/app.h"
+#include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
-#include "png_file.h"
 
 namespace {
 

@@ -24,8 +24,8 @@ struct WindowClass {
     WindowProc proc;
 };
 
-constexpr int max_classes = 4;
-WindowClass classes[max_classes];
+constexpr int MAX_CLASSES = 4;
+WindowClass classes[MAX_CLASSES];
 int class_count = 0;
 
 // The program has one window; it lives until sdl_backend_shutdown so that a
@@ -179,7 +179,7 @@ void sdl_backend_shutdown() {
 }
 
 int platform_register_window_class(const char* class_name, uint32_t, WindowProc proc) {
-    if (class_name == nullptr || proc == nullptr || class_count == max_classes) return 0;
+    if (class_name == nullptr || proc == nullptr || class_count == MAX_CLASSES) return 0;
     if (std::strlen(class_name) >= sizeof classes[0].name || find_class(class_name)) return 0;
     std::strcpy(classes[class_count].name, class_name);
     classes[class_count].proc = proc;
