@@ -51,6 +51,7 @@ export async function launch(executablePath) {
     headless: true,
     userDataDir: profile,
     args: CHROMIUM_FLAGS,
+    timeout: 90000, // a busy machine starts it slowly
   });
   const close = async () => {
     await browser.close();
