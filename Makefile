@@ -3,7 +3,7 @@
 #                without a display, capture 100 frames into build/frames/)
 #   make test    build release, asan, windows and web, run every test of both
 #   make windows cross-build build/windows/velmor.exe (mingw-w64)
-#   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
+#   make dist    build/dist/: the .deb, a Linux tarball and the Windows zip (CPack)
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
 #   make bench   run the benchmarks
 #   make assets  regenerate assets/Z_Test.3ds and assets/Font.bmp with their tools

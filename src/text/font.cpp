@@ -36,7 +36,11 @@ void draw_char_at(int64_t x, int64_t y, char c, uint32_t* target) {
 } // namespace
 
 bool font_init(int32_t target_width, int32_t target_height) {
-    font_state.font_image = image_load_bmp("Font.bmp");
+    return font_load("Font.bmp", target_width, target_height);
+}
+
+bool font_load(const char* file_name, int32_t target_width, int32_t target_height) {
+    font_state.font_image = image_load_bmp(file_name);
     if (!font_state.font_image) return false;
     font_state.target_width = target_width;
     font_state.target_height = target_height;

@@ -65,14 +65,14 @@ class AppRun : public InFreshFolder {
         if (view_state.scene) scene_free(view_state.scene);
         view_state.scene = nullptr;
     }
-    int run(HeadlessConfig config) {
+    int run(HeadlessConfig config, const AppOptions& options = {}) {
         free_scene();
         frames.clear();
         config.present_hook = keep;
         config.present_context = &frames;
         headless_reset(config);
         testing::internal::CaptureStderr();
-        int exit_code = app_run(5);
+        int exit_code = app_run(options, 5);
         stderr_text = testing::internal::GetCapturedStderr();
         return exit_code;
     }
@@ -437,4 +437,170 @@ TEST_F(AppRun, CaptureWritesEveryPresentedFrameExactly) {
         EXPECT_TRUE(read_screen_png(name) == frames[n].pixels) << name;
     }
     EXPECT_FALSE(std::filesystem::exists("shots/run/frame_00004.png"));
+}
+
+namespace {
+
+AppOptions named(const char* scene) {
+    AppOptions options{};
+    options.scene_path = scene;
+    return options;
+}
+
+// Ticks, then a file dropped on the window, then more ticks.
+HeadlessConfig drop_between(int before, const char* path, int after) {
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(before);
+    config.script.back() = {HeadlessEventKind::open, 0, path};
+    for (const HeadlessEvent& event : headless_ticks_then_escape(after))
+        config.script.push_back(event);
+    return config;
+}
+
+} // namespace
+
+// A named scene is framed and turns as one body: every object from the
+// identity at object 0's speed (sin 3.6 degrees after one tick), tick by tick.
+TEST_F(AppRun, ANamedSceneTurnsAsOneBody) {
+    write_square_scene(FIVE_SQUARES);
+    ASSERT_EQ(run_ticks(0), 0); // demo mode: as in the file
+    float demo_x = view_state.scene->objects[1].vertices[0].x;
+    for (int ticks : {1, 12}) {
+        HeadlessConfig config;
+        config.script = headless_ticks_then_escape(ticks);
+        ASSERT_EQ(run(config, named("Z_Test.3ds")), 0);
+        EXPECT_EQ(stderr_text, "");
+        EXPECT_NE(view_state.scene->objects[1].vertices[0].x, demo_x);
+        const Matrix& first = view_state.scene->objects[0].matrix;
+        if (ticks == 1) {
+            EXPECT_NEAR(first.m[6], 0.0627905f, 1e-7f);
+        }
+        for (int i = 1; i < 5; ++i)
+            EXPECT_TRUE(same_bits(view_state.scene->objects[i].matrix, first)) << i;
+    }
+}
+
+// The frames after a drop are those of a run started with the file: counter,
+// angle, placement and framing start again.
+TEST_F(AppRun, ADroppedFileOpensAsIfStartedWithIt) {
+    write_square_scene({{-40, 0, 150, 30}, {40, 10, 120, 20}});
+    std::filesystem::rename("Z_Test.3ds", "dropped.3ds");
+    write_square_scene(FIVE_SQUARES);
+    ASSERT_EQ(run(drop_between(3, "dropped.3ds", 4)), 0);
+    EXPECT_EQ(stderr_text, "");
+    std::vector<Presented> dropped = frames;
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(4);
+    ASSERT_EQ(run(config, named("dropped.3ds")), 0);
+    ASSERT_EQ(dropped.size(), 7u);
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(dropped[3 + n].counter, n);
+        EXPECT_TRUE(dropped[3 + n].pixels == frames[n].pixels) << n;
+    }
+}
+
+// A file that does not load leaves the scene drawing on: its reason goes to
+// stderr and, in the font, under the counter for 200 frames.
+TEST_F(AppRun, AFileThatFailsToOpenLeavesTheSceneDrawing) {
+    write_square_scene(FIVE_SQUARES);
+    ASSERT_EQ(run(drop_between(3, "missing.3ds", 201)), 0);
+    EXPECT_EQ(stderr_text, "velmor: missing.3ds: cannot open: No such file or directory\n");
+    std::vector<Presented> dropped = frames;
+    ASSERT_EQ(run_ticks(204), 0);
+    ASSERT_EQ(dropped.size(), frames.size());
+    const int notice_top = 38, notice_bottom = 38 + 14 + 13; // two lines
+    for (int n = 3; n < 204; ++n) {
+        ASSERT_EQ(dropped[n].counter, n);
+        int differing_rows = 0;
+        for (int y = 0; y < screen_height; ++y) {
+            bool same = std::equal(&frames[n].pixels[y * screen_width],
+                                   &frames[n].pixels[(y + 1) * screen_width],
+                                   &dropped[n].pixels[y * screen_width]);
+            ASSERT_TRUE(same || (n < 203 && y >= notice_top && y < notice_bottom)) << n << " " << y;
+            differing_rows += !same;
+        }
+        ASSERT_EQ(differing_rows > 0, n < 203) << n;
+    }
+    // "missing.3ds: cannot open: No such file or" and "directory".
+    EXPECT_EQ(dropped[3].pixels[(notice_top + 5) * screen_width + 10 + 4], glyph_pixel('m', 4, 5));
+    EXPECT_EQ(dropped[3].pixels[(notice_top + 14 + 5) * screen_width + 10 + 4],
+              glyph_pixel('d', 4, 5));
+}
+
+// A named file that loads without a mesh object says so and runs on; a font
+// named on the command line is used instead of Font.bmp.
+TEST_F(AppRun, NoMeshObjectsAndAFontOfOnesOwn) {
+    write_empty_scene();
+    std::filesystem::create_directory("fonts");
+    std::filesystem::rename("Font.bmp", "fonts/mine.bmp");
+    AppOptions options = named("Z_Test.3ds");
+    options.font_path = "fonts/mine.bmp";
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(2);
+    ASSERT_EQ(run(config, options), 0);
+    EXPECT_EQ(stderr_text, "velmor: Z_Test.3ds: no mesh objects (is it a 3D Studio file?)\n");
+    ASSERT_EQ(frames.size(), 2u);
+    expect_black_with_counter(frames[1], 1);
+}
+
+namespace {
+
+struct ProgramRun {
+    int exit_code;
+    std::string out, err;
+};
+
+ProgramRun run_program(const std::string& program, const std::string& arguments) {
+    std::string command = program + " " + arguments + " >out.txt 2>err.txt";
+    int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp("out.txt"), slurp("err.txt")};
+}
+
+std::string first_line(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+} // namespace
+
+// Each program answers --help and --version on stdout with 0, a bad argument
+// with one line and the usage on stderr and 2, a scene that cannot be loaded
+// with the loader's reason and 1, and runs a named scene.
+TEST_F(AppRun, CommandLines) {
+    write_square_scene(FIVE_SQUARES);
+    std::vector<std::string> programs = {VELMOR_CAPTURE_PATH};
+#ifdef VELMOR_PROGRAM_PATH
+    programs.push_back(VELMOR_PROGRAM_PATH); // without a display: up to the window only
+#endif
+    for (const std::string& program : programs) {
+        SCOPED_TRACE(program);
+        std::string name = program.substr(program.rfind('/') + 1);
+        const struct {
+            const char* arguments;
+            int exit_code;
+            std::string out_first_line, err_first_line;
+        } cases[] = {
+            {"--help", 0, "Usage: " + name + " [", ""},
+            {"--version", 0, name + " 1.0", ""},
+            {"--frobnicate", 2, "", name + ": unknown option '--frobnicate'"},
+            {"--font", 2, "", name + ": --font needs a value"},
+            {"a.3ds b.3ds", 2, "", name + ": one scene at a time: 'a.3ds' and 'b.3ds'"},
+            {"nothing.3ds", 1, "", "velmor: nothing.3ds: cannot open: No such file or directory"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.arguments);
+            ProgramRun r = run_program(program, c.arguments);
+            EXPECT_EQ(r.exit_code, c.exit_code);
+            EXPECT_EQ(r.out.rfind(c.out_first_line, 0), 0u) << r.out;
+            EXPECT_EQ(first_line(r.err), c.err_first_line);
+            if (c.exit_code == 2) {
+                EXPECT_NE(r.err.find("\nUsage: " + name), std::string::npos);
+            }
+        }
+    }
+    ProgramRun named_scene = run_program(VELMOR_CAPTURE_PATH, "--frames 1 --out shots Z_Test.3ds");
+    EXPECT_EQ(named_scene.exit_code, 0) << named_scene.err;
+    EXPECT_TRUE(std::filesystem::exists("shots/frame_00000.png"));
+    ProgramRun dump_help = run_program(VELMOR_DUMP_PATH, "--help");
+    EXPECT_EQ(dump_help.exit_code, 0);
+    EXPECT_EQ(first_line(dump_help.out), "Usage: velmor-dump FILE.3ds");
 }

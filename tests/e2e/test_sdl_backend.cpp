@@ -1,6 +1,6 @@
 // The SDL2 backend on a real (virtual) X server, for what the end-to-end run
 // of the program does not reach: the cursor, the timer's single pending tick,
-// the close button, render resets and the fallback drivers.
+// the close button, dropped files, render resets and the fallback drivers.
 #include "platform/sdl/sdl_backend.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +78,22 @@ TEST_F(SdlBackend, CloseButtonAndQuitRequestBecomeCloseMessages) {
     EXPECT_EQ(message.message, MESSAGE_CLOSE);
     platform_dispatch_message(&message);
     EXPECT_EQ(seen, (std::vector<uint32_t>{MESSAGE_CLOSE, MESSAGE_DESTROY}));
+}
+
+// A file dropped on the window arrives with its path, which lives through the
+// dispatch (the backend keeps SDL's copy until the next drop).
+TEST_F(SdlBackend, ADroppedFileArrivesWithItsPath) {
+    for (const char* path : {"/models/ship one.3ds", "/models/car.3ds"}) {
+        SDL_Event drop{};
+        drop.type = SDL_DROPFILE;
+        drop.drop.file = SDL_strdup(path);
+        drop.drop.windowID = SDL_GetWindowID(sdl_window_handle(window));
+        push(drop);
+        PlatformMessage message = next();
+        EXPECT_EQ(message.window, window);
+        EXPECT_EQ(message.message, MESSAGE_DROPFILES);
+        EXPECT_STREQ(reinterpret_cast<const char*>(message.wparam), path);
+    }
 }
 
 // The display takes the desktop at the program's size, scaled; a render reset
