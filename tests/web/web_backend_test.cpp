@@ -48,7 +48,7 @@ bool file_exists(const char* path) {
 intptr_t recording_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
                         intptr_t lparam) {
     Seen s{message, wparam, "", false};
-    if (message == WEB_MESSAGE_DROPFILES) {
+    if (message == MESSAGE_DROPFILES) {
         s.path = (const char*)wparam;
         s.file_there = file_exists(s.path.c_str());
     }
@@ -115,7 +115,7 @@ void an_opened_file_lives_through_its_dispatch() {
     std::fclose(file);
     page_acts = {[] { web_open_file("/opened.3ds"); }};
     CHECK(run_loop() == 99);
-    CHECK(seen.size() == 1 && seen[0].message == WEB_MESSAGE_DROPFILES);
+    CHECK(seen.size() == 1 && seen[0].message == MESSAGE_DROPFILES);
     CHECK(seen.size() == 1 && seen[0].path == "/opened.3ds" && seen[0].file_there);
     CHECK(!file_exists("/opened.3ds"));
 }

@@ -3,10 +3,13 @@
 #include "app/app.h"
 #include "platform/web/web_backend.h"
 
-int main() {
+int main(int argc, char** argv) {
+    AppOptions options;
+    int answered = app_parse_args(argc, argv, AppProgram::velmor, options);
+    if (answered >= 0) return answered;
     for (;;) {
         web_program_started();
-        int exit_code = app_run(1); // SW_SHOWNORMAL
+        int exit_code = app_run(options, 1); // SW_SHOWNORMAL
         web_window_reset();
         web_program_ended(exit_code);
         web_wait_for_restart();

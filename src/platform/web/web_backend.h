@@ -8,10 +8,6 @@
 
 #include "platform/platform.h"
 
-// WM_DROPFILES: the page opened a file; wparam is its path in the in-memory file
-// system, valid during the dispatch only.
-constexpr uint32_t WEB_MESSAGE_DROPFILES = 0x0233;
-
 // What the page calls (exported from the module; the page wakes the program
 // afterwards). Each queues at most one message for the window.
 extern "C" {

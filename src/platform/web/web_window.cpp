@@ -52,7 +52,7 @@ void take_next(PlatformMessage* message) {
     current = std::move(queue.front());
     queue.pop_front();
     if (current.message == MESSAGE_TIMER) the_window->tick_pending = false;
-    if (current.message == WEB_MESSAGE_DROPFILES) current.wparam = (uintptr_t)current.path.c_str();
+    if (current.message == MESSAGE_DROPFILES) current.wparam = (uintptr_t)current.path.c_str();
     *message = {the_window, current.message, current.wparam, 0};
 }
 
@@ -71,7 +71,7 @@ void web_key_down(uint32_t key) {
 }
 
 void web_open_file(const char* path) {
-    if (live(the_window) && path != nullptr) queue.push_back({WEB_MESSAGE_DROPFILES, 0, path});
+    if (live(the_window) && path != nullptr) queue.push_back({MESSAGE_DROPFILES, 0, path});
 }
 
 } // extern "C"
@@ -152,7 +152,7 @@ intptr_t platform_dispatch_message(const PlatformMessage* message) {
     if (!live(message->window)) return 0;
     intptr_t result =
         message->window->proc(message->window, message->message, message->wparam, message->lparam);
-    if (message->message == WEB_MESSAGE_DROPFILES) std::remove((const char*)message->wparam);
+    if (message->message == MESSAGE_DROPFILES) std::remove((const char*)message->wparam);
     return result;
 }
 
