@@ -201,7 +201,7 @@ describe('the page', { concurrency: false }, () => {
       await web.sleep(300);
       const later = await shownBelowNotice(opened, 'the opened scene');
       assert.ok(later.number > first.number, 'the opened scene goes on turning');
-      await waitForFrame(opened, 10);
+      await waitForFrame(opened, 20); // the notice stays for 200 frames
     });
 
   test('a file without mesh objects: the page says so, frames go on', { skip: cannotOpen },
