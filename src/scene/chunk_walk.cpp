@@ -4,7 +4,7 @@
 namespace {
 
 // Chunks whose data nobody keeps: versions, scales, percentages, 24-bit
-// colours, vertex flags, map file names and parameters, the keyframer's pivot and its scale,
+// gamma colours, vertex flags, map file names and parameters, the keyframer's pivot and its scale,
 // field-of-view, roll and colour tracks. None has sub-chunks, and the walk
 // moves to the chunk's end after its handler, so reading their data first
 // would change nothing.
@@ -20,7 +20,7 @@ constexpr int32_t no = 0;
 const ChunkTableRow chunk_table[chunk_table_size] = {
     {0x0002, no, ignore_chunk}, // file version
     {0x0010, no, read_float_colour},
-    {0x0011, no, ignore_chunk},      // 24-bit colour
+    {0x0011, no, read_byte_colour},
     {0x0012, no, ignore_chunk},      // 24-bit gamma colour
     {0x0013, no, read_float_colour}, // float gamma colour
     {0x0030, no, ignore_chunk},      // integer percentage
@@ -141,6 +141,7 @@ int32_t walk_one_chunk(FILE* stream, int64_t start) {
     uint32_t length = le32(header + 2);
     loader.chunk_id = id;
     loader.chunk_offset = start;
+    loader.chunk_path[loader.depth] = {id, start};
     if ((int32_t)length < 6) return bad_length(length);
     int64_t next = start + (int32_t)length;
 

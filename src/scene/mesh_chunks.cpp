@@ -56,6 +56,7 @@ int32_t store_faces(FILE* stream, SceneObject& object) {
             face.corners[0] = &object.vertices[abc[0]];
             face.corners[1] = &object.vertices[abc[2]];
             face.corners[2] = &object.vertices[abc[1]];
+            face.listed_material = -1;
         }
     }
     return 0;
@@ -131,6 +132,7 @@ int32_t read_face_material(FILE* stream, int64_t) {
     if (!object) return -1;
     const Scene* s = loader.loading_scene;
     int32_t material = find_by_name(name, s->materials, s->material_count);
+    int32_t listed = loader_find_material(name);
     uint16_t count = read_u16(stream);
     uint16_t faces[batch];
     for (size_t i = 0; i < count;) {
@@ -138,7 +140,9 @@ int32_t read_face_material(FILE* stream, int64_t) {
         read_u16_values(stream, faces, n);
         i += n;
         for (size_t j = 0; j < n; ++j) {
-            if (faces[j] < object->face_count) object->faces[faces[j]].material = material;
+            if (faces[j] >= object->face_count) continue;
+            object->faces[faces[j]].material = material;
+            object->faces[faces[j]].listed_material = listed;
         }
     }
     return 0;
@@ -192,15 +196,18 @@ int32_t read_material_name(FILE* stream, int64_t) {
     SceneMaterial* material;
     int32_t status =
         take_record(s->materials, s->material_count, loader.next_material, "materials", material);
-    if (!material) return status;
+    if (status != 0) return status;
+    if (!material) return loader_keep_material_name(); // the counting pass
     loader.current_material = material;
+    loader_enter_material_block(material);
     return name_record(material->name, "a material");
 }
 
-int32_t read_float_colour(FILE* stream, int64_t) {
+int32_t read_float_colour(FILE* stream, int64_t end) {
     float rgb[3];
     read_f32_values(stream, rgb, 3);
     if (loader.counting_pass) return 0;
+    if (loader.chunk_id == 0x0010) loader_take_float_diffuse(rgb, end); // not the gamma colour
     // The colour belongs to the light named like the last name read, if any.
     const Scene* s = loader.loading_scene;
     int32_t index = find_by_name(loader.name_buffer, s->lights, s->light_count);

@@ -177,6 +177,7 @@ Scene* scene_load(const char* file_name) {
         return nullptr;
     }
     Scene* scene = load(file_name, block);
+    loader_release_material_names();
     // The program never frees a scene; tools, tests and the fuzzer need a
     // failed load to leave nothing behind.
     if (!scene) scene_free(&block->scene);
@@ -185,6 +186,7 @@ Scene* scene_load(const char* file_name) {
     loader.current_camera = nullptr;
     loader.current_light = nullptr;
     loader.current_material = nullptr;
+    loader.block_material = nullptr;
     return scene;
 }
 

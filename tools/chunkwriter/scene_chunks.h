@@ -14,6 +14,9 @@ void chunk_mesh_object(ChunkWriter& w, const std::string& name, const std::vecto
                        const std::vector<uint16_t>& corners, const std::string& material = "");
 // 0xAFFF { 0xA000 name }.
 void chunk_material(ChunkWriter& w, const std::string& name);
+// 0xAFFF { 0xA000 name, 0xA020 { 0x0011 r g b } }: a material with a diffuse colour.
+void chunk_material_diffuse(ChunkWriter& w, const std::string& name, uint8_t r, uint8_t g,
+                            uint8_t b);
 // 0xB010: name, two flag words, parent node number.
 void chunk_node_header(ChunkWriter& w, const std::string& name, uint16_t parent);
 // The 14 bytes before the keys of a track: flags, reserved, key count.
