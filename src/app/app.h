@@ -19,6 +19,9 @@ struct ViewState {
     Matrix camera;
     uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
     Scene* scene;            // never freed by the program
+    // The base colour of every face of the scene, object after object (see
+    // app_face_colours_create); null draws each object in its index colour.
+    uint32_t* face_colours;
 };
 
 struct FrameValues {
@@ -52,6 +55,11 @@ void app_camera_build(Matrix& camera);
 // Every object begins the first frame with the identity as its Matrix.
 void app_objects_reset(Scene& scene);
 // Clears the ColourBuffer, advances the angle, clears the depth buffer, turns
-// every object about its own X and Y axes and draws it in its colour. Needs
-// render_init.
+// every object about its own X and Y axes and draws it in its colour, or its
+// faces in view.face_colours. Needs render_init.
 void app_frame_draw(ViewState& view, float& animation_angle);
+// The scene in the file's own colours: for every face, object after object,
+// the diffuse colour of the material that its face material list names, or its
+// object's index colour when no list names it or the material has no colour.
+// Made once per loaded scene, freed with std::free; null when out of memory.
+uint32_t* app_face_colours_create(const Scene& scene);

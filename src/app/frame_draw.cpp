@@ -37,12 +37,14 @@ void app_frame_draw(ViewState& view, float& animation_angle) {
     // The rocking turn: the sine of the float angle in extended precision, times
     // a double constant and the speed, rounded to float once at the end.
     long double sine = math_sinl(animation_angle);
+    const uint32_t* face_colours = view.face_colours;
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
         SceneObject& object = view.scene->objects[i];
         float s = turn_speeds[i & 3];
         matrix_rotate_x(object.matrix, s * 0.031415924f);
         matrix_rotate_y(object.matrix, (float)(sine * 0.031415926 * s));
-        render_object(object.matrix, view.camera, object, view.colour_buffer,
-                      object_colours[i & 3]);
+        render_object(object.matrix, view.camera, object, view.colour_buffer, object_colours[i & 3],
+                      face_colours);
+        if (face_colours) face_colours += object.face_count;
     }
 }

@@ -44,5 +44,8 @@ int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colou
 // --- Render driver ----------------------------------------------------------
 // Draws the faces of the object that turn towards the eye, clipped to the
 // view volume and lit by a headlight, into the width x height ColourBuffer.
+// Every face is drawn in colour, or, given face_colours (one per face), in
+// its own.
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
-                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour);
+                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
+                   const uint32_t* face_colours = nullptr);

@@ -144,7 +144,7 @@ void check_frames(const std::string& name, int frames,
 // The program's own frames: each advances the angle, turns every object and
 // draws it with the camera of start-up.
 void check_program_frames(const std::string& name, Scene& scene, int frames) {
-    ViewState view = {{}, nullptr, &scene};
+    ViewState view = {{}, nullptr, &scene, nullptr};
     app_camera_build(view.camera);
     app_objects_reset(scene);
     float angle = 0.0f;
