@@ -2,9 +2,10 @@
 // the look-up of the materials that face material lists name among all
 // materials of the file, wherever the library stands.
 //
-// A material block 0xAFFF holds the material name 0xA000 and a diffuse colour
-// chunk 0xA020, whose first 24-bit (0x0011) or float (0x0010) colour chunk is
-// the colour; gamma-corrected colours (0x0012, 0x0013) are not used. The float
+// A material block CHUNK_MATERIAL holds the material's name and a diffuse
+// colour chunk CHUNK_MAT_DIFFUSE, whose first CHUNK_COLOR_24 (three bytes) or
+// CHUNK_COLOR_F (three floats) is the colour; the gamma-corrected colours are
+// not used. The float
 // colour chunks keep what they did before as well (see read_float_colour).
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +14,6 @@
 
 namespace {
 
-constexpr uint32_t material_block_id = 0xAFFF;
-constexpr uint32_t diffuse_colour_id = 0xA020;
-
 // The material whose colour the colour chunk being read gives: the chunk lies
 // in a diffuse colour chunk right inside the material block whose name was
 // read last, and that material has no colour yet. Null for any other chunk.
@@ -23,7 +21,7 @@ SceneMaterial* diffuse_material() {
     if (loader.counting_pass || loader.depth < 3) return nullptr;
     const ChunkPlace& parent = loader.chunk_path[loader.depth - 1];
     const ChunkPlace& block = loader.chunk_path[loader.depth - 2];
-    if (parent.id != diffuse_colour_id || block.id != material_block_id) return nullptr;
+    if (parent.id != CHUNK_MAT_DIFFUSE || block.id != CHUNK_MATERIAL) return nullptr;
     SceneMaterial* material = loader.block_material;
     if (!material || block.offset != loader.block_offset || material->has_diffuse) return nullptr;
     return material;
@@ -67,8 +65,7 @@ void loader_take_float_diffuse(const float rgb[3], int64_t end) {
 }
 
 void loader_enter_material_block(SceneMaterial* material) {
-    bool in_block =
-        loader.depth >= 2 && loader.chunk_path[loader.depth - 1].id == material_block_id;
+    bool in_block = loader.depth >= 2 && loader.chunk_path[loader.depth - 1].id == CHUNK_MATERIAL;
     loader.block_material = in_block ? material : nullptr;
     loader.block_offset = in_block ? loader.chunk_path[loader.depth - 1].offset : -1;
 }

@@ -8,8 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/app.h"
 #include "chunkwriter/scene_chunks.h"
+#include "frame/frame.h"
 #include "screen.h"
 
 namespace {
@@ -21,20 +21,20 @@ constexpr uint32_t red = 0xC82814, blue = 0x0A3CDC;
 // materials[i] unless that is empty.
 void plate(ChunkWriter& w, const std::string& name, float x0, float x1, float y0, float y1,
            const std::vector<std::string>& materials) {
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, name);
-    chunk_begin(w, 0x4100);
-    chunk_begin(w, 0x4110);
+    chunk_begin(w, CHUNK_TRIANGLE_MESH);
+    chunk_begin(w, CHUNK_VERTEX_LIST);
     chunk_u16(w, 4);
     chunk_f32s(w, {x0, 60, y0, x1, 60, y0, x1, 60, y1, x0, 60, y1});
     chunk_end(w);
-    chunk_begin(w, 0x4120);
+    chunk_begin(w, CHUNK_FACE_LIST);
     chunk_u16(w, 2);
     for (uint16_t c : {0, 1, 2, 7, 0, 2, 3, 7}) // corners and a flags word per face
         chunk_u16(w, c);
     for (size_t f = 0; f < materials.size(); ++f) {
         if (materials[f].empty()) continue;
-        chunk_begin(w, 0x4130);
+        chunk_begin(w, CHUNK_FACE_MATERIAL);
         chunk_name(w, materials[f]);
         chunk_u16(w, 1);
         chunk_u16(w, (uint16_t)f);
@@ -74,7 +74,7 @@ class FaceColours : public Screen {
         matrix_identity(view.camera);
         view.colour_buffer = colours;
         view.scene = scene;
-        app_objects_reset(*scene);
+        frame_objects_reset(*scene);
     }
     void TearDown() override {
         scene_free(scene);
@@ -83,7 +83,7 @@ class FaceColours : public Screen {
     // One frame of the program, then the same objects drawn again face by
     // face, each face alone in its expected base colour: both buffers must match.
     void expect_frame_in(const std::vector<uint32_t>& expected) {
-        app_frame_draw(view, angle);
+        frame_draw(view, angle);
         const std::vector<uint32_t> frame(colours, colours + W * H);
         const std::vector<uint32_t> depths(render_state.depth_buffer,
                                            render_state.depth_buffer + W * H);
@@ -113,7 +113,7 @@ class FaceColours : public Screen {
 } // namespace
 
 TEST_F(FaceColours, FacesTakeTheirMaterialsColourOrKeepTheirObjectsIndexColour) {
-    uint32_t* face_colours = app_face_colours_create(*scene);
+    uint32_t* face_colours = frame_face_colours_create(*scene);
     ASSERT_NE(face_colours, nullptr);
     // Pair: Red, Blue (written after the meshes). Bare: no list. Edge: a
     // material without colour, then black. Lost: a name no material has, then Red.

@@ -19,21 +19,21 @@ void byte_colour(ChunkWriter& w, uint16_t id, uint8_t r, uint8_t g, uint8_t b) {
     chunk_end(w);
 }
 
-// 0xAFFF { 0xA000 name, then what body writes }.
+// CHUNK_MATERIAL { CHUNK_MAT_NAME name, then what body writes }.
 void material_block(ChunkWriter& w, const std::string& name,
                     const std::function<void(ChunkWriter&)>& body) {
-    chunk_begin(w, 0xAFFF);
-    chunk_begin(w, 0xA000);
+    chunk_begin(w, CHUNK_MATERIAL);
+    chunk_begin(w, CHUNK_MAT_NAME);
     chunk_name(w, name);
     chunk_end(w);
     body(w);
     chunk_end(w);
 }
 
-// 0xA020 { what colours writes }.
+// CHUNK_MAT_DIFFUSE { what colours writes }.
 std::function<void(ChunkWriter&)> diffuse(const std::function<void(ChunkWriter&)>& colours) {
     return [colours](ChunkWriter& w) {
-        chunk_begin(w, 0xA020);
+        chunk_begin(w, CHUNK_MAT_DIFFUSE);
         colours(w);
         chunk_end(w);
     };
@@ -53,48 +53,48 @@ TEST(MaterialColours, DiffuseIsTheFirstByteOrFloatColourOfTheDiffuseChunk) {
     const std::vector<ColourCase> cases = {
         {"Bytes",
          diffuse([](ChunkWriter& w) {
-             byte_colour(w, 0x0012, 1, 1, 1); // gamma-corrected: not used
-             byte_colour(w, 0x0011, 10, 20, 30);
-             write_floats(w, 0x0010, {1, 1, 1});
+             byte_colour(w, CHUNK_COLOR_24_GAMMA, 1, 1, 1); // gamma-corrected: not used
+             byte_colour(w, CHUNK_COLOR_24, 10, 20, 30);
+             write_floats(w, CHUNK_COLOR_F, {1, 1, 1});
          }),
          true,
          {10, 20, 30}},
         {"Floats",
          diffuse([](ChunkWriter& w) {
-             write_floats(w, 0x0013, {1, 1, 1}); // gamma-corrected: not used
-             write_floats(w, 0x0010, {0.8f, 0.5f, 0.2f});
-             byte_colour(w, 0x0011, 10, 20, 30);
+             write_floats(w, CHUNK_COLOR_F_GAMMA, {1, 1, 1}); // gamma-corrected: not used
+             write_floats(w, CHUNK_COLOR_F, {0.8f, 0.5f, 0.2f});
+             byte_colour(w, CHUNK_COLOR_24, 10, 20, 30);
          }),
          true,
          {204, 128, 51}}, // to the nearest step: 0.5 gives 127.5, so 128
         {"Clamped",
          diffuse([=](ChunkWriter& w) {
-             write_floats(w, 0x0010, {-0.5f, nan, 1.5f});
+             write_floats(w, CHUNK_COLOR_F, {-0.5f, nan, 1.5f});
          }),
          true,
          {0, 0, 255}},
         {"Black",
-         diffuse([](ChunkWriter& w) { byte_colour(w, 0x0011, 0, 0, 0); }),
+         diffuse([](ChunkWriter& w) { byte_colour(w, CHUNK_COLOR_24, 0, 0, 0); }),
          true,
          {0, 0, 0}},
         {"CutShort",
          diffuse([](ChunkWriter& w) {
-             chunk_begin(w, 0x0011);
+             chunk_begin(w, CHUNK_COLOR_24);
              chunk_u8(w, 99);
              chunk_u8(w, 99);
              chunk_end(w);
-             byte_colour(w, 0x0011, 7, 8, 9); // the first whole colour
+             byte_colour(w, CHUNK_COLOR_24, 7, 8, 9); // the first whole colour
          }),
          true,
          {7, 8, 9}},
         {"None", [](ChunkWriter&) {}, false, {0, 0, 0}},
         {"OtherColours",
          [](ChunkWriter& w) {
-             chunk_begin(w, 0xA010); // ambient
-             byte_colour(w, 0x0011, 1, 2, 3);
+             chunk_begin(w, CHUNK_MAT_AMBIENT); // ambient
+             byte_colour(w, CHUNK_COLOR_24, 1, 2, 3);
              chunk_end(w);
-             byte_colour(w, 0x0011, 4, 5, 6); // not in a diffuse chunk
-             diffuse([](ChunkWriter& d) { byte_colour(d, 0x0012, 7, 8, 9); })(w);
+             byte_colour(w, CHUNK_COLOR_24, 4, 5, 6); // not in a diffuse chunk
+             diffuse([](ChunkWriter& d) { byte_colour(d, CHUNK_COLOR_24_GAMMA, 7, 8, 9); })(w);
          },
          false,
          {0, 0, 0}},
@@ -103,9 +103,9 @@ TEST(MaterialColours, DiffuseIsTheFirstByteOrFloatColourOfTheDiffuseChunk) {
     for (const ColourCase& c : cases)
         material_block(w, c.name, c.body);
     // A diffuse chunk outside any material block, and one before its block's name.
-    diffuse([](ChunkWriter& d) { byte_colour(d, 0x0011, 1, 2, 3); })(w);
-    chunk_begin(w, 0xAFFF);
-    diffuse([](ChunkWriter& d) { byte_colour(d, 0x0011, 1, 2, 3); })(w);
+    diffuse([](ChunkWriter& d) { byte_colour(d, CHUNK_COLOR_24, 1, 2, 3); })(w);
+    chunk_begin(w, CHUNK_MATERIAL);
+    diffuse([](ChunkWriter& d) { byte_colour(d, CHUNK_COLOR_24, 1, 2, 3); })(w);
     chunk_end(w);
     material_block(w, "Last", [](ChunkWriter&) {});
 
@@ -124,14 +124,14 @@ TEST(MaterialColours, DiffuseIsTheFirstByteOrFloatColourOfTheDiffuseChunk) {
 
 TEST(MaterialColours, FloatColoursStillReachTheLightNamedLikeTheLastName) {
     ChunkWriter w;
-    write_named(w, "Lamp", 0x4600, {0, 0, 0});
+    write_named(w, "Lamp", CHUNK_LIGHT, {0, 0, 0});
     material_block(w, "Lamp", diffuse([](ChunkWriter& d) {
-                       write_floats(d, 0x0010, {0.25f, 0.5f, 1.0f});
+                       write_floats(d, CHUNK_COLOR_F, {0.25f, 0.5f, 1.0f});
                    }));
-    write_named(w, "Spot", 0x4600, {0, 0, 0});
+    write_named(w, "Spot", CHUNK_LIGHT, {0, 0, 0});
     chunk_material(w, "Spot");
-    chunk_begin(w, 0x1200); // background colour, outside any material
-    write_floats(w, 0x0010, {0.5f, 0.5f, 0.5f});
+    chunk_begin(w, CHUNK_BACKGROUND_COLOR); // background colour, outside any material
+    write_floats(w, CHUNK_COLOR_F, {0.5f, 0.5f, 0.5f});
     chunk_end(w);
 
     ScenePtr scene = load_written(w);

@@ -2,7 +2,7 @@
 // when a scene is loaded, so that drawing a frame allocates and searches nothing.
 #include <cstdlib>
 
-#include "app/app.h"
+#include "frame/frame.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ uint32_t colour_of(const SceneMaterial& material) {
 
 } // namespace
 
-uint32_t* app_face_colours_create(const Scene& scene) {
+uint32_t* frame_face_colours_create(const Scene& scene) {
     size_t face_total = 0;
     for (int32_t i = 0; i < scene.object_count; ++i)
         face_total += (size_t)scene.objects[i].face_count;
