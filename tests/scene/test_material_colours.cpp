@@ -87,7 +87,6 @@ TEST(MaterialColours, DiffuseIsTheFirstByteOrFloatColourOfTheDiffuseChunk) {
          }),
          true,
          {7, 8, 9}},
-        {"None", [](ChunkWriter&) {}, false, {0, 0, 0}},
         {"OtherColours",
          [](ChunkWriter& w) {
              chunk_begin(w, CHUNK_MAT_AMBIENT); // ambient
