@@ -49,12 +49,12 @@ uint8_t colour_byte(float value) {
 
 } // namespace
 
-int32_t read_byte_colour(FILE* stream, int64_t end) {
+bool read_byte_colour(FILE* stream, int64_t end) {
     SceneMaterial* material = diffuse_material();
-    if (!material || !body_holds(end, 3)) return 0;
+    if (!material || !body_holds(end, 3)) return true;
     uint8_t rgb[3];
     if (std::fread(rgb, 1, 3, stream) == 3) set_diffuse(*material, rgb);
-    return 0;
+    return true;
 }
 
 void loader_take_float_diffuse(const float rgb[3], int64_t end) {
@@ -70,7 +70,7 @@ void loader_enter_material_block(SceneMaterial* material) {
     loader.block_offset = in_block ? loader.chunk_path[loader.depth - 1].offset : -1;
 }
 
-int32_t loader_keep_material_name() {
+bool loader_keep_material_name() {
     if (loader.material_name_count == loader.material_name_capacity) {
         size_t capacity = 2 * (size_t)loader.material_name_capacity + 16;
         if (capacity > INT32_MAX) capacity = INT32_MAX;
@@ -82,7 +82,7 @@ int32_t loader_keep_material_name() {
     char* copy = copy_name(loader.name_buffer);
     if (!copy) return loader_fail("out of memory for a material name");
     loader.material_names[loader.material_name_count++] = copy;
-    return 0;
+    return true;
 }
 
 int32_t loader_find_material(const char* name) {

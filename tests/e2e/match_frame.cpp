@@ -4,8 +4,6 @@
 // input cannot be read.
 // match_frame --blank SCREENSHOT.xwd: exit 0 when the screen is one colour
 // (nothing drawn on it yet), 1 when it is not.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +12,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "imagefile/png_file.h"
 
 namespace {
 
@@ -52,20 +52,6 @@ const char* read_xwd(const char* path, Picture& picture) {
     return nullptr;
 }
 
-bool read_png(const std::string& path, Picture& picture) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
-    picture = {image.width, image.height, std::vector<uint32_t>(rgb.size() / 3)};
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] =
-            uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
-    return true;
-}
-
 size_t differing(const Picture& a, const Picture& b) {
     if (a.width != b.width || a.height != b.height) return SIZE_MAX;
     size_t count = 0;
@@ -99,12 +85,12 @@ int main(int argc, char** argv) {
     size_t best = SIZE_MAX;
     std::string best_name = "none";
     for (const std::string& name : frames) {
-        Picture frame;
-        if (!read_png(name, frame)) {
+        PngPicture png;
+        if (!png_read(name, png)) {
             std::fprintf(stderr, "match_frame: cannot read %s\n", name.c_str());
             return 2;
         }
-        size_t count = differing(shot, frame);
+        size_t count = differing(shot, {png.width, png.height, png.pixels});
         if (count == 0) {
             std::printf("screenshot equals %s\n", name.c_str());
             return 0;

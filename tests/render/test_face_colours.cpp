@@ -10,7 +10,7 @@
 
 #include "chunkwriter/scene_chunks.h"
 #include "frame/frame.h"
-#include "screen.h"
+#include "support/screen.h"
 
 namespace {
 
