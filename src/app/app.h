@@ -20,7 +20,8 @@ extern ViewState view_state;
 extern FrameValues frame_values;
 
 // Runs the program on the linked platform backend and returns its exit code:
-// 0 after a normal end, 1 when start-up failed (the reason went to stderr).
+// 0 after a normal end, 1 when start-up failed (the reason went to stderr as
+// one line, and into a message box).
 // Every program-wide record starts from zero, so it may run many times.
 int app_run(const AppOptions& options, int show_command);
 

@@ -60,7 +60,8 @@ void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
     animation_angle = angle_advance(animation_angle);
     depth_buffer_clear();
     // The rocking turn: the sine of the float angle in extended precision, times
-    // the double step and the speed, rounded to float once at the end.
+    // the double step and the speed, rounded to float once at the end (the same
+    // float whatever the width of long double: see math/trig.cpp).
     long double sine = math_sinl(animation_angle);
     const uint32_t* face_colours = view.face_colours;
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
