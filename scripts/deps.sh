@@ -2,7 +2,7 @@
 # Installs the Debian packages that a make target needs, only those missing;
 # the group browser also installs the browser tests' node packages (npm ci).
 # Usage: scripts/deps.sh GROUP...
-#   (groups: build test fuzz sdl windows e2e font web browser)
+#   (groups: build test fuzz sdl windows e2e font web browser cross)
 set -euo pipefail
 
 packages_for() {
@@ -12,10 +12,13 @@ packages_for() {
     fuzz) echo "clang-14 libfuzzer-14-dev" ;;
     sdl) echo "libsdl2-dev" ;;
     windows) echo "g++-mingw-w64-x86-64 zip" ;;
-    e2e) echo "xvfb xdotool x11-apps wine wine64 procps" ;;
+    # xtrace and the core X fonts: the SDL message box's text, drawn and read.
+    e2e) echo "xvfb xdotool x11-apps x11-utils xtrace xfonts-base python3 wine wine64 procps" ;;
     font) echo "libfreetype-dev fonts-dejavu-core" ;;
     web) echo "emscripten python3"; node_packages_for node ;;
     browser) echo "chromium python3"; node_packages_for node npm ;;
+    # The drawing core built for aarch64 and run under user-mode emulation.
+    cross) echo "g++-aarch64-linux-gnu qemu-user" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
     esac
 }

@@ -107,7 +107,8 @@ void matrix_translate(Matrix& m, float x, float y, float z) {
 
 void matrix_affine_inverse(const Matrix& src, Matrix& dst) {
     // Products and sums in extended precision, every element rounded to float
-    // once before and once after the division by the determinant.
+    // once before and once after the division by the determinant (the same
+    // floats whatever the width of long double: see trig.cpp).
     using X = long double;
     const float* m = src.m;
     float* r = dst.m;

@@ -73,7 +73,7 @@ int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
     if (display->renderer == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
     display->texture = create_back_texture(display);
     if (display->texture == nullptr) {
-        std::fprintf(stderr, "velmor: cannot create the back buffer: %s\n", SDL_GetError());
+        sdl_failure("cannot create the back buffer: %s", SDL_GetError());
         return DISPLAY_ERR_OUT_OF_MEMORY;
     }
     auto* primary = new_surface(SurfaceKind::primary, display, display->width, display->height);
@@ -125,7 +125,7 @@ int32_t platform_display_set_cooperative_level(PlatformDisplay display, Platform
     display->sdl_window = sdl;
     display->exclusive = (flags & 0x1) != 0; // DDSCL_FULLSCREEN
     if (display->exclusive && SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-        std::fprintf(stderr, "velmor: cannot go full-screen: %s\n", SDL_GetError());
+        sdl_failure("cannot go full-screen: %s", SDL_GetError());
         return DISPLAY_ERR_GENERIC;
     }
     return DISPLAY_OK;
@@ -138,7 +138,7 @@ int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     display->renderer = SDL_CreateRenderer(display->sdl_window, -1, 0);
     if (display->renderer == nullptr) {
-        std::fprintf(stderr, "velmor: cannot create a renderer: %s\n", SDL_GetError());
+        sdl_failure("cannot create a renderer: %s", SDL_GetError());
         return DISPLAY_ERR_GENERIC;
     }
     SDL_RenderSetLogicalSize(display->renderer, width, height);
