@@ -62,6 +62,8 @@
     },
     setStatus: (text) => say(text),
     onAbort: (what) => say('Velmor stopped: ' + what),
+    // The same line as on stderr, where a desktop would also show a box.
+    onVelmorMessage: (title, text) => say(text),
     onVelmorStarted: () => {
       ended.hidden = true;
       fitPicture();

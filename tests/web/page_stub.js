@@ -9,6 +9,7 @@ mergeInto(LibraryManager.library, {
   // The program would sleep here; the test lets the page act instead.
   web_wait_for_message: function() { _test_page_acts(); },
   web_canvas_present: function(pixels, width, height) { _test_canvas(pixels, width, height); },
+  web_show_message: function(title, text) {},
   web_program_started: function() {},
   web_program_ended: function(exitCode) {},
   web_wait_for_restart: function() {},

@@ -34,6 +34,8 @@ void web_timer_stop();
 void web_wait_for_message();
 // width x height pixels in the canvas's byte order onto the canvas.
 void web_canvas_present(const uint32_t* pixels, int32_t width, int32_t height);
+// A message for the person: the page shows its text.
+void web_show_message(const char* title, const char* text);
 void web_program_started();
 void web_program_ended(int exit_code);
 // Sleeps until the page asks for another run.

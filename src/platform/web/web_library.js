@@ -88,6 +88,10 @@ mergeInto(LibraryManager.library, {
     WebPage.context.putImageData(new ImageData(bytes, width, height), 0, 0);
   },
 
+  web_show_message: function(title, text) {
+    if (Module['onVelmorMessage']) Module['onVelmorMessage'](UTF8ToString(title), UTF8ToString(text));
+  },
+
   web_program_started__deps: ['$WebPage'],
   web_program_started: function() {
     WebPage.running = true;

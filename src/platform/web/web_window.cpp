@@ -178,6 +178,18 @@ void platform_destroy_window(PlatformWindow window) {
     window->destroyed = true;
 }
 
+// Nothing in this backend fails for a reason that the step's own words do not
+// already give.
+const char* platform_failure_reason() {
+    return "";
+}
+
+// The page shows the line where it shows what the program says on stderr; no
+// box blocks it.
+void platform_show_message(const char* title, const char* text) {
+    web_show_message(title, text);
+}
+
 void platform_post_quit_message(int exit_code) {
     quit_posted = true;
     quit_code = exit_code;
