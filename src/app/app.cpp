@@ -92,6 +92,9 @@ bool load_scene(const AppOptions& options, StartupFailure& failure) {
     }
     frame_objects_reset(*view_state.scene);
     shell_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
+    shell_state.file_colours = app_file_colours(options);
+    if (app_view_mode(options))
+        view_state.face_colours = app_face_colours_create(*view_state.scene);
     return true;
 }
 
@@ -146,6 +149,8 @@ void abandon(const Started& started) {
     shut_down(started);
     if (view_state.scene) scene_free(view_state.scene);
     view_state.scene = nullptr;
+    std::free(view_state.face_colours);
+    view_state.face_colours = nullptr;
 }
 
 int run_message_loop() {

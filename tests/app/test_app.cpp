@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "chunkwriter/chunk_writer.h"
+#include "chunkwriter/scene_chunks.h"
 #include "imagefile/bmp_file.h"
 #include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
@@ -64,6 +65,8 @@ class AppRun : public InFreshFolder {
     static void free_scene() {
         if (view_state.scene) scene_free(view_state.scene);
         view_state.scene = nullptr;
+        std::free(view_state.face_colours);
+        view_state.face_colours = nullptr;
     }
     int run(HeadlessConfig config, const AppOptions& options = {}) {
         free_scene();
@@ -112,14 +115,19 @@ const std::vector<ScreenSquare> FIVE_SQUARES = {
 };
 
 // Each square becomes a double-sided object, drawn whichever way it turns, with
-// a local matrix that start-up must throw away.
-void write_square_scene(const std::vector<ScreenSquare>& squares) {
+// a local matrix that start-up must throw away. Square i's faces are listed
+// under materials[i] when it is given and not empty; the library of coloured
+// materials comes after the meshes.
+void write_square_scene(const std::vector<ScreenSquare>& squares,
+                        const std::vector<std::string>& materials = {},
+                        const std::vector<std::pair<std::string, uint32_t>>& library = {}) {
     Matrix c;
     frame_camera_build(c);
     ChunkWriter w;
     chunk_begin(w, CHUNK_MAIN);
     chunk_begin(w, CHUNK_EDITOR);
-    for (const ScreenSquare& q : squares) {
+    for (size_t i = 0; i < squares.size(); ++i) {
+        const ScreenSquare& q = squares[i];
         chunk_begin(w, CHUNK_NAMED_OBJECT);
         chunk_name(w, "square");
         chunk_begin(w, CHUNK_TRIANGLE_MESH);
@@ -137,6 +145,14 @@ void write_square_scene(const std::vector<ScreenSquare>& squares) {
         chunk_u16(w, 4);
         for (uint16_t index : {0, 1, 2, 0, 0, 2, 1, 0, 0, 2, 3, 0, 0, 3, 2, 0})
             chunk_u16(w, index);
+        if (i < materials.size() && !materials[i].empty()) {
+            chunk_begin(w, CHUNK_FACE_MATERIAL);
+            chunk_name(w, materials[i]);
+            chunk_u16(w, 4);
+            for (uint16_t face : {0, 1, 2, 3})
+                chunk_u16(w, face);
+            chunk_end(w);
+        }
         chunk_end(w);
         chunk_begin(w, CHUNK_LOCAL_MATRIX);
         chunk_f32s(w, {0, 1, 0, -1, 0, 0, 0, 0, 1, 5, 6, 7});
@@ -144,6 +160,8 @@ void write_square_scene(const std::vector<ScreenSquare>& squares) {
         chunk_end(w);
         chunk_end(w);
     }
+    for (const auto& [name, rgb] : library)
+        chunk_material_diffuse(w, name, rgb >> 16 & 255, rgb >> 8 & 255, rgb & 255);
     chunk_end(w);
     chunk_end(w);
     ASSERT_TRUE(chunk_write_file(w, "Z_Test.3ds"));
@@ -527,6 +545,107 @@ TEST_F(AppRun, ADroppedFileOpensAsIfStartedWithIt) {
     }
 }
 
+namespace {
+
+constexpr uint32_t RED = 0xC82814, BLUE = 0x0A3CDC;
+
+// FIVE_SQUARES with the top row's first two squares in Red, the next two in
+// Blue and the last without a material.
+void write_coloured_squares() {
+    write_square_scene(FIVE_SQUARES, {"Red", "Red", "Blue", "Blue", ""},
+                       {{"Red", RED}, {"Blue", BLUE}});
+}
+
+AppOptions coloured(const char* scene, AppColours colours) {
+    AppOptions options = named(scene);
+    options.colours = colours;
+    return options;
+}
+
+bool is_shade_of(uint32_t pixel, uint32_t base) {
+    for (uint32_t e = 1; e < 256; ++e)
+        if (shade(base, e) == pixel) return true;
+    return false;
+}
+
+// How many lit pixels below the counter are a shade of each base colour (the
+// first that fits), and last how many are a shade of none.
+std::vector<int> count_shades(const Presented& frame, const std::vector<uint32_t>& bases) {
+    std::vector<int> counts(bases.size() + 1, 0);
+    for (int i = 30 * screen_width; i < screen_width * screen_height; ++i) {
+        uint32_t pixel = frame.pixels[i];
+        if (pixel == 0) continue;
+        size_t b = 0;
+        while (b < bases.size() && !is_shade_of(pixel, bases[b]))
+            ++b;
+        ++counts[b];
+    }
+    return counts;
+}
+
+} // namespace
+
+// View mode draws each face in its material's colour from the file, shaded as
+// the index colours are, and a face without one in its object's index colour;
+// --colours index gives exactly the frames of the file without materials.
+TEST_F(AppRun, ViewModeDrawsTheFilesColoursUnlessToldOtherwise) {
+    write_square_scene(FIVE_SQUARES);
+    std::filesystem::rename("Z_Test.3ds", "plain.3ds");
+    write_coloured_squares();
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(3);
+    ASSERT_EQ(run(config, named("plain.3ds")), 0);
+    std::vector<Presented> plain = frames;
+    ASSERT_EQ(run(config, coloured("Z_Test.3ds", AppColours::index)), 0);
+    ASSERT_EQ(frames.size(), plain.size());
+    for (size_t n = 0; n < frames.size(); ++n)
+        EXPECT_TRUE(frames[n].pixels == plain[n].pixels) << n;
+
+    ASSERT_EQ(run(config, coloured("Z_Test.3ds", AppColours::file)), 0);
+    EXPECT_EQ(stderr_text, "");
+    ASSERT_EQ(frames.size(), 3u);
+    for (const Presented& frame : frames) {
+        std::vector<int> counts = count_shades(frame, {RED, BLUE, object_colours[0]});
+        EXPECT_GT(counts[0], 1000);
+        EXPECT_GT(counts[1], 1000);
+        EXPECT_GT(counts[2], 500);
+        EXPECT_EQ(counts[3], 0);
+    }
+}
+
+// Demo mode keeps its index colours whatever is asked, and a dropped file
+// follows the choice made at start-up.
+TEST_F(AppRun, DemoModeKeepsItsColoursAndDroppedFilesFollowTheChoice) {
+    write_coloured_squares();
+    ASSERT_EQ(run_ticks(3), 0);
+    std::vector<Presented> demo = frames;
+    AppOptions demo_named = coloured("Z_Test.3ds", AppColours::file);
+    demo_named.demo = true;
+    AppOptions demo_index{};
+    demo_index.colours = AppColours::index;
+    for (const AppOptions& options : {demo_named, demo_index}) {
+        HeadlessConfig config;
+        config.script = headless_ticks_then_escape(3);
+        ASSERT_EQ(run(config, options), 0);
+        ASSERT_EQ(frames.size(), demo.size());
+        for (size_t n = 0; n < frames.size(); ++n)
+            EXPECT_TRUE(frames[n].pixels == demo[n].pixels) << n;
+    }
+
+    for (AppColours colours : {AppColours::file, AppColours::index}) {
+        AppOptions started{};
+        started.colours = colours;
+        ASSERT_EQ(run(drop_between(2, "Z_Test.3ds", 3), started), 0);
+        std::vector<Presented> dropped = frames;
+        HeadlessConfig config;
+        config.script = headless_ticks_then_escape(3);
+        ASSERT_EQ(run(config, coloured("Z_Test.3ds", colours)), 0);
+        ASSERT_EQ(dropped.size(), 5u);
+        for (int n = 0; n < 3; ++n)
+            EXPECT_TRUE(dropped[2 + n].pixels == frames[n].pixels) << n;
+    }
+}
+
 // A file that does not load leaves the scene drawing on: its reason goes to
 // stderr and, in the font, under the counter for 200 frames.
 TEST_F(AppRun, AFileThatFailsToOpenLeavesTheSceneDrawing) {
@@ -612,6 +731,8 @@ TEST_F(AppRun, CommandLines) {
             {"--frobnicate", 2, "", name + ": unknown option '--frobnicate'"},
             {"--font", 2, "", name + ": --font needs a value"},
             {"a.3ds b.3ds", 2, "", name + ": one scene at a time: 'a.3ds' and 'b.3ds'"},
+            {"--colours", 2, "", name + ": --colours needs a value"},
+            {"--colours red", 2, "", name + ": --colours needs file or index, not 'red'"},
             {"nothing.3ds", 1, "", "velmor: nothing.3ds: cannot open: No such file or directory"},
         };
         for (const auto& c : cases) {
@@ -628,6 +749,11 @@ TEST_F(AppRun, CommandLines) {
     ProgramRun named_scene = run_program(VELMOR_CAPTURE_PATH, "--frames 1 --out shots Z_Test.3ds");
     EXPECT_EQ(named_scene.exit_code, 0) << named_scene.err;
     EXPECT_TRUE(std::filesystem::exists("shots/frame_00000.png"));
+    for (const char* colours : {"file", "index"}) {
+        ProgramRun r = run_program(VELMOR_CAPTURE_PATH,
+                                   std::string("--frames 1 --out shots --colours ") + colours);
+        EXPECT_EQ(r.exit_code, 0) << colours << r.err;
+    }
     ProgramRun dump_help = run_program(VELMOR_DUMP_PATH, "--help");
     EXPECT_EQ(dump_help.exit_code, 0);
     EXPECT_EQ(first_line(dump_help.out), "Usage: velmor-dump FILE.3ds");
