@@ -27,6 +27,7 @@ struct Chunk {
     const Matrix* object_matrix; // for a chunk that makes its own set-up
     bool makes_setup;
     uint32_t colour;
+    const uint32_t* face_colours; // the chunk's own, or null for colour
     int32_t triangle_count;
     int32_t polygon_count;
     int32_t band_w_count;
@@ -90,6 +91,7 @@ void chunk_prepare(void* context, int32_t index) {
         const SceneFace& face = c.faces[i];
         if (face_turned_away(face.plane, setup)) continue;
         shade.plane = &face.plane;
+        if (c.face_colours) shade.base_colour = c.face_colours[i];
         const FaceKind kind = face_prepare(face, setup, out);
         if (kind == FACE_TRIANGLE) {
             TriangleScan& t = c.triangles[c.triangle_count];
@@ -231,6 +233,7 @@ void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
                 c.object_matrix = it.object_matrix;
                 c.makes_setup = one_chunk;
                 c.colour = it.colour;
+                c.face_colours = it.face_colours ? it.face_colours + face : nullptr;
             }
             if (face < faces) break; // the rest in the next round
         }

@@ -187,7 +187,8 @@ FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutco
 }
 
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
-                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour) {
+                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
+                   const uint32_t* face_colours) {
     if (render_state.depth_buffer == nullptr) return;
     ObjectSetup setup;
     object_setup(object_matrix, camera_matrix, setup);
@@ -197,6 +198,7 @@ void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
         const SceneFace& face = object.faces[i];
         if (face_turned_away(face.plane, setup)) continue;
         shade.plane = &face.plane;
+        if (face_colours) shade.base_colour = face_colours[i];
         switch (prepare(face, setup, out)) {
         case FACE_TRIANGLE:
             triangle_fill(out.x, out.y, out.z, colour_buffer, shade);
@@ -226,7 +228,7 @@ void draw_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t
     }
     for (int32_t i = 0; i < count; ++i)
         render_object(*items[i].object_matrix, camera_matrix, *items[i].object, colour_buffer,
-                      items[i].colour);
+                      items[i].colour, items[i].face_colours);
 }
 
 } // namespace

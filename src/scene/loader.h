@@ -37,6 +37,12 @@ bool chunk_walk(FILE* stream, int64_t end);
 
 // --- Loader state -------------------------------------------------------------
 
+// A chunk being walked: its id and the file offset of its header.
+struct ChunkPlace {
+    uint32_t id;
+    int64_t offset;
+};
+
 struct LoaderState {
     Scene* loading_scene;
     bool counting_pass;
@@ -44,6 +50,15 @@ struct LoaderState {
     int32_t next_object, next_camera, next_light, next_material;
     SceneObject* current_object;
     SceneLight* current_light;
+
+    // Every material's name in file order, kept by the counting pass, so that
+    // face material lists also find the materials written after them.
+    char** material_names;
+    int32_t material_name_count, material_name_capacity;
+    // The material named in the material block at block_offset: the colour
+    // chunks of that block's diffuse colour chunk give it its colour.
+    SceneMaterial* block_material;
+    int64_t block_offset;
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;
@@ -53,6 +68,9 @@ struct LoaderState {
     int64_t headers_left;     // chunk headers this pass may still read
     uint32_t chunk_id;        // chunk whose handler runs
     int64_t chunk_offset;     // file offset of that chunk
+    // The chunks enclosing the one whose handler runs, by level: [depth] is
+    // that chunk, [depth - 1] its parent, down to [1] at the top level.
+    ChunkPlace chunk_path[MAX_CHUNK_DEPTH + 1];
 };
 extern LoaderState loader;
 
@@ -163,6 +181,21 @@ void* allocate_cleared(size_t count, size_t size);
 // otherwise take gigabytes. Null, with the reason set, when it fails.
 void* allocate_array(size_t count, size_t size, const char* what);
 
+// --- Materials ------------------------------------------------------------------
+
+// Counting pass: keeps a copy of name_buffer as the name of the material just
+// counted. False, with the reason set, when out of memory.
+bool loader_keep_material_name();
+// Index of the first material of the whole file named name, or -1.
+int32_t loader_find_material(const char* name);
+void loader_release_material_names();
+// Filling pass: the material block enclosing the material name chunk being
+// read now belongs to material.
+void loader_enter_material_block(SceneMaterial* material);
+// A float colour chunk 0x0010 of the filling pass: when it lies in a material's
+// diffuse colour chunk that has no colour yet, rgb (0..1) becomes its colour.
+void loader_take_float_diffuse(const float rgb[3], int64_t end);
+
 // --- Chunk handlers -------------------------------------------------------------
 
 bool read_named_object(FILE* stream, int64_t end);
@@ -174,6 +207,7 @@ bool read_mapping_coordinates(FILE* stream, int64_t end);
 bool read_smoothing_groups(FILE* stream, int64_t end);
 bool read_local_matrix(FILE* stream, int64_t end);
 bool read_material_name(FILE* stream, int64_t end);
+bool read_byte_colour(FILE* stream, int64_t end);
 
 bool read_light(FILE* stream, int64_t end);
 bool read_float_colour(FILE* stream, int64_t end);

@@ -177,12 +177,14 @@ Scene* scene_load(const char* file_name) {
         return nullptr;
     }
     Scene* scene = load(file_name, block);
+    loader_release_material_names();
     // The program never frees a scene; tools, tests and the fuzzer need a
     // failed load to leave nothing behind.
     if (!scene) scene_free(&block->scene);
     loader.loading_scene = nullptr;
     loader.current_object = nullptr;
     loader.current_light = nullptr;
+    loader.block_material = nullptr;
     return scene;
 }
 

@@ -144,7 +144,7 @@ void check_frames(const std::string& name, int frames, int threads,
 // then by the parallel path.
 void check_program_frames(const std::string& name, Scene& scene, int frames) {
     for (int threads : {1, 2}) {
-        ViewState view = {{}, nullptr, &scene};
+        ViewState view = {{}, nullptr, &scene, nullptr};
         frame_camera_build(view.camera);
         frame_objects_reset(scene);
         float angle = 0.0f;

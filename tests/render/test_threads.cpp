@@ -41,7 +41,8 @@ class Threads : public Screen {
             std::fill(colours, colours + W * H, 0u);
             depth_buffer_clear();
             for (const RenderItem& it : items)
-                render_object(*it.object_matrix, camera, *it.object, colours, it.colour);
+                render_object(*it.object_matrix, camera, *it.object, colours, it.colour,
+                              it.face_colours);
         } else if (path == INLINE) {
             if (inline_batch == nullptr) inline_batch = batch_create(H);
             batch_draw(inline_batch, nullptr, camera, items.data(), half, colours, true);
@@ -84,9 +85,11 @@ class Threads : public Screen {
 
 } // namespace
 
+// Every third object in colours of its own, face by face.
 TEST_F(Threads, ManyObjectsAroundTheCamera) {
     std::vector<std::unique_ptr<TestMesh>> meshes;
     std::vector<Matrix> turns(90);
+    std::vector<std::vector<uint32_t>> face_colours(90);
     std::vector<RenderItem> items;
     for (int i = 0; i < 90; ++i) {
         meshes.push_back(std::make_unique<TestMesh>());
@@ -98,7 +101,11 @@ TEST_F(Threads, ManyObjectsAroundTheCamera) {
             mesh_add_sphere(m, size, 6 + pick(30), 4 + pick(16), 0, 0, 0);
         mesh_finish(m);
         random_turn(turns[i], 120);
-        items.push_back({&turns[i], &m.object, (uint32_t)rng() & 0xFFFFFF});
+        if (i % 3 == 0)
+            for (int f = 0; f < m.object.face_count; ++f)
+                face_colours[i].push_back((uint32_t)rng() & 0xFFFFFF);
+        items.push_back({&turns[i], &m.object, (uint32_t)rng() & 0xFFFFFF,
+                         face_colours[i].empty() ? nullptr : face_colours[i].data()});
         if (pick(6) == 0) items.push_back({&turns[i], &m.object, 0x00FF00}); // ties
     }
     expect_every_path_alike(startup_camera(), items);
@@ -113,7 +120,11 @@ TEST_F(Threads, ObjectsLargerThanARound) {
     Matrix turn, near;
     random_turn(turn, 10);
     random_turn(near, 2); // the camera inside the torus's reach
-    const std::vector<RenderItem> items = {{&turn, &big.object, 0xFF6496},
+    std::vector<uint32_t> big_colours(big.object.face_count);
+    for (size_t f = 0; f < big_colours.size(); ++f)
+        big_colours[f] = (uint32_t)(f * 2654435761u) & 0xFFFFFF;
+    // The second drawing of the sphere ties with the first everywhere.
+    const std::vector<RenderItem> items = {{&turn, &big.object, 0xFF6496, big_colours.data()},
                                            {&near, &small.object, 0x9664FF},
                                            {&turn, &big.object, 0x50FF0A},
                                            {&near, &small.object, 0xFFFFFF}};
