@@ -18,6 +18,7 @@ constexpr int32_t CHUNK_FACES = 512;       // at most 32768: a list entry has 15
 constexpr int32_t ROUND_CHUNKS = 32;       // chunks prepared before the bands are drawn
 constexpr int32_t BAND_ROWS = 32;          // rows of one band
 constexpr uint16_t POLYGON_ENTRY = 0x8000; // a list entry names a polygon, not a triangle
+constexpr int32_t MAX_BANDS = 256;         // screens of up to 8192 rows
 
 // One chunk of faces of one object and what they came to.
 struct Chunk {
@@ -52,6 +53,9 @@ struct RenderBatch {
     Chunk chunks[ROUND_CHUNKS];
     int32_t chunk_count;
     bool clear_first; // the round's bands clear their rows before they draw
+    // The bands in the order the threads take them: the busiest first, so
+    // that no thread is left with a large band while the others wait.
+    int32_t band_order[MAX_BANDS];
     uint32_t* colour_buffer;
     void* storage;
 };
@@ -138,8 +142,9 @@ void band_clear(const RenderBatch& b, int32_t band) {
 // A band's rows of every chunk of the round, cleared first in the first
 // round when the buffers are to be cleared: just before they are drawn, they
 // are still in the cache.
-void band_draw(void* context, int32_t band) {
+void band_draw(void* context, int32_t task) {
     const RenderBatch& b = *(const RenderBatch*)context;
+    const int32_t band = b.band_order[task];
     if (b.clear_first) band_clear(b, band);
     const int32_t band_end = (band + 1) * BAND_ROWS;
     for (int32_t k = 0; k < b.chunk_count; ++k) {
@@ -161,10 +166,25 @@ void band_draw(void* context, int32_t band) {
     }
 }
 
+// Busiest first by the number of polygons listed, a stable order for equal
+// ones. Any order draws the same: the bands share no pixel.
+void order_bands(RenderBatch& b) {
+    int32_t listed[MAX_BANDS];
+    for (int32_t band = 0; band < b.bands; ++band) {
+        listed[band] = 0;
+        for (int32_t k = 0; k < b.chunk_count; ++k)
+            listed[band] += b.chunks[k].band_counts[band];
+        int32_t at = band;
+        for (; at > 0 && listed[b.band_order[at - 1]] < listed[band]; --at)
+            b.band_order[at] = b.band_order[at - 1];
+        b.band_order[at] = band;
+    }
+}
+
 } // namespace
 
 RenderBatch* batch_create(int32_t height) {
-    if (height <= 0) return nullptr;
+    if (height <= 0 || height > MAX_BANDS * BAND_ROWS) return nullptr;
     RenderBatch* b = new (std::nothrow) RenderBatch;
     if (b == nullptr) return nullptr;
     b->bands = (height + BAND_ROWS - 1) / BAND_ROWS;
@@ -238,7 +258,9 @@ void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
             if (face < faces) break; // the rest in the next round
         }
         pool_run(pool, chunk_prepare, &b, b.chunk_count);
-        if (b.chunk_count > 0 || b.clear_first) pool_run(pool, band_draw, &b, b.bands);
+        if (b.chunk_count == 0 && !b.clear_first) break;
+        order_bands(b);
+        pool_run(pool, band_draw, &b, b.bands);
         b.clear_first = false;
     } while (item < count);
 }
