@@ -5,7 +5,6 @@
 // same time, each band with every chunk's polygons in chunk order. Every
 // pixel thus gets its polygons in their original order, and the same bits as
 // with render_object one object after another.
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
