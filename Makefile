@@ -1,7 +1,8 @@
 # The front door: every target installs the Debian packages it needs first.
 #   make run     build the program and run it on the bundled assets (SDL2 build;
 #                without a display, capture 100 frames into build/frames/)
-#   make test    build release, asan, windows, web and other-cpus, run every test of both
+#   make test    build release, asan, tsan, windows, web and other-cpus, run every
+#                test of both, and the renderer's threads under ThreadSanitizer
 #   make windows cross-build build/windows/velmor.exe (mingw-w64)
 #   make other-cpus  build the drawing core's frame hashes for aarch64 and with
 #                long double as double (build/aarch64, build/longdouble64)
@@ -18,8 +19,8 @@ SHARED ?= $(abspath ../shared)
 
 WEB_PORT ?= 0
 
-.PHONY: all deps-build release asan windows web serve other-cpus run dist test fuzz-build fuzz \
-	fuzz-ci bench bench-web assets clean
+.PHONY: all deps-build release asan tsan windows web serve other-cpus run dist test fuzz-build \
+	fuzz fuzz-ci bench bench-web assets clean
 
 all: release
 
@@ -33,6 +34,10 @@ release: deps-build
 asan: deps-build
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS)
+
+tsan: deps-build
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS)
 
 windows:
 	@scripts/deps.sh windows
@@ -70,10 +75,11 @@ run: release
 dist: release windows
 	scripts/dist.sh
 
-test: release asan windows web other-cpus
+test: release asan tsan windows web other-cpus
 	@scripts/deps.sh e2e browser
 	ctest --preset release -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
 
 fuzz-build:
 	@scripts/deps.sh build fuzz

@@ -4,6 +4,7 @@
 # (for example --benchmark_filter=REGEX). Timings mean something only on an
 # idle machine, so the load is printed first.
 #   FRAMES   frames per scene for velmor-bench (default 200)
+#   THREADS  threads velmor-bench draws with (default one per core)
 #   SHARED   folder with bench/ (default ../shared)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +16,10 @@ for name in stress_1k stress_10k stress_100k stress_1m fill fill_zreject; do
     [ -f "$shared/bench/$name.3ds" ] && scenes+=("$shared/bench/$name.3ds")
 done
 if [ ${#scenes[@]} -gt 0 ]; then
-    build/release/tools/velmor-bench/velmor-bench --frames "${FRAMES:-200}" "${scenes[@]}"
+    threads=()
+    [ -n "${THREADS:-}" ] && threads=(--threads "$THREADS")
+    build/release/tools/velmor-bench/velmor-bench --frames "${FRAMES:-200}" "${threads[@]}" \
+        "${scenes[@]}"
 else
     echo "bench: no scenes in $shared/bench, velmor-bench skipped"
 fi

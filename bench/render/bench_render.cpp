@@ -1,5 +1,5 @@
-// The renderer's hot functions: span fill, raster_polygon, clip_triangle and
-// render_object.
+// The renderer's hot functions: span fill, raster_polygon, clip_triangle,
+// render_object and render_objects on one thread and on two.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -34,10 +34,9 @@ SceneVertex vertex(float x, float y, float z) {
 void BM_SpanFillPass(benchmark::State& state) {
     Screen screen;
     const int n = (int)state.range(0);
-    render_state.w_dx = 1e-5f;
     for (auto _ : state) {
         std::memset(render_state.depth_buffer, 0xFF, n * sizeof(uint32_t));
-        span_fill(n, 0.01f, render_state.depth_buffer, screen.colours.data(), 0x123456);
+        span_fill(n, 0.01f, 1e-5f, render_state.depth_buffer, screen.colours.data(), 0x123456);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * n);
@@ -48,10 +47,9 @@ BENCHMARK(BM_SpanFillPass)->Arg(3)->Arg(16)->Arg(40)->Arg(256);
 void BM_SpanFillReject(benchmark::State& state) {
     Screen screen;
     const int n = (int)state.range(0);
-    render_state.w_dx = 1e-5f;
-    span_fill(n, 0.01f, render_state.depth_buffer, screen.colours.data(), 0x123456);
+    span_fill(n, 0.01f, 1e-5f, render_state.depth_buffer, screen.colours.data(), 0x123456);
     for (auto _ : state) {
-        span_fill(n, 0.01f, render_state.depth_buffer, screen.colours.data(), 0x654321);
+        span_fill(n, 0.01f, 1e-5f, render_state.depth_buffer, screen.colours.data(), 0x654321);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * n);
@@ -111,5 +109,34 @@ void BM_RenderObject(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * torus.object.face_count);
 }
 BENCHMARK(BM_RenderObject)->Args({8, 4})->Args({80, 40})->Args({320, 100});
+
+// Sixteen tori as in the stress scenes through render_objects, with the
+// given number of threads (1: render_object one after another).
+void BM_RenderObjects(benchmark::State& state) {
+    Screen screen;
+    std::vector<TestMesh> tori(16);
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 16; ++i) {
+        mesh_add_torus(tori[i], 10, 4, (int)state.range(0), (int)state.range(0) / 2,
+                       (float)(i % 4) * 30 - 45, (float)(i / 4) * 25 - 37, 0);
+        mesh_finish(tori[i]);
+    }
+    for (TestMesh& t : tori)
+        items.push_back({&t.object.matrix, &t.object, 0xFF6496});
+    Matrix camera;
+    frame_camera_build(camera);
+    render_threads_set((int32_t)state.range(1));
+    int64_t faces = 0;
+    for (auto _ : state) {
+        render_clear(screen.colours.data());
+        for (TestMesh& t : tori)
+            matrix_rotate_x(t.object.matrix, 0.0314f);
+        render_objects(camera, items.data(), (int32_t)items.size(), screen.colours.data());
+        faces += 16 * tori[0].object.face_count;
+    }
+    state.SetItemsProcessed(faces);
+    state.counters["threads"] = render_threads();
+}
+BENCHMARK(BM_RenderObjects)->Args({12, 1})->Args({12, 2})->Args({40, 1})->Args({40, 2});
 
 } // namespace

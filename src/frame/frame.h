@@ -40,10 +40,10 @@ void frame_objects_reset(Scene& scene);
 // (view mode).
 enum class Turning { by_index, as_one_body };
 
-// Clears view.colour_buffer, advances the animation angle (a cycle of 63
-// frames), clears the depth buffer, turns every object about its own X and Y
-// axes and draws it in its colour, or its faces in view.face_colours. Needs
-// render_init.
+// Clears view.colour_buffer and the depth buffer, advances the animation
+// angle (a cycle of 63 frames), turns every object about its own X and Y axes
+// and draws it in its colour, or its faces in view.face_colours, on every
+// drawing thread. Needs render_init.
 void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index);
 // The scene in the file's own colours: for every face, object after object,
 // the diffuse colour of the material that its face material list names, or its

@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "frame/frame.h"
 #include "render/render.h"
 
@@ -56,21 +54,33 @@ void frame_objects_reset(Scene& scene) {
 }
 
 void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
-    std::memset(view.colour_buffer, 0, screen_bytes);
     animation_angle = angle_advance(animation_angle);
-    depth_buffer_clear();
     // The rocking turn: the sine of the float angle in extended precision, times
     // the double step and the speed, rounded to float once at the end (the same
     // float whatever the width of long double: see math/trig.cpp).
     long double sine = math_sinl(animation_angle);
+    // Objects are turned and handed to the renderer a batch at a time, which
+    // draws them in order; no object's turn depends on another's drawing. The
+    // first batch clears both buffers (the colour buffer black, the depth
+    // buffer as far as can be) as it draws, even when there is no object.
+    constexpr int32_t batch = 64;
+    RenderItem items[batch];
     const uint32_t* face_colours = view.face_colours;
-    for (int32_t i = 0; i < view.scene->object_count; ++i) {
-        SceneObject& object = view.scene->objects[i];
-        float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
-        matrix_rotate_x(object.matrix, s * TURN_X_STEP);
-        matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
-        render_object(object.matrix, view.camera, object, view.colour_buffer, object_colours[i & 3],
-                      face_colours);
-        if (face_colours) face_colours += object.face_count;
-    }
+    int32_t first = 0;
+    do {
+        int32_t count = 0;
+        for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
+            SceneObject& object = view.scene->objects[i];
+            float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
+            matrix_rotate_x(object.matrix, s * TURN_X_STEP);
+            matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
+            items[count++] = {&object.matrix, &object, object_colours[i & 3], face_colours};
+            if (face_colours) face_colours += object.face_count;
+        }
+        if (first == 0)
+            render_clear_objects(view.camera, items, count, view.colour_buffer);
+        else
+            render_objects(view.camera, items, count, view.colour_buffer);
+        first += batch;
+    } while (first < view.scene->object_count);
 }

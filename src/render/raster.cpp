@@ -75,10 +75,9 @@ bool scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdg
     return true;
 }
 
-bool scan_edges_build(const ClipPolygon& polygon) {
-    RenderState& s = render_state;
-    s.left_count = 0;
-    s.right_count = 0;
+bool scan_edges_build(const ClipPolygon& polygon, EdgeChains& c) {
+    c.left_count = 0;
+    c.right_count = 0;
     const SceneVertex* v = polygon.vertices;
     const int n = polygon.count;
     float min_y = 65536.0f, max_y = -65536.0f;
@@ -96,81 +95,110 @@ bool scan_edges_build(const ClipPolygon& polygon) {
     if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return false;
     for (int i = top; i != bottom;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        if (scan_edge_setup(v[i], v[j], s.left_edges[s.left_count])) ++s.left_count;
+        if (scan_edge_setup(v[i], v[j], c.left_edges[c.left_count])) ++c.left_count;
         i = j;
     }
     for (int i = bottom; i != top;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        if (scan_edge_setup(v[j], v[i], s.right_edges[s.right_count])) ++s.right_count;
+        if (scan_edge_setup(v[j], v[i], c.right_edges[c.right_count])) ++c.right_count;
         i = j;
     }
-    if (s.left_count == 0 || s.right_count == 0) return false;
-    s.left_cur = &s.left_edges[0];
-    s.right_cur = &s.right_edges[s.right_count - 1];
-    return true;
+    return c.left_count > 0 && c.right_count > 0;
 }
 
-bool depth_plane_setup(const ClipPolygon& polygon) {
+bool depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane) {
     const SceneVertex* v = polygon.vertices;
     const float x[3] = {v[0].x, v[1].x, v[2].x};
     const float y[3] = {v[0].y, v[1].y, v[2].y};
     const float z[3] = {v[0].z, v[1].z, v[2].z};
-    return depth_plane_from(x, y, z);
+    return depth_plane_from(x, y, z, plane);
 }
 
-bool depth_plane_from(const float x[3], const float y[3], const float z[3]) {
-    RenderState& s = render_state;
+bool depth_plane_from(const float x[3], const float y[3], const float z[3], DepthPlane& plane) {
     const float x0 = x[0], y0 = y[0], w0 = 1.0f / z[0];
     const float x1 = x[1], y1 = y[1], w1 = 1.0f / z[1];
     const float x2 = x[2], y2 = y[2], w2 = 1.0f / z[2];
     const float d = (y2 - y0) * (x1 - x0) - (y1 - y0) * (x2 - x0);
     if (d == 0.0f || d != d) return false;
-    s.w_dx = ((w1 - w0) * (y2 - y0) - (w2 - w0) * (y1 - y0)) / d;
-    s.w_dy = ((w2 - w0) * (x1 - x0) - (w1 - w0) * (x2 - x0)) / d;
-    s.w_origin = w0 - s.w_dx * x0 - s.w_dy * y0;
+    plane.w_dx = ((w1 - w0) * (y2 - y0) - (w2 - w0) * (y1 - y0)) / d;
+    plane.w_dy = ((w2 - w0) * (x1 - x0) - (w1 - w0) * (x2 - x0)) / d;
+    plane.w_origin = w0 - plane.w_dx * x0 - plane.w_dy * y0;
     return true;
 }
 
-bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
-    RenderState& s = render_state;
-    if (s.depth_buffer == nullptr || !polygon_on_screen(polygon)) return false;
-    if (!scan_edges_build(polygon)) return false;
+bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan) {
+    EdgeChains& c = scan.chains;
+    if (render_state.depth_buffer == nullptr || !polygon_on_screen(polygon)) return false;
+    if (!scan_edges_build(polygon, c)) return false;
     // Skipped edges can make a chain longer than the polygon; the rows drawn
     // stop with the shorter chain and must stay on the screen.
-    const int32_t first_row = s.left_cur->y;
-    int32_t rows_left = chain_rows(s.left_edges, s.left_count);
-    const int32_t right_rows = chain_rows(s.right_edges, s.right_count);
-    if (right_rows < rows_left) rows_left = right_rows;
-    if (first_row < 0 || first_row + rows_left > s.height) return false;
-    if (!depth_plane_setup(polygon)) return false;
+    scan.top_row = c.left_edges[0].y;
+    int32_t rows = chain_rows(c.left_edges, c.left_count);
+    const int32_t right_rows = chain_rows(c.right_edges, c.right_count);
+    if (right_rows < rows) rows = right_rows;
+    if (scan.top_row < 0 || scan.top_row + rows > render_state.height) return false;
+    scan.end_row = scan.top_row + rows;
+    DepthPlane plane;
+    if (!depth_plane_setup(polygon, plane)) return false;
+    scan.w_row = plane.w_origin + (float)scan.top_row * plane.w_dy;
+    scan.w_dx = plane.w_dx;
+    scan.w_dy = plane.w_dy;
+    scan.colour = colour;
+    return true;
+}
 
-    float w_row = s.w_origin + (float)first_row * s.w_dy;
-    uint32_t* colour_row = colour_buffer + (ptrdiff_t)first_row * s.width;
-    uint32_t* depth_row = s.depth_buffer + (ptrdiff_t)first_row * s.width;
-    int32_t xl = s.left_cur->x, xr = s.right_cur->x;
-    ScanEdge* const left_last = &s.left_edges[s.left_count - 1];
-    for (;;) {
+void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t first_row,
+                       int32_t end_row, float w_row) {
+    const RenderState& s = render_state;
+    const EdgeChains& c = scan.chains;
+    if (end_row > scan.end_row) end_row = scan.end_row;
+    if (first_row >= end_row) return;
+    // The edges that cover the first row: the left chain from its top edge
+    // down, the right one from its last entry, each counting off the rows
+    // above. Stepping x by k rows is adding k times dx.
+    const int32_t above = first_row - scan.top_row;
+    int32_t li = 0, left_rows = above;
+    while (left_rows >= c.left_edges[li].rows)
+        left_rows -= c.left_edges[li++].rows;
+    int32_t ri = c.right_count - 1, right_rows = above;
+    while (right_rows >= c.right_edges[ri].rows)
+        right_rows -= c.right_edges[ri--].rows;
+    const ScanEdge &left = c.left_edges[li], &right = c.right_edges[ri];
+    int32_t xl = (int32_t)((uint32_t)left.x + (uint32_t)left_rows * (uint32_t)left.dx);
+    int32_t xr = (int32_t)((uint32_t)right.x + (uint32_t)right_rows * (uint32_t)right.dx);
+    left_rows = c.left_edges[li].rows - left_rows;
+    right_rows = c.right_edges[ri].rows - right_rows;
+    for (int32_t y = first_row;;) {
         const int32_t first = (xl >> 16) + 1;
         const int32_t n = (xr >> 16) - (xl >> 16);
-        if (n > 0)
-            span_fill(n, w_row + (float)first * s.w_dx, depth_row + first, colour_row + first,
-                      colour);
-        w_row = w_row + s.w_dy;
-        colour_row += s.width;
-        depth_row += s.width;
-        if (--s.right_cur->rows != 0) {
-            xr += s.right_cur->dx;
-        } else {
-            if (s.right_cur == &s.right_edges[0]) return true;
-            --s.right_cur;
-            xr = s.right_cur->x;
+        if (n > 0) {
+            const ptrdiff_t at = (ptrdiff_t)y * s.width + first;
+            span_fill(n, w_row + (float)first * scan.w_dx, scan.w_dx, s.depth_buffer + at,
+                      colour_buffer + at, scan.colour);
         }
-        if (--s.left_cur->rows != 0) {
-            xl += s.left_cur->dx;
+        if (++y == end_row) return;
+        w_row = w_row + scan.w_dy;
+        // Neither chain runs out before the last row.
+        if (--right_rows != 0) {
+            xr += c.right_edges[ri].dx;
         } else {
-            if (s.left_cur == left_last) return true;
-            ++s.left_cur;
-            xl = s.left_cur->x;
+            --ri;
+            xr = c.right_edges[ri].x;
+            right_rows = c.right_edges[ri].rows;
+        }
+        if (--left_rows != 0) {
+            xl += c.left_edges[li].dx;
+        } else {
+            ++li;
+            xl = c.left_edges[li].x;
+            left_rows = c.left_edges[li].rows;
         }
     }
+}
+
+bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
+    PolygonScan scan;
+    if (!polygon_scan_setup(polygon, colour, scan)) return false;
+    polygon_scan_draw(scan, colour_buffer, scan.top_row, scan.end_row, scan.w_row);
+    return true;
 }

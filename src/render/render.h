@@ -47,3 +47,27 @@ bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colo
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
                    const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
                    const uint32_t* face_colours = nullptr);
+
+// --- Drawing many objects, on every core ------------------------------------
+struct RenderItem {
+    const Matrix* object_matrix;
+    const SceneObject* object;
+    uint32_t colour;
+    const uint32_t* face_colours = nullptr; // as render_object's
+};
+// The same pixels and depths as render_object for each item in turn; with more
+// than one thread the faces are shared out between them.
+void render_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                    uint32_t* colour_buffer);
+// colour_buffer (width x height pixels) black and depth_buffer_clear, band by
+// band on every thread.
+void render_clear(uint32_t* colour_buffer);
+// render_clear, then render_objects: on several threads each band of rows is
+// cleared just before it is drawn, while it is still in the cache.
+void render_clear_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                          uint32_t* colour_buffer);
+// Draws with count threads from now on, the caller's included; 0 means one per
+// core and 1 the caller alone. Returns the number in use, which is 1 in a
+// build without threads. Needs render_init; render_shutdown stops them.
+int32_t render_threads_set(int32_t count);
+int32_t render_threads();

@@ -1,5 +1,5 @@
 // The renderer's one program-wide record: the projection and view planes of
-// the screen, and the depth buffer.
+// the screen, the depth buffer and the drawing threads.
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -15,8 +15,7 @@ constexpr double QUARTER_PI = 0.78539816339744830962;
 } // namespace
 
 bool render_init(int32_t width, int32_t height) {
-    std::free(render_state.depth_buffer);
-    render_state.depth_buffer = nullptr;
+    render_shutdown();
     render_state.width = width;
     render_state.height = height;
     const double tangent = math_sin(QUARTER_PI) / math_cos(QUARTER_PI);
@@ -26,10 +25,13 @@ bool render_init(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return false;
     render_state.depth_buffer =
         (uint32_t*)std::malloc((size_t)width * (size_t)height * sizeof(uint32_t));
-    return render_state.depth_buffer != nullptr;
+    if (render_state.depth_buffer == nullptr) return false;
+    render_threads_set(0); // one drawing thread per core
+    return true;
 }
 
 void render_shutdown() {
+    render_threads_set(1);
     std::free(render_state.depth_buffer);
     render_state.depth_buffer = nullptr;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #include "render/render_internal.h"
 
@@ -45,36 +46,23 @@ bool project(ClipPolygon& polygon) {
     return true;
 }
 
-// A face in camera space (only x, y, z set), the slow way: clip, shade,
-// project, and the general rasterizer.
-void draw_clipped_face(const SceneVertex corners[3], const FaceShade& face,
-                       uint32_t* colour_buffer) {
-    ClipPolygon polygon =
-        clip_triangle(corners[0], corners[1], corners[2], render_state.view_planes);
-    if (polygon.count == 0 || !project(polygon)) return;
-    raster_polygon(polygon, colour_buffer, face_colour(face));
+inline void transform_point(const SceneVertex& p, const float* m, SceneVertex& out) {
+    out.x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
+    out.y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
+    out.z = p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14];
 }
 
-// s > 0.1 compared as doubles: the eye lies in front of the face. For a float
-// s that is s >= 0.1f, as 0.1f is the first float above the double 0.1; NaN
-// does not skip.
-inline bool faces_away(const Plane& p, float ex, float ey, float ez) {
-    const float side = p.a * ex + p.b * ey + p.c * ez + p.d;
-    return side >= 0.1f;
+// A face the slow way: transform, clip and project.
+FaceKind face_prepare_generic(const SceneFace& face, const Matrix& mv, FaceOutcome& out) {
+    SceneVertex corners[3] = {};
+    for (int k = 0; k < 3; ++k)
+        transform_point(*face.corners[k], mv.m, corners[k]);
+    out.polygon = clip_triangle(corners[0], corners[1], corners[2], render_state.view_planes);
+    if (out.polygon.count == 0 || !project(out.polygon)) return FACE_NONE;
+    return FACE_POLYGON;
 }
 
 #if VELMOR_SSE2
-
-// The object's fixed values for the per-face work, each in all four lanes, so
-// that the three corners of a face go through side by side in lanes 0 to 2.
-struct FaceSetup {
-    __m128 m0, m1, m2, m4, m5, m6, m8, m9, m10, m12, m13, m14; // model view
-    // The view planes are right (a, 0, c, 0), left (-a, 0, c, 0), top
-    // (0, b, e, 0) and bottom (0, -b, e, 0); these hold a, c, b and e.
-    __m128 side_a, side_c, updown_b, updown_c;
-    __m128 focal, half_width, half_height, near_limit, max_x, max_y;
-    bool planes_symmetric;
-};
 
 bool view_planes_symmetric(const Plane* p) {
     return p[0].b == 0.0f && p[1].b == 0.0f && p[1].a == -p[0].a && p[1].c == p[0].c &&
@@ -82,10 +70,9 @@ bool view_planes_symmetric(const Plane* p) {
            p[0].d == 0.0f && p[1].d == 0.0f && p[2].d == 0.0f && p[3].d == 0.0f;
 }
 
-FaceSetup face_setup(const Matrix& mv) {
+void lanes_setup(ObjectSetup& f) {
     const RenderState& s = render_state;
-    const float* m = mv.m;
-    FaceSetup f;
+    const float* m = f.model_view.m;
     f.m0 = _mm_set1_ps(m[0]), f.m1 = _mm_set1_ps(m[1]), f.m2 = _mm_set1_ps(m[2]);
     f.m4 = _mm_set1_ps(m[4]), f.m5 = _mm_set1_ps(m[5]), f.m6 = _mm_set1_ps(m[6]);
     f.m8 = _mm_set1_ps(m[8]), f.m9 = _mm_set1_ps(m[9]), f.m10 = _mm_set1_ps(m[10]);
@@ -98,16 +85,12 @@ FaceSetup face_setup(const Matrix& mv) {
     f.focal = _mm_set1_ps(s.focal_length);
     f.half_width = _mm_set1_ps((float)(s.width / 2));
     f.half_height = _mm_set1_ps((float)(s.height / 2));
-    // z >= 0.1 as doubles is z >= 0.1f for a float (see faces_away).
+    // z >= 0.1 as doubles is z >= 0.1f for a float (see face_turned_away).
     f.near_limit = _mm_set1_ps(0.1f);
     f.max_x = _mm_set1_ps((float)(s.width - 1));
     f.max_y = _mm_set1_ps((float)(s.height - 1));
     f.planes_symmetric = view_planes_symmetric(p);
-    return f;
 }
-
-void draw_face_generic(const SceneFace& face, const Matrix& mv, const FaceShade& shade,
-                       uint32_t* colour_buffer);
 
 // The common case the fast way: a face whose corners lie inside or on every
 // view plane needs no clipping. The corners are transformed side by side with
@@ -115,8 +98,7 @@ void draw_face_generic(const SceneFace& face, const Matrix& mv, const FaceShade&
 // the view planes are a x + c z and the like: the planes' zero terms only
 // turn an infinite or NaN coordinate into NaN, and such a corner fails a side
 // plane here as well, so the verdict is the same.
-void draw_face(const SceneFace& face, const Matrix& mv, const FaceSetup& f, const FaceShade& shade,
-               uint32_t* colour_buffer) {
+FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOutcome& out) {
     static_assert(offsetof(SceneVertex, y) == 4 && offsetof(SceneVertex, z) == 8,
                   "a corner's x, y, z are loaded as one vector");
     const __m128 p0 = _mm_loadu_ps(&face.corners[0]->x);
@@ -145,18 +127,16 @@ void draw_face(const SceneFace& face, const Matrix& mv, const FaceSetup& f, cons
                               _mm_cmpge_ps(_mm_sub_ps(side_z, side_x), zero)),
                    _mm_and_ps(_mm_cmpge_ps(_mm_add_ps(updown_y, updown_z), zero),
                               _mm_cmpge_ps(_mm_sub_ps(updown_z, updown_y), zero)));
-    if (_mm_movemask_ps(inside) != 0xF || !f.planes_symmetric) {
-        draw_face_generic(face, mv, shade, colour_buffer);
-        return;
-    }
-    if (_mm_movemask_ps(_mm_cmpge_ps(cz, f.near_limit)) != 0xF) return;
+    if (_mm_movemask_ps(inside) != 0xF || !f.planes_symmetric)
+        return face_prepare_generic(face, f.model_view, out);
+    if (_mm_movemask_ps(_mm_cmpge_ps(cz, f.near_limit)) != 0xF) return FACE_NONE;
     const __m128 sx = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cx), cz), f.half_width);
     const __m128 sy = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cy), cz), f.half_height);
     // Off the screen the rasterizer draws nothing.
     const __m128 on_screen =
         _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(sx, zero), _mm_cmple_ps(sx, f.max_x)),
                    _mm_and_ps(_mm_cmpge_ps(sy, zero), _mm_cmple_ps(sy, f.max_y)));
-    if (_mm_movemask_ps(on_screen) != 0xF) return;
+    if (_mm_movemask_ps(on_screen) != 0xF) return FACE_NONE;
     // A pixel row lies within the face when ceil(top) < bottom.
     const __m128 low = _mm_min_ps(sy, _mm_shuffle_ps(sy, sy, _MM_SHUFFLE(1, 0, 3, 2)));
     const __m128 high = _mm_max_ps(sy, _mm_shuffle_ps(sy, sy, _MM_SHUFFLE(1, 0, 3, 2)));
@@ -164,29 +144,14 @@ void draw_face(const SceneFace& face, const Matrix& mv, const FaceSetup& f, cons
     const float bottom = _mm_cvtss_f32(_mm_max_ss(high, _mm_shuffle_ps(high, high, 1)));
     const int32_t top_floor = (int32_t)top;
     const float top_ceil = (float)(top_floor + ((float)top_floor < top));
-    if (!(top_ceil < bottom)) return;
-    float xs[4], ys[4], zs[4];
-    _mm_storeu_ps(xs, sx);
-    _mm_storeu_ps(ys, sy);
-    _mm_storeu_ps(zs, cz);
-    triangle_fill(xs, ys, zs, colour_buffer, shade);
+    if (!(top_ceil < bottom)) return FACE_NONE;
+    _mm_storeu_ps(out.x, sx);
+    _mm_storeu_ps(out.y, sy);
+    _mm_storeu_ps(out.z, cz);
+    return FACE_TRIANGLE;
 }
 
 #endif
-
-inline void transform_point(const SceneVertex& p, const float* m, SceneVertex& out) {
-    out.x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
-    out.y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
-    out.z = p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14];
-}
-
-void draw_face_generic(const SceneFace& face, const Matrix& mv, const FaceShade& shade,
-                       uint32_t* colour_buffer) {
-    SceneVertex corners[3] = {};
-    for (int k = 0; k < 3; ++k)
-        transform_point(*face.corners[k], mv.m, corners[k]);
-    draw_clipped_face(corners, shade, colour_buffer);
-}
 
 } // namespace
 
@@ -194,28 +159,92 @@ uint32_t face_colour(const FaceShade& face) {
     return shade(face.base_colour, face_brightness(*face.plane, *face.model_view));
 }
 
+void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup) {
+    Matrix inverse_camera, eye;
+    matrix_affine_inverse(camera_matrix, inverse_camera);
+    matrix_multiply(object_matrix, inverse_camera, setup.model_view);
+    matrix_affine_inverse(setup.model_view, eye);
+    setup.eye_x = eye.m[12], setup.eye_y = eye.m[13], setup.eye_z = eye.m[14];
+#if VELMOR_SSE2
+    lanes_setup(setup);
+#endif
+}
+
+namespace {
+
+inline FaceKind prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutcome& out) {
+#if VELMOR_SSE2
+    return face_prepare_lanes(face, setup, out);
+#else
+    return face_prepare_generic(face, setup.model_view, out);
+#endif
+}
+
+} // namespace
+
+FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutcome& out) {
+    return prepare(face, setup, out);
+}
+
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
                    const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
                    const uint32_t* face_colours) {
     if (render_state.depth_buffer == nullptr) return;
-    Matrix inverse_camera, model_view, eye;
-    matrix_affine_inverse(camera_matrix, inverse_camera);
-    matrix_multiply(object_matrix, inverse_camera, model_view);
-    matrix_affine_inverse(model_view, eye);
-    const float ex = eye.m[12], ey = eye.m[13], ez = eye.m[14];
-#if VELMOR_SSE2
-    const FaceSetup setup = face_setup(model_view);
-#endif
-    FaceShade shade = {nullptr, &model_view, colour};
+    ObjectSetup setup;
+    object_setup(object_matrix, camera_matrix, setup);
+    FaceShade shade = {nullptr, &setup.model_view, colour};
+    FaceOutcome out;
     for (int32_t i = 0; i < object.face_count; ++i) {
         const SceneFace& face = object.faces[i];
-        if (faces_away(face.plane, ex, ey, ez)) continue;
+        if (face_turned_away(face.plane, setup)) continue;
         shade.plane = &face.plane;
         if (face_colours) shade.base_colour = face_colours[i];
-#if VELMOR_SSE2
-        draw_face(face, model_view, setup, shade, colour_buffer);
-#else
-        draw_face_generic(face, model_view, shade, colour_buffer);
-#endif
+        switch (prepare(face, setup, out)) {
+        case FACE_TRIANGLE:
+            triangle_fill(out.x, out.y, out.z, colour_buffer, shade);
+            break;
+        case FACE_POLYGON:
+            raster_polygon(out.polygon, colour_buffer, face_colour(shade));
+            break;
+        case FACE_NONE:
+            break;
+        }
     }
+}
+
+namespace {
+
+void draw_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                  uint32_t* colour_buffer, bool clear_first) {
+    const RenderState& s = render_state;
+    if (s.batch != nullptr && s.depth_buffer != nullptr) {
+        batch_draw(s.batch, s.pool, camera_matrix, items, count, colour_buffer, clear_first);
+        return;
+    }
+    // Without a depth buffer nothing draws, but the picture is still cleared.
+    if (clear_first && s.width > 0 && s.height > 0) {
+        std::memset(colour_buffer, 0, (size_t)s.width * (size_t)s.height * sizeof(uint32_t));
+        depth_buffer_clear();
+    }
+    for (int32_t i = 0; i < count; ++i)
+        render_object(*items[i].object_matrix, camera_matrix, *items[i].object, colour_buffer,
+                      items[i].colour, items[i].face_colours);
+}
+
+} // namespace
+
+void render_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                    uint32_t* colour_buffer) {
+    draw_objects(camera_matrix, items, count, colour_buffer, false);
+}
+
+void render_clear_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
+                          uint32_t* colour_buffer) {
+    draw_objects(camera_matrix, items, count, colour_buffer, true);
+}
+
+void render_clear(uint32_t* colour_buffer) {
+    Matrix unused;
+    matrix_identity(unused);
+    draw_objects(unused, nullptr, 0, colour_buffer, true);
 }

@@ -42,50 +42,165 @@ inline void fill_four(__m128i depths, uint32_t* depth, uint32_t* pixel, __m128i 
 
 #endif
 
-void span_fill(int32_t n, float w, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
-    const float w_dx = render_state.w_dx;
-    uint32_t d0 = depth_from_w(w);
+namespace {
+
+// Where a span stands between its 16-pixel runs.
+struct SpanCursor {
+    int32_t n;   // pixels left
+    float w;     // 1/z at the next pixel
+    uint32_t d0; // its exact depth
+    uint32_t* depth;
+    uint32_t* pixel;
+};
+
+// The next 16-pixel run's depth step, exact at both ends; moves the cursor's
+// 1/z and depth to the run's end.
+inline int32_t run_step(SpanCursor& c, float w_dx, uint32_t& d0) {
+    c.w = c.w + 16.0f * w_dx;
+    d0 = c.d0;
+    c.d0 = depth_from_w(c.w);
+    return (int32_t)(c.d0 - d0) / 16;
+}
+
+inline void run_done(SpanCursor& c) {
+    c.pixel += 16;
+    c.depth += 16;
+    c.n -= 16;
+}
+
+void runs_plain(SpanCursor& c, float w_dx, uint32_t colour) {
+    while (c.n >= 16) {
+        uint32_t d0;
+        const int32_t step = run_step(c, w_dx, d0);
+        span_run_fill(d0, step, c.pixel, c.pixel + 16, c.depth, colour);
+        run_done(c);
+    }
+}
+
 #if VELMOR_SSE2
-    // Whole 16-pixel runs four pixels at a time: depth + k * step in lane k.
-    if (n >= 16) {
-        const __m128i colours = _mm_set1_epi32((int)colour);
-        const __m128i odd_lanes = _mm_setr_epi32(0, -1, 0, -1);
-        const __m128i high_lanes = _mm_setr_epi32(0, 0, -1, -1);
-        do {
-            w = w + 16.0f * w_dx;
-            const uint32_t d1 = depth_from_w(w);
-            const int32_t step = (int32_t)(d1 - d0) / 16;
-            const __m128i steps = _mm_set1_epi32(step);
-            const __m128i step4 = _mm_slli_epi32(steps, 2);
-            __m128i depths = _mm_add_epi32(
-                _mm_set1_epi32((int)(d0 ^ 0x80000000u)),
-                _mm_add_epi32(_mm_and_si128(steps, odd_lanes),
-                              _mm_and_si128(_mm_add_epi32(steps, steps), high_lanes)));
-            for (int g = 0; g < 16; g += 4) {
-                fill_four(depths, depth + g, pixel + g, colours);
-                depths = _mm_add_epi32(depths, step4);
+
+// Four pixels at a time: depth + k * step in lane k.
+void runs_sse2(SpanCursor& c, float w_dx, uint32_t colour) {
+    const __m128i colours = _mm_set1_epi32((int)colour);
+    const __m128i odd_lanes = _mm_setr_epi32(0, -1, 0, -1);
+    const __m128i high_lanes = _mm_setr_epi32(0, 0, -1, -1);
+    while (c.n >= 16) {
+        uint32_t d0;
+        const __m128i steps = _mm_set1_epi32(run_step(c, w_dx, d0));
+        const __m128i step4 = _mm_slli_epi32(steps, 2);
+        __m128i depths =
+            _mm_add_epi32(_mm_set1_epi32((int)(d0 ^ 0x80000000u)),
+                          _mm_add_epi32(_mm_and_si128(steps, odd_lanes),
+                                        _mm_and_si128(_mm_add_epi32(steps, steps), high_lanes)));
+        for (int g = 0; g < 16; g += 4) {
+            fill_four(depths, c.depth + g, c.pixel + g, colours);
+            depths = _mm_add_epi32(depths, step4);
+        }
+        run_done(c);
+    }
+}
+
+#endif
+
+#if VELMOR_AVX2
+
+// Eight pixels at a time, for processors that have AVX2; the same integer
+// operations on twice the lanes.
+__attribute__((target("avx2"))) void runs_avx2(SpanCursor& c, float w_dx, uint32_t colour) {
+    const __m256i colours = _mm256_set1_epi32((int)colour);
+    const __m256i sign = _mm256_set1_epi32((int)0x80000000u);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    while (c.n >= 16) {
+        uint32_t d0;
+        const __m256i steps = _mm256_set1_epi32(run_step(c, w_dx, d0));
+        __m256i depths = _mm256_add_epi32(_mm256_set1_epi32((int)(d0 ^ 0x80000000u)),
+                                          _mm256_mullo_epi32(steps, lanes));
+        for (int g = 0; g < 16; g += 8) {
+            uint32_t* const depth = c.depth + g;
+            uint32_t* const pixel = c.pixel + g;
+            const __m256i stored = _mm256_loadu_si256((const __m256i*)depth);
+            const __m256i nearer = _mm256_cmpgt_epi32(_mm256_xor_si256(stored, sign), depths);
+            const int mask = _mm256_movemask_epi8(nearer);
+            if (mask != 0) {
+                const __m256i plain = _mm256_xor_si256(depths, sign);
+                const __m256i old = _mm256_loadu_si256((const __m256i*)pixel);
+                _mm256_storeu_si256((__m256i*)depth, _mm256_blendv_epi8(stored, plain, nearer));
+                _mm256_storeu_si256((__m256i*)pixel, _mm256_blendv_epi8(old, colours, nearer));
             }
-            pixel += 16;
-            depth += 16;
-            n -= 16;
-            d0 = d1;
-        } while (n >= 16);
+            depths = _mm256_add_epi32(depths, _mm256_slli_epi32(steps, 3));
+        }
+        run_done(c);
+    }
+}
+
+bool cpu_has_avx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+#endif
+
+} // namespace
+
+bool span_runs_available(SpanRuns runs) {
+    switch (runs) {
+    case SPAN_RUNS_PLAIN:
+        return true;
+    case SPAN_RUNS_SSE2:
+        return VELMOR_SSE2;
+    case SPAN_RUNS_AVX2:
+#if VELMOR_AVX2
+        return cpu_has_avx2();
+#else
+        return false;
+#endif
+    }
+    return false;
+}
+
+namespace {
+
+// The last pixels, fewer than 16: stepped towards the exact depth after them.
+inline void span_tail(const SpanCursor& c, float w_dx, uint32_t colour) {
+    // A single pixel never uses the step.
+    int32_t step = 0;
+    if (c.n > 1) step = (int32_t)(depth_from_w(c.w + (float)c.n * w_dx) - c.d0) / c.n;
+    span_run_fill(c.d0, step, c.pixel, c.pixel + c.n, c.depth, colour);
+}
+
+} // namespace
+
+void span_fill_with(SpanRuns runs, int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
+                    uint32_t colour) {
+    SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
+    switch (runs) {
+#if VELMOR_AVX2
+    case SPAN_RUNS_AVX2:
+        runs_avx2(c, w_dx, colour);
+        break;
+#endif
+#if VELMOR_SSE2
+    case SPAN_RUNS_SSE2:
+        runs_sse2(c, w_dx, colour);
+        break;
+#endif
+    default:
+        runs_plain(c, w_dx, colour);
+        break;
+    }
+    if (c.n > 0) span_tail(c, w_dx, colour);
+}
+
+void span_fill(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
+    if (n < 16) { // most spans of small faces
+        span_tail(SpanCursor{n, w, depth_from_w(w), depth, pixel}, w_dx, colour);
+        return;
+    }
+#if VELMOR_AVX2
+    if (cpu_has_avx2()) {
+        span_fill_with(SPAN_RUNS_AVX2, n, w, w_dx, depth, pixel, colour);
+        return;
     }
 #endif
-    while (n >= 16) {
-        w = w + 16.0f * w_dx;
-        const uint32_t d1 = depth_from_w(w);
-        const int32_t step = (int32_t)(d1 - d0) / 16;
-        span_run_fill(d0, step, pixel, pixel + 16, depth, colour);
-        pixel += 16;
-        depth += 16;
-        n -= 16;
-        d0 = d1;
-    }
-    if (n > 0) {
-        // A single pixel never uses the step.
-        int32_t step = 0;
-        if (n > 1) step = (int32_t)(depth_from_w(w + (float)n * w_dx) - d0) / n;
-        span_run_fill(d0, step, pixel, pixel + n, depth, colour);
-    }
+    span_fill_with(SPAN_RUNS_SSE2, n, w, w_dx, depth, pixel, colour);
 }

@@ -37,7 +37,118 @@ inline EdgeWalk edge_start(float ax, float ay, float bx, float by, int32_t y0) {
     return e;
 }
 
+// The span of the current row: pixels first to first + n - 1.
+inline int32_t row_pixels(const TriangleScan& t, int32_t& first) {
+    const int32_t xl = t.long_is_left ? t.x_long : t.x_short;
+    const int32_t xr = t.long_is_left ? t.x_short : t.x_long;
+    first = (xl >> 16) + 1;
+    return (xr >> 16) - (xl >> 16);
+}
+
+// x moved by k rows: k times dx added, wrapping as 32-bit additions do.
+inline int32_t x_after(int32_t x, int32_t dx, int32_t k) {
+    return (int32_t)((uint32_t)x + (uint32_t)k * (uint32_t)dx);
+}
+
+// Both chains one row down; the 1/z is stepped by the caller.
+inline void step_edges(TriangleScan& t, int32_t next_row) {
+    t.x_long = x_after(t.x_long, t.dx_long, 1);
+    if (next_row == t.turn_row) {
+        t.x_short = t.x_lower;
+        t.dx_short = t.dx_lower;
+    } else {
+        t.x_short = x_after(t.x_short, t.dx_short, 1);
+    }
+}
+
+VELMOR_ALWAYS_INLINE bool scan_setup(const float x[3], const float y[3], const float z[3],
+                                     const FaceShade& shade, TriangleScan& t) {
+    // Top and bottom as scan_edges_build picks them: ties go to the lower index.
+    int top = y[1] < y[0] ? 1 : 0;
+    top = y[2] < y[top] ? 2 : top;
+    int bottom = y[1] > y[0] ? 1 : 0;
+    bottom = y[2] > y[bottom] ? 2 : bottom;
+    const int32_t first_row = row_ceil(y[top]);
+    t.end_row = row_ceil(y[bottom]);
+    if (first_row >= t.end_row) return false;
+    const int mid = 3 - top - bottom;
+    const int32_t mid_row = row_ceil(y[mid]);
+
+    // The long edge runs from top to bottom; the other chain turns at mid,
+    // and starts with its lower edge when the upper one covers no row. The
+    // left chain is the one that follows the vertex order from the top.
+    t.long_is_left = (top == 2 ? 0 : top + 1) == bottom;
+    const bool upper_covers_rows = mid_row > first_row;
+    const int short_a = upper_covers_rows ? top : mid, short_b = upper_covers_rows ? mid : bottom;
+    const EdgeWalk long_edge = edge_start(x[top], y[top], x[bottom], y[bottom], first_row);
+    const EdgeWalk short_edge =
+        edge_start(x[short_a], y[short_a], x[short_b], y[short_b], first_row);
+    t.x_long = long_edge.x, t.dx_long = long_edge.dx;
+    t.x_short = short_edge.x, t.dx_short = short_edge.dx;
+    t.turn_row = t.end_row;
+    t.x_lower = 0, t.dx_lower = 0;
+    if (upper_covers_rows && t.end_row > mid_row) {
+        const EdgeWalk lower = edge_start(x[mid], y[mid], x[bottom], y[bottom], mid_row);
+        t.turn_row = mid_row;
+        t.x_lower = lower.x, t.dx_lower = lower.dx;
+    }
+
+    // Down to the first row with a pixel; most faces have one on their first.
+    int32_t first;
+    t.row = first_row;
+    while (row_pixels(t, first) <= 0) {
+        if (++t.row == t.end_row) return false;
+        step_edges(t, t.row);
+    }
+    DepthPlane plane;
+    if (!depth_plane_from(x, y, z, plane)) return false;
+    // w accumulated row by row from the first row, as raster_polygon does it.
+    t.w_row = plane.w_origin + (float)first_row * plane.w_dy;
+    for (int32_t row = first_row; row < t.row; ++row)
+        t.w_row = t.w_row + plane.w_dy;
+    t.w_dx = plane.w_dx;
+    t.w_dy = plane.w_dy;
+    t.colour = face_colour(shade);
+    return true;
+}
+
+inline void scan_draw(TriangleScan t, uint32_t* colour_buffer, int32_t first_row, int32_t end_row,
+                      float w_row) {
+    const RenderState& s = render_state;
+    if (end_row > t.end_row) end_row = t.end_row;
+    if (first_row > t.row) { // both chains moved down to first_row at once
+        t.x_long = x_after(t.x_long, t.dx_long, first_row - t.row);
+        if (first_row >= t.turn_row) {
+            t.x_short = x_after(t.x_lower, t.dx_lower, first_row - t.turn_row);
+            t.dx_short = t.dx_lower;
+        } else {
+            t.x_short = x_after(t.x_short, t.dx_short, first_row - t.row);
+        }
+    }
+    for (int32_t row = first_row; row < end_row; ++row) {
+        int32_t first;
+        const int32_t n = row_pixels(t, first);
+        if (n > 0) {
+            const ptrdiff_t at = (ptrdiff_t)row * s.width + first;
+            span_fill(n, w_row + (float)first * t.w_dx, t.w_dx, s.depth_buffer + at,
+                      colour_buffer + at, t.colour);
+        }
+        w_row = w_row + t.w_dy;
+        step_edges(t, row + 1);
+    }
+}
+
 } // namespace
+
+bool triangle_scan_setup(const float x[3], const float y[3], const float z[3],
+                         const FaceShade& shade, TriangleScan& scan) {
+    return scan_setup(x, y, z, shade, scan);
+}
+
+void triangle_scan_draw(const TriangleScan& scan, uint32_t* colour_buffer, int32_t first_row,
+                        int32_t end_row, float w_row) {
+    scan_draw(scan, colour_buffer, first_row, end_row, w_row);
+}
 
 bool raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
                      const FaceShade& shade) {
@@ -45,100 +156,10 @@ bool raster_triangle(const float x[3], const float y[3], const float z[3], uint3
     return triangle_fill(x, y, z, colour_buffer, shade);
 }
 
-namespace {
-
-// The current row's 1/z at x = 0, and the colour of the triangle's pixels.
-struct RowDepth {
-    float w_row;
-    uint32_t colour;
-};
-
-// Called when the first pixel comes: the depth plane, and w accumulated row by
-// row from the polygon's first row as raster_polygon does it. False for a
-// degenerate triangle, which draws nothing.
-inline bool first_pixel_setup(const float x[3], const float y[3], const float z[3],
-                              int32_t first_row, int32_t rows_before, const FaceShade& shade,
-                              RowDepth& r) {
-    RenderState& s = render_state;
-    if (!depth_plane_from(x, y, z)) return false;
-    r.w_row = s.w_origin + (float)first_row * s.w_dy;
-    for (int32_t j = 0; j < rows_before; ++j)
-        r.w_row = r.w_row + s.w_dy;
-    r.colour = face_colour(shade);
-    return true;
-}
-
-} // namespace
-
 bool triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
                    const FaceShade& shade) {
-    RenderState& s = render_state;
-    // Top and bottom as scan_edges_build picks them: ties go to the lower index.
-    int top = y[1] < y[0] ? 1 : 0;
-    top = y[2] < y[top] ? 2 : top;
-    int bottom = y[1] > y[0] ? 1 : 0;
-    bottom = y[2] > y[bottom] ? 2 : bottom;
-    const int32_t first_row = row_ceil(y[top]);
-    const int32_t end_row = row_ceil(y[bottom]);
-    if (first_row >= end_row) return false;
-    const int mid = 3 - top - bottom;
-    const int32_t mid_row = row_ceil(y[mid]);
-
-    // The long edge runs from top to bottom; the other chain turns at mid,
-    // and starts with its lower edge when the upper one covers no row. The
-    // left chain is the one that follows the vertex order from the top.
-    const bool long_is_left = (top == 2 ? 0 : top + 1) == bottom;
-    const int32_t upper_rows = mid_row - first_row;
-    const int short_a = upper_rows > 0 ? top : mid, short_b = upper_rows > 0 ? mid : bottom;
-    const EdgeWalk long_edge = edge_start(x[top], y[top], x[bottom], y[bottom], first_row);
-    const EdgeWalk short_edge =
-        edge_start(x[short_a], y[short_a], x[short_b], y[short_b], first_row);
-    int32_t x_long = long_edge.x, x_short = short_edge.x, dx_short = short_edge.dx;
-    const int32_t rows = end_row - first_row;
-    const ptrdiff_t row_offset = (ptrdiff_t)first_row * s.width;
-    RowDepth depth;
-
-    if (rows == 1) { // most small faces
-        const int32_t xl = long_is_left ? x_long : x_short;
-        const int32_t xr = long_is_left ? x_short : x_long;
-        const int32_t n = (xr >> 16) - (xl >> 16);
-        if (n <= 0) return true;
-        if (!first_pixel_setup(x, y, z, first_row, 0, shade, depth)) return false;
-        const int32_t first = (xl >> 16) + 1;
-        span_fill(n, depth.w_row + (float)first * s.w_dx, s.depth_buffer + row_offset + first,
-                  colour_buffer + row_offset + first, depth.colour);
-        return true;
-    }
-
-    EdgeWalk lower = {0, 0};
-    if (upper_rows > 0 && end_row > mid_row)
-        lower = edge_start(x[mid], y[mid], x[bottom], y[bottom], mid_row);
-    uint32_t* colour_row = colour_buffer + row_offset;
-    uint32_t* depth_row = s.depth_buffer + row_offset;
-    bool plane_ready = false;
-    for (int32_t k = 0;;) {
-        const int32_t xl = long_is_left ? x_long : x_short;
-        const int32_t xr = long_is_left ? x_short : x_long;
-        const int32_t n = (xr >> 16) - (xl >> 16);
-        if (n > 0) {
-            if (!plane_ready) {
-                if (!first_pixel_setup(x, y, z, first_row, k, shade, depth)) return false;
-                plane_ready = true;
-            }
-            const int32_t first = (xl >> 16) + 1;
-            span_fill(n, depth.w_row + (float)first * s.w_dx, depth_row + first, colour_row + first,
-                      depth.colour);
-        }
-        if (++k == rows) return true;
-        if (plane_ready) depth.w_row = depth.w_row + s.w_dy;
-        colour_row += s.width;
-        depth_row += s.width;
-        x_long += long_edge.dx;
-        if (k == upper_rows) {
-            x_short = lower.x;
-            dx_short = lower.dx;
-        } else {
-            x_short += dx_short;
-        }
-    }
+    TriangleScan scan;
+    if (!scan_setup(x, y, z, shade, scan)) return false;
+    scan_draw(scan, colour_buffer, scan.row, scan.end_row, scan.w_row);
+    return true;
 }

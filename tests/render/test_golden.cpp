@@ -1,7 +1,8 @@
 // Golden pictures: scenes turned and drawn by the program's frame, every
 // frame's colour and depth buffers hashed and compared with the lines
-// "scene frame hash" of tests/render/golden.txt. They guard every change of
-// the renderer's speed: not one pixel may move.
+// "scene frame hash" of tests/render/golden.txt, drawn once by the caller's
+// thread alone and once by two. They guard every change of the renderer's
+// speed: not one pixel may move.
 //
 // Regenerate only after a deliberate change of the output, and say so in the
 // commit: VELMOR_UPDATE_GOLDEN=1 test_render --gtest_filter='Golden*'
@@ -112,13 +113,15 @@ void write_golden(const std::string& name, const std::vector<std::string>& hashe
         out << name << " " << f + 1 << " " << hashes[f] << "\n";
 }
 
-// Clears both buffers, lets draw_frame draw, and compares the frame with its
-// golden hash, frame after frame up to the first difference.
-void check_frames(const std::string& name, int frames,
+// Clears both buffers, lets draw_frame draw with the given number of threads,
+// and compares the frame with its golden hash, frame after frame up to the
+// first difference.
+void check_frames(const std::string& name, int frames, int threads,
                   const std::function<void(uint32_t* colours)>& draw_frame) {
     const std::vector<std::string> golden = read_golden(name);
     ASSERT_TRUE(updating || golden.size() == (size_t)frames) << "no golden frames for " << name;
     ASSERT_TRUE(render_init(W, H));
+    render_threads_set(threads);
     std::vector<uint32_t> colours(W * H);
     std::vector<std::string> hashes;
     for (int f = 0; f < frames; ++f) {
@@ -127,7 +130,8 @@ void check_frames(const std::string& name, int frames,
         draw_frame(colours.data());
         hashes.push_back(frame_hash(colours));
         if (!updating && hashes[f] != golden[f]) {
-            ADD_FAILURE() << name << " frame " << f + 1 << " differs";
+            ADD_FAILURE() << name << " frame " << f + 1 << " differs with " << threads
+                          << " threads";
             break;
         }
     }
@@ -136,16 +140,20 @@ void check_frames(const std::string& name, int frames,
 }
 
 // The program's own frames: each advances the angle, turns every object and
-// draws it with the camera of start-up.
+// draws it with the camera of start-up; drawn by the caller's thread alone,
+// then by the parallel path.
 void check_program_frames(const std::string& name, Scene& scene, int frames) {
-    ViewState view = {{}, nullptr, &scene, nullptr};
-    frame_camera_build(view.camera);
-    frame_objects_reset(scene);
-    float angle = 0.0f;
-    check_frames(name, frames, [&](uint32_t* colours) {
-        view.colour_buffer = colours;
-        frame_draw(view, angle);
-    });
+    for (int threads : {1, 2}) {
+        ViewState view = {{}, nullptr, &scene, nullptr};
+        frame_camera_build(view.camera);
+        frame_objects_reset(scene);
+        float angle = 0.0f;
+        check_frames(name, frames, threads, [&](uint32_t* colours) {
+            view.colour_buffer = colours;
+            frame_draw(view, angle);
+        });
+        if (updating) return;
+    }
 }
 
 void check_meshes(const std::string& name, std::vector<TestMesh> meshes) {
@@ -166,9 +174,10 @@ TEST(Golden, TrianglesAroundTheEye) {
     const TestMesh mesh = eye_scene();
     Matrix identity;
     matrix_identity(identity);
-    check_frames("eye", 1, [&](uint32_t* colours) {
-        render_object(identity, identity, mesh.object, colours, 0xFFFFFF);
-    });
+    const RenderItem item = {&identity, &mesh.object, 0xFFFFFF};
+    for (int threads : {1, 2})
+        check_frames("eye", 1, threads,
+                     [&](uint32_t* colours) { render_objects(identity, &item, 1, colours); });
 }
 
 TEST(Golden, ScenesThroughOneRockingCycle) {

@@ -104,14 +104,36 @@ TEST_F(Screen, FarAndNonFiniteDepthsSaturateAndStillDraw) {
 TEST_F(Screen, LongSpanIsExactEverySixteenPixels) {
     uint32_t depths[40], pixels[40];
     std::fill(depths, depths + 40, CLEARED);
-    render_state.w_dx = 0.0005f;
-    span_fill(40, 0.01f, depths, pixels, 0xABCDEF);
+    span_fill(40, 0.01f, 0.0005f, depths, pixels, 0xABCDEF);
     const uint32_t expected[][2] = {{0, 6553600},  {1, 6371556},  {15, 3822940},
                                     {16, 3640889}, {32, 2520615}, {39, 2226545}};
     for (const auto& e : expected)
         EXPECT_EQ(depths[e[0]], e[1]) << "pixel " << e[0];
     for (uint32_t p : pixels)
         EXPECT_EQ(p, 0xABCDEFu);
+}
+
+// Every code for the 16-pixel runs draws what the plain loop draws: random
+// spans over random depths, far and near, rising and falling, not a number.
+TEST_F(Screen, SpanRunsOfEveryKindDrawTheSame) {
+    const float w_steps[] = {0.0f, 1e-6f, -1e-6f, 3e-4f, -3e-4f, 0.02f, std::nanf("")};
+    for (SpanRuns runs : {SPAN_RUNS_SSE2, SPAN_RUNS_AVX2}) {
+        if (!span_runs_available(runs)) continue;
+        for (int i = 0; i < 3000; ++i) {
+            const int n = 1 + pick(200);
+            const float w = pick(10) == 0 ? uniform(-1e-5f, 1e-5f) : uniform(1e-5f, 10.0f);
+            const float w_dx = w_steps[pick(7)] * (pick(2) ? 1.0f : uniform(0.0f, 1.0f));
+            std::vector<uint32_t> depths(n), pixels(n);
+            for (uint32_t& d : depths)
+                d = pick(3) == 0 ? CLEARED : (uint32_t)rng();
+            std::vector<uint32_t> plain_depths = depths, plain_pixels = pixels;
+            span_fill_with(SPAN_RUNS_PLAIN, n, w, w_dx, plain_depths.data(), plain_pixels.data(),
+                           0xABCDEF);
+            span_fill_with(runs, n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
+            ASSERT_EQ(depths, plain_depths) << "runs " << runs << " n " << n << " w " << w;
+            ASSERT_EQ(pixels, plain_pixels) << "runs " << runs << " n " << n << " w " << w;
+        }
+    }
 }
 
 TEST_F(Screen, SharedEdgesNeitherOverlapNorLeaveGaps) {

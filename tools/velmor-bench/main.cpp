@@ -1,8 +1,13 @@
-// velmor-bench [--frames N] SCENE.3ds...
+// velmor-bench [--frames N] [--threads N] [--stage full|clear|geometry] SCENE.3ds...
 //
 // For each scene: loads it, runs a few untimed frames, then N timed frames of
-// the program's per-frame work without text and presentation, and prints
-//   scene=NAME faces=F median_ms=X min_ms=Y
+// the program's per-frame work without text and presentation, drawn with the
+// given number of threads (default one per core), and prints
+//   scene=NAME faces=F threads=T median_ms=X min_ms=Y
+// The other stages time the floors under a frame, with stage=S in the line:
+// clear is the fixed work alone (both clears and the copy), geometry adds
+// every face culled, transformed, clipped and projected on one thread as the
+// warm-up frames left the objects, with neither set-up nor pixels.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,12 +17,15 @@
 #include <vector>
 
 #include "frame/frame.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "scene/scene.h"
 
 namespace {
 
 constexpr int WARM_UP_FRAMES = 5;
+
+enum Stage { STAGE_FULL, STAGE_CLEAR, STAGE_GEOMETRY };
+const char* const stage_names[] = {"full", "clear", "geometry"};
 
 // One frame as the program's timer tick does it, up to the copy into the
 // display surface: frame_draw, then the copy into a second buffer that stands
@@ -25,6 +33,36 @@ constexpr int WARM_UP_FRAMES = 5;
 void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
     frame_draw(view, animation_angle);
     std::memcpy(presented, view.colour_buffer, screen_bytes);
+}
+
+// The geometry floor of a frame: the faces that would go on to be drawn.
+int64_t geometry_frame(ViewState& view, uint32_t* presented) {
+    render_clear(view.colour_buffer);
+    int64_t kept = 0;
+    FaceOutcome out;
+    for (int32_t i = 0; i < view.scene->object_count; ++i) {
+        const SceneObject& object = view.scene->objects[i];
+        ObjectSetup setup;
+        object_setup(object.matrix, view.camera, setup);
+        for (int32_t f = 0; f < object.face_count; ++f) {
+            const SceneFace& face = object.faces[f];
+            if (!face_turned_away(face.plane, setup))
+                kept += face_prepare(face, setup, out) != FACE_NONE;
+        }
+    }
+    std::memcpy(presented, view.colour_buffer, screen_bytes);
+    return kept;
+}
+
+void stage_frame(Stage stage, ViewState& view, float& animation_angle, uint32_t* presented) {
+    if (stage == STAGE_FULL) {
+        bench_frame(view, animation_angle, presented);
+    } else if (stage == STAGE_CLEAR) {
+        render_clear(view.colour_buffer);
+        std::memcpy(presented, view.colour_buffer, screen_bytes);
+    } else {
+        geometry_frame(view, presented);
+    }
 }
 
 std::string scene_name(const std::string& path) {
@@ -40,7 +78,7 @@ double milliseconds_since(std::chrono::steady_clock::time_point start) {
 }
 
 // Returns false when the scene cannot be loaded.
-bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& colours,
+bool bench_scene(const std::string& path, int frames, Stage stage, std::vector<uint32_t>& colours,
                  std::vector<uint32_t>& presented) {
     Scene* scene = scene_load(path.c_str());
     if (scene == nullptr) {
@@ -62,21 +100,24 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
     times.reserve(frames);
     for (int f = 0; f < frames; ++f) {
         const auto start = std::chrono::steady_clock::now();
-        bench_frame(view, animation_angle, presented.data());
+        stage_frame(stage, view, animation_angle, presented.data());
         times.push_back(milliseconds_since(start));
     }
     std::sort(times.begin(), times.end());
     const double median =
         frames % 2 ? times[frames / 2] : (times[frames / 2 - 1] + times[frames / 2]) / 2.0;
-    std::printf("scene=%s faces=%lld median_ms=%.3f min_ms=%.3f\n", scene_name(path).c_str(),
-                (long long)faces, median, times.front());
+    std::printf("scene=%s faces=%lld threads=%d", scene_name(path).c_str(), (long long)faces,
+                (int)render_threads());
+    if (stage != STAGE_FULL) std::printf(" stage=%s", stage_names[stage]);
+    std::printf(" median_ms=%.3f min_ms=%.3f\n", median, times.front());
     std::fflush(stdout);
     scene_free(scene);
     return true;
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: velmor-bench [--frames N] SCENE.3ds...\n");
+    std::fprintf(stderr, "usage: velmor-bench [--frames N] [--threads N] "
+                         "[--stage full|clear|geometry] SCENE.3ds...\n");
     return 2;
 }
 
@@ -84,11 +125,23 @@ int usage() {
 
 int main(int argc, char** argv) {
     int frames = 200;
+    int threads = 0; // one per core
+    Stage stage = STAGE_FULL;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::atoi(argv[++i]);
             if (frames <= 0) return usage();
+        } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
+            threads = std::atoi(argv[++i]);
+            if (threads <= 0) return usage();
+        } else if (std::strcmp(argv[i], "--stage") == 0 && i + 1 < argc) {
+            ++i;
+            int k = 0;
+            while (k < 3 && std::strcmp(argv[i], stage_names[k]) != 0)
+                ++k;
+            if (k == 3) return usage();
+            stage = (Stage)k;
         } else if (argv[i][0] == '-') {
             return usage();
         } else {
@@ -100,11 +153,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmor-bench: out of memory\n");
         return 1;
     }
+    render_threads_set(stage == STAGE_GEOMETRY ? 1 : threads);
     std::vector<uint32_t> colours(screen_width * screen_height);
     std::vector<uint32_t> presented(screen_width * screen_height);
     int status = 0;
     for (const std::string& path : paths)
-        if (!bench_scene(path, frames, colours, presented)) status = 1;
+        if (!bench_scene(path, frames, stage, colours, presented)) status = 1;
     render_shutdown();
     return status;
 }

@@ -1,0 +1,180 @@
+// The parallel path of render_objects against render_object one object after
+// another: the same colour and depth buffers, bit for bit, whether the chunks
+// and bands run on the caller's thread alone or on several. The scenes are
+// random: many objects, across the screen's edges and around the eye, some
+// drawn twice at equal depth, and one large enough to take several rounds.
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "frame/frame.h"
+#include "support/screen.h"
+
+namespace {
+
+Matrix startup_camera() {
+    Matrix camera;
+    frame_camera_build(camera);
+    return camera;
+}
+
+using Buffers = std::pair<std::vector<uint32_t>, std::vector<uint32_t>>; // colours, depths
+
+class Threads : public Screen {
+  protected:
+    void TearDown() override {
+        batch_destroy(inline_batch);
+        Screen::TearDown();
+    }
+
+    // The plain path, the parallel one without a pool, or with threads.
+    enum Path { PLAIN = 0, INLINE = -1 };
+
+    // From a picture of junk: the first half of the items cleared and drawn,
+    // then the rest drawn over them.
+    Buffers draw(const Matrix& camera, const std::vector<RenderItem>& items, int path) {
+        clear(0x55555555);
+        std::fill(render_state.depth_buffer, render_state.depth_buffer + W * H, 12345u);
+        const int32_t half = (int32_t)items.size() / 2, rest = (int32_t)items.size() - half;
+        if (path == PLAIN) {
+            std::fill(colours, colours + W * H, 0u);
+            depth_buffer_clear();
+            for (const RenderItem& it : items)
+                render_object(*it.object_matrix, camera, *it.object, colours, it.colour,
+                              it.face_colours);
+        } else if (path == INLINE) {
+            if (inline_batch == nullptr) inline_batch = batch_create(H);
+            batch_draw(inline_batch, nullptr, camera, items.data(), half, colours, true);
+            batch_draw(inline_batch, nullptr, camera, items.data() + half, rest, colours, false);
+        } else {
+            render_threads_set(path);
+            render_clear_objects(camera, items.data(), half, colours);
+            render_objects(camera, items.data() + half, rest, colours);
+            render_threads_set(1);
+        }
+        const uint32_t* d = render_state.depth_buffer;
+        return {std::vector<uint32_t>(colours, colours + W * H),
+                std::vector<uint32_t>(d, d + W * H)};
+    }
+
+    void expect_every_path_alike(const Matrix& camera, const std::vector<RenderItem>& items) {
+        const Buffers plain = draw(camera, items, PLAIN);
+        EXPECT_GT(std::count(plain.second.begin(), plain.second.end(), CLEARED), 0);
+        EXPECT_LT(std::count(plain.second.begin(), plain.second.end(), CLEARED), W * H);
+        std::vector<int> paths = {INLINE};
+        if (render_threads_set(2) == 2) paths.insert(paths.end(), {2, 3, 5}); // else no threads
+        render_threads_set(1);
+        for (int path : paths) {
+            const Buffers other = draw(camera, items, path);
+            EXPECT_TRUE(other.first == plain.first) << "colours differ on path " << path;
+            EXPECT_TRUE(other.second == plain.second) << "depths differ on path " << path;
+        }
+    }
+
+    void random_turn(Matrix& m, float reach) {
+        matrix_identity(m);
+        matrix_rotate_x(m, uniform(-3.2f, 3.2f));
+        matrix_rotate_y(m, uniform(-3.2f, 3.2f));
+        matrix_rotate_z(m, uniform(-3.2f, 3.2f));
+        matrix_translate(m, uniform(-reach, reach), uniform(-reach, reach), uniform(-reach, reach));
+    }
+
+    RenderBatch* inline_batch = nullptr;
+};
+
+} // namespace
+
+// Every third object in colours of its own, face by face.
+TEST_F(Threads, ManyObjectsAroundTheCamera) {
+    std::vector<std::unique_ptr<TestMesh>> meshes;
+    std::vector<Matrix> turns(90);
+    std::vector<std::vector<uint32_t>> face_colours(90);
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 90; ++i) {
+        meshes.push_back(std::make_unique<TestMesh>());
+        TestMesh& m = *meshes.back();
+        const float size = uniform(3, 40);
+        if (pick(2))
+            mesh_add_torus(m, size, size / 3, 8 + pick(30), 6 + pick(10), 0, 0, 0);
+        else
+            mesh_add_sphere(m, size, 6 + pick(30), 4 + pick(16), 0, 0, 0);
+        mesh_finish(m);
+        random_turn(turns[i], 120);
+        if (i % 3 == 0)
+            for (int f = 0; f < m.object.face_count; ++f)
+                face_colours[i].push_back((uint32_t)rng() & 0xFFFFFF);
+        items.push_back({&turns[i], &m.object, (uint32_t)rng() & 0xFFFFFF,
+                         face_colours[i].empty() ? nullptr : face_colours[i].data()});
+        if (pick(6) == 0) items.push_back({&turns[i], &m.object, 0x00FF00}); // ties
+    }
+    expect_every_path_alike(startup_camera(), items);
+}
+
+TEST_F(Threads, ObjectsLargerThanARound) {
+    TestMesh big, small;
+    mesh_add_sphere(big, 90, 200, 120, 0, 0, 0); // 48,000 faces
+    mesh_add_torus(small, 30, 12, 40, 20, 10, 0, 0);
+    mesh_finish(big);
+    mesh_finish(small);
+    Matrix turn, near;
+    random_turn(turn, 10);
+    random_turn(near, 2); // the camera inside the torus's reach
+    std::vector<uint32_t> big_colours(big.object.face_count);
+    for (size_t f = 0; f < big_colours.size(); ++f)
+        big_colours[f] = (uint32_t)(f * 2654435761u) & 0xFFFFFF;
+    // The second drawing of the sphere ties with the first everywhere.
+    const std::vector<RenderItem> items = {{&turn, &big.object, 0xFF6496, big_colours.data()},
+                                           {&near, &small.object, 0x9664FF},
+                                           {&turn, &big.object, 0x50FF0A},
+                                           {&near, &small.object, 0xFFFFFF}};
+    expect_every_path_alike(startup_camera(), items);
+}
+
+TEST_F(Threads, TrianglesAroundTheEye) {
+    // Camera-space faces of both windings, clipped, too near or not finite.
+    TestMesh soup;
+    for (int i = 0; i < 1500; ++i) {
+        int c[3];
+        for (int& k : c) {
+            const float reach = pick(4) == 0 ? 0.3f : 40.0f;
+            k = mesh_vertex(soup, uniform(-reach, reach), uniform(-reach, reach),
+                            uniform(-1.0f, reach));
+            if (pick(200) == 0) soup.vertices[k].y = std::nanf("");
+        }
+        mesh_face(soup, c[0], c[1], c[2]);
+        mesh_face(soup, c[0], c[2], c[1]);
+    }
+    mesh_finish(soup);
+    expect_every_path_alike(identity, {{&identity, &soup.object, 0xFFFFFF}});
+}
+
+TEST_F(Threads, ClearBlanksBothBuffersOnEveryThreadCount) {
+    for (int threads : {1, 2, 3}) {
+        render_threads_set(threads);
+        clear(0x55555555);
+        std::fill(render_state.depth_buffer, render_state.depth_buffer + W * H, 7u);
+        render_clear(colours);
+        EXPECT_EQ(std::count(colours, colours + W * H, 0u), W * H) << threads;
+        EXPECT_EQ(drawn_count(), 0) << threads;
+    }
+}
+
+TEST(Pool, RunsEveryTaskOnceInEverySet) {
+    RenderPool* pool = pool_create(3);
+    if (pool == nullptr) GTEST_SKIP() << "built without threads";
+    EXPECT_EQ(pool_threads(pool), 3);
+    struct Tally {
+        std::atomic<int> runs[200];
+    } tally;
+    for (int set = 0; set < 3000; ++set) {
+        const int count = 1 + set % 200;
+        for (int i = 0; i < count; ++i)
+            tally.runs[i] = 0;
+        pool_run(
+            pool, [](void* t, int32_t i) { ((Tally*)t)->runs[i].fetch_add(1); }, &tally, count);
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(tally.runs[i].load(), 1) << "set " << set << " task " << i;
+    }
+    pool_destroy(pool);
+}
