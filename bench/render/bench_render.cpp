@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "frame/frame.h"
 #include "render/render_internal.h"
 #include "test_mesh.h"
 
@@ -100,7 +101,8 @@ void BM_RenderObject(benchmark::State& state) {
     const int ring = (int)state.range(0), tube = (int)state.range(1);
     mesh_add_torus(torus, 14, 6, ring, tube, 10, 5, -8);
     mesh_finish(torus);
-    const Matrix camera = startup_camera();
+    Matrix camera;
+    frame_camera_build(camera);
     for (auto _ : state) {
         depth_buffer_clear();
         matrix_rotate_x(torus.object.matrix, 0.0314f);

@@ -34,8 +34,8 @@ ChunkWriter largest_object() {
         if ((int)corners.size() < 3 * face_count) corners.insert(corners.end(), {b, d, c});
     }
     ChunkWriter w;
-    chunk_begin(w, 0x4D4D);
-    chunk_begin(w, 0x3D3D);
+    chunk_begin(w, CHUNK_MAIN);
+    chunk_begin(w, CHUNK_EDITOR);
     chunk_material(w, "Grey");
     chunk_mesh_object(w, "Grid", positions, corners, "Grey");
     chunk_end(w);

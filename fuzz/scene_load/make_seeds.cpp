@@ -19,28 +19,28 @@ void float_colour(ChunkWriter& w, uint16_t id, float r, float g, float b) {
 }
 
 void material_with_map(ChunkWriter& w, const std::string& name, const std::string& map) {
-    chunk_begin(w, 0xAFFF);
-    chunk_begin(w, 0xA000);
+    chunk_begin(w, CHUNK_MATERIAL);
+    chunk_begin(w, CHUNK_MAT_NAME);
     chunk_name(w, name);
     chunk_end(w);
-    chunk_begin(w, 0xA020);
-    float_colour(w, 0x0010, 0.5f, 0.25f, 1.0f);
-    chunk_begin(w, 0x0011);
+    chunk_begin(w, CHUNK_MAT_DIFFUSE);
+    float_colour(w, CHUNK_COLOR_F, 0.5f, 0.25f, 1.0f);
+    chunk_begin(w, CHUNK_COLOR_24);
     chunk_u8(w, 1);
     chunk_u8(w, 2);
     chunk_u8(w, 3);
     chunk_end(w);
     chunk_end(w);
-    chunk_begin(w, 0xA050);
-    chunk_begin(w, 0x0030);
+    chunk_begin(w, CHUNK_MAT_TRANSPARENCY);
+    chunk_begin(w, CHUNK_PERCENT_INT);
     chunk_u16(w, 17);
     chunk_end(w);
     chunk_end(w);
-    chunk_begin(w, 0xA200);
-    chunk_begin(w, 0xA300);
+    chunk_begin(w, CHUNK_MAT_TEXTURE_MAP);
+    chunk_begin(w, CHUNK_MAP_FILE_NAME);
     chunk_name(w, map);
     chunk_end(w);
-    chunk_begin(w, 0xA354);
+    chunk_begin(w, CHUNK_MAP_U_SCALE);
     chunk_f32(w, 2.0f);
     chunk_end(w);
     chunk_end(w);
@@ -48,28 +48,28 @@ void material_with_map(ChunkWriter& w, const std::string& name, const std::strin
 }
 
 void textured_box(ChunkWriter& w, const std::string& name, const std::string& material) {
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, name);
-    chunk_begin(w, 0x4100);
-    chunk_begin(w, 0x4160);
+    chunk_begin(w, CHUNK_TRIANGLE_MESH);
+    chunk_begin(w, CHUNK_LOCAL_MATRIX);
     chunk_f32s(w, {1, 0, 0, 0, 1, 0, 0, 0, 1, 5, 6, 7});
     chunk_end(w);
-    chunk_begin(w, 0x4110);
+    chunk_begin(w, CHUNK_VERTEX_LIST);
     chunk_u16(w, 8);
     for (float p : box_positions)
         chunk_f32(w, p);
     chunk_end(w);
-    chunk_begin(w, 0x4111);
+    chunk_begin(w, CHUNK_VERTEX_FLAGS);
     chunk_u16(w, 8);
     for (int i = 0; i < 8; ++i)
         chunk_u16(w, 0);
     chunk_end(w);
-    chunk_begin(w, 0x4140);
+    chunk_begin(w, CHUNK_MAPPING);
     chunk_u16(w, 8);
     for (int i = 0; i < 8; ++i)
         chunk_f32s(w, {(float)(i & 1), (float)(i >> 1)});
     chunk_end(w);
-    chunk_begin(w, 0x4120);
+    chunk_begin(w, CHUNK_FACE_LIST);
     chunk_u16(w, 12);
     for (size_t i = 0; i < box_corners.size(); i += 3) {
         chunk_u16(w, box_corners[i]);
@@ -77,14 +77,14 @@ void textured_box(ChunkWriter& w, const std::string& name, const std::string& ma
         chunk_u16(w, box_corners[i + 2]);
         chunk_u16(w, 7);
     }
-    chunk_begin(w, 0x4130);
+    chunk_begin(w, CHUNK_FACE_MATERIAL);
     chunk_name(w, material);
     chunk_u16(w, 3);
     chunk_u16(w, 0);
     chunk_u16(w, 5);
     chunk_u16(w, 11);
     chunk_end(w);
-    chunk_begin(w, 0x4150);
+    chunk_begin(w, CHUNK_SMOOTHING_GROUPS);
     for (int i = 0; i < 12; ++i)
         chunk_u32(w, 1);
     chunk_end(w);
@@ -94,19 +94,19 @@ void textured_box(ChunkWriter& w, const std::string& name, const std::string& ma
 }
 
 void light(ChunkWriter& w, const std::string& name, bool spot) {
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, name);
-    chunk_begin(w, 0x4600);
+    chunk_begin(w, CHUNK_LIGHT);
     chunk_f32s(w, {1, 2, 3});
-    float_colour(w, 0x0010, 1.0f, 0.5f, 0.25f);
+    float_colour(w, CHUNK_COLOR_F, 1.0f, 0.5f, 0.25f);
     if (spot) {
-        chunk_begin(w, 0x4610);
+        chunk_begin(w, CHUNK_SPOTLIGHT);
         chunk_f32s(w, {4, 5, 6, 30, 45});
         chunk_end(w);
-        chunk_empty(w, 0x4627);
+        chunk_empty(w, CHUNK_LIGHT_RAY_SHADOWS);
     }
-    chunk_empty(w, 0x4620);
-    for (uint16_t id : {0x4659, 0x465A, 0x465B}) {
+    chunk_empty(w, CHUNK_LIGHT_OFF);
+    for (uint16_t id : {CHUNK_LIGHT_INNER_RANGE, CHUNK_LIGHT_OUTER_RANGE, CHUNK_LIGHT_MULTIPLIER}) {
         chunk_begin(w, id);
         chunk_f32(w, 2.5f);
         chunk_end(w);
@@ -116,16 +116,16 @@ void light(ChunkWriter& w, const std::string& name, bool spot) {
 }
 
 void camera(ChunkWriter& w, const std::string& name) {
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, name);
-    chunk_begin(w, 0x4700);
+    chunk_begin(w, CHUNK_CAMERA);
     chunk_f32s(w, {0, -100, 20, 0, 0, 0, 0, 45});
     chunk_end(w);
     chunk_end(w);
 }
 
 void position_track(ChunkWriter& w, uint16_t flags) {
-    chunk_begin(w, 0xB020);
+    chunk_begin(w, CHUNK_POSITION_TRACK);
     chunk_track_header(w, 2);
     chunk_key_header(w, 0, 0);
     chunk_f32s(w, {1, 2, 3});
@@ -137,21 +137,21 @@ void position_track(ChunkWriter& w, uint16_t flags) {
 }
 
 void object_node(ChunkWriter& w, const std::string& name, uint16_t id, uint16_t parent) {
-    chunk_begin(w, 0xB002);
-    chunk_begin(w, 0xB030);
+    chunk_begin(w, CHUNK_OBJECT_NODE);
+    chunk_begin(w, CHUNK_NODE_ID);
     chunk_u16(w, id);
     chunk_end(w);
     chunk_node_header(w, name, parent);
-    chunk_begin(w, 0xB013);
+    chunk_begin(w, CHUNK_PIVOT);
     chunk_f32s(w, {0, 0, 0});
     chunk_end(w);
     position_track(w, 0x1F);
-    chunk_begin(w, 0xB021);
+    chunk_begin(w, CHUNK_ROTATION_TRACK);
     chunk_track_header(w, 1);
     chunk_key_header(w, 0, 0);
     chunk_f32s(w, {0.5f, 1, 2, 3});
     chunk_end(w);
-    chunk_begin(w, 0xB022);
+    chunk_begin(w, CHUNK_SCALE_TRACK);
     chunk_track_header(w, 1);
     chunk_key_header(w, 0, 0);
     chunk_f32s(w, {1, 1, 1});
@@ -160,11 +160,11 @@ void object_node(ChunkWriter& w, const std::string& name, uint16_t id, uint16_t 
 }
 
 void camera_nodes(ChunkWriter& w, const std::string& name) {
-    for (uint16_t kind : {0xB003, 0xB004}) {
+    for (uint16_t kind : {CHUNK_CAMERA_NODE, CHUNK_TARGET_NODE}) {
         chunk_begin(w, kind);
         chunk_node_header(w, name, 0xFFFF);
         position_track(w, 0);
-        chunk_begin(w, 0xB024);
+        chunk_begin(w, CHUNK_ROLL_TRACK);
         chunk_track_header(w, 1);
         chunk_key_header(w, 0, 0);
         chunk_f32(w, 0.0f);
@@ -174,7 +174,7 @@ void camera_nodes(ChunkWriter& w, const std::string& name) {
 }
 
 void segment(ChunkWriter& w) {
-    chunk_begin(w, 0xB008);
+    chunk_begin(w, CHUNK_SEGMENT);
     chunk_u32(w, 0);
     chunk_u32(w, 100);
     chunk_end(w);
@@ -184,17 +184,17 @@ void segment(ChunkWriter& w) {
 template <typename Editor, typename Keyframer>
 ChunkWriter scene_file(Editor editor, Keyframer keyframer) {
     ChunkWriter w;
-    chunk_begin(w, 0x4D4D);
-    chunk_begin(w, 0x0002);
+    chunk_begin(w, CHUNK_MAIN);
+    chunk_begin(w, CHUNK_VERSION);
     chunk_u32(w, 3);
     chunk_end(w);
-    chunk_begin(w, 0x3D3D);
-    chunk_begin(w, 0x3D3E);
+    chunk_begin(w, CHUNK_EDITOR);
+    chunk_begin(w, CHUNK_MESH_VERSION);
     chunk_u32(w, 3);
     chunk_end(w);
     editor(w);
     chunk_end(w);
-    chunk_begin(w, 0xB000);
+    chunk_begin(w, CHUNK_KEYFRAMER);
     keyframer(w);
     chunk_end(w);
     chunk_end(w);
@@ -240,8 +240,8 @@ int main(int argc, char** argv) {
                     [](ChunkWriter& w) {
                         light(w, "Omni", false);
                         light(w, "Spot", true);
-                        chunk_begin(w, 0x2100);
-                        float_colour(w, 0x0013, 0.1f, 0.1f, 0.1f);
+                        chunk_begin(w, CHUNK_AMBIENT_LIGHT);
+                        float_colour(w, CHUNK_COLOR_F_GAMMA, 0.1f, 0.1f, 0.1f);
                         chunk_end(w);
                     },
                     no_keyframer));

@@ -71,10 +71,10 @@ bool open_window(int show_command, Started& started, StartupFailure& failure) {
 }
 
 bool load_scene(StartupFailure& failure) {
-    app_camera_build(view_state.camera);
+    frame_camera_build(view_state.camera);
     view_state.scene = scene_load("Z_Test.3ds");
     if (!view_state.scene) return fail(failure, "cannot load the scene: %s", scene_load_error());
-    app_objects_reset(*view_state.scene);
+    frame_objects_reset(*view_state.scene);
     return true;
 }
 

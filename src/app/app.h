@@ -1,38 +1,20 @@
-// The application shell: start-up, the message loop and shutdown, the window
-// procedure with its frame tick, and the per-frame drawing work.
+// The application shell: start-up, the message loop and shutdown, and the
+// window procedure whose frame tick shows what the frame core draws.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-#include "math/math.h"
+#include "frame/frame.h"
 #include "platform/platform.h"
-#include "scene/scene.h"
-
-// Every buffer and surface of the program has this size.
-constexpr int32_t screen_width = 512;
-constexpr int32_t screen_height = 384;
-// Bytes of one such picture of 32-bit pixels.
-constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
-
-struct ViewState {
-    Matrix camera;
-    uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
-    Scene* scene;            // never freed by the program
-};
 
 struct FrameValues {
-    float animation_angle;    // radians; +0.1 a tick, back to 0 after 6.28
+    float animation_angle;    // radians, advanced by frame_draw
     int32_t frame_counter;    // frames presented so far
     uint32_t* surface_pixels; // the locked surface of the current frame
 };
 
-extern ViewState view_state;
+extern ViewState view_state; // its scene is never freed by the program
 extern FrameValues frame_values;
-
-// Indexed by the object's index AND 3.
-extern const float turn_speeds[4];
-extern const uint32_t object_colours[4];
 
 // Runs the program on the linked platform backend and returns its exit code:
 // 0 after a normal end, 1 when start-up failed (the reason went to stderr).
@@ -43,15 +25,3 @@ int app_run(int show_command);
 // Escape closes the window, its destruction ends the message loop.
 intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
                           intptr_t lparam);
-
-// --- The per-frame work, shared with velmor-bench --------------------------------
-
-// Identity, turned about Z by -3.1415925 and about X by -0.5235988, moved by
-// (0, 0, -150): a point is moved first, then turned about X, then about Z.
-void app_camera_build(Matrix& camera);
-// Every object begins the first frame with the identity as its Matrix.
-void app_objects_reset(Scene& scene);
-// Clears the ColourBuffer, advances the angle, clears the depth buffer, turns
-// every object about its own X and Y axes and draws it in its colour. Needs
-// render_init.
-void app_frame_draw(ViewState& view, float& animation_angle);

@@ -13,7 +13,7 @@ namespace {
 // it and present. A frame whose lock fails is dropped after the drawing, so
 // the animation moves on but the counter does not.
 void frame_tick() {
-    app_frame_draw(view_state, frame_values.animation_angle);
+    frame_draw(view_state, frame_values.animation_angle);
     if (!display_lock(&frame_values.surface_pixels)) return;
     std::memcpy(frame_values.surface_pixels, view_state.colour_buffer, screen_bytes);
     char text[256];

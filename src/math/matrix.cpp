@@ -1,24 +1,24 @@
-#include "math/math.h"
+#include "math/maths.h"
 
 void matrix_identity(Matrix& m) {
     for (int i = 0; i < 16; ++i)
         m.m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
 }
 
-void matrix_multiply(const Matrix& a, const Matrix& b, Matrix& dst) {
+void matrix_multiply(const Matrix& left, const Matrix& right, Matrix& product) {
     // Each element is summed in double and rounded once; the temporary lets
-    // dst alias either operand.
+    // product alias either factor.
     Matrix t;
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
-            double sum = (double)b.m[4 * r + 0] * a.m[0 + c];
-            sum = sum + (double)b.m[4 * r + 1] * a.m[4 + c];
-            sum = sum + (double)b.m[4 * r + 2] * a.m[8 + c];
-            sum = sum + (double)b.m[4 * r + 3] * a.m[12 + c];
+            double sum = (double)left.m[4 * r + 0] * right.m[0 + c];
+            sum = sum + (double)left.m[4 * r + 1] * right.m[4 + c];
+            sum = sum + (double)left.m[4 * r + 2] * right.m[8 + c];
+            sum = sum + (double)left.m[4 * r + 3] * right.m[12 + c];
             t.m[4 * r + c] = (float)sum;
         }
     }
-    dst = t;
+    product = t;
 }
 
 namespace {
@@ -41,7 +41,7 @@ void matrix_rotate_x(Matrix& m, float angle) {
     r.m[6] = sc.s;
     r.m[9] = -sc.s;
     r.m[10] = sc.c;
-    matrix_multiply(m, r, m);
+    matrix_multiply(r, m, m);
 }
 
 void matrix_rotate_y(Matrix& m, float angle) {
@@ -52,7 +52,7 @@ void matrix_rotate_y(Matrix& m, float angle) {
     r.m[2] = -sc.s;
     r.m[8] = sc.s;
     r.m[10] = sc.c;
-    matrix_multiply(m, r, m);
+    matrix_multiply(r, m, m);
 }
 
 void matrix_rotate_z(Matrix& m, float angle) {
@@ -63,7 +63,7 @@ void matrix_rotate_z(Matrix& m, float angle) {
     r.m[1] = sc.s;
     r.m[4] = -sc.s;
     r.m[5] = sc.c;
-    matrix_multiply(m, r, m);
+    matrix_multiply(r, m, m);
 }
 
 void matrix_translate(Matrix& m, float x, float y, float z) {
@@ -72,5 +72,33 @@ void matrix_translate(Matrix& m, float x, float y, float z) {
     t.m[12] = x;
     t.m[13] = y;
     t.m[14] = z;
-    matrix_multiply(m, t, m);
+    matrix_multiply(t, m, m);
+}
+
+void matrix_affine_inverse(const Matrix& src, Matrix& dst) {
+    // Products and sums in extended precision, every element rounded to float
+    // once before and once after the division by the determinant.
+    using X = long double;
+    const float* m = src.m;
+    float* r = dst.m;
+    const float det = (float)((X)m[0] * ((X)m[5] * m[10] - (X)m[6] * m[9]) -
+                              (X)m[1] * ((X)m[4] * m[10] - (X)m[6] * m[8]) +
+                              (X)m[2] * ((X)m[4] * m[9] - (X)m[5] * m[8]));
+    r[0] = (float)((X)m[5] * m[10] - (X)m[6] * m[9]);
+    r[1] = (float)((X)m[2] * m[9] - (X)m[1] * m[10]);
+    r[2] = (float)((X)m[1] * m[6] - (X)m[2] * m[5]);
+    r[4] = (float)((X)m[6] * m[8] - (X)m[4] * m[10]);
+    r[5] = (float)((X)m[0] * m[10] - (X)m[2] * m[8]);
+    r[6] = (float)((X)m[2] * m[4] - (X)m[0] * m[6]);
+    r[8] = (float)((X)m[4] * m[9] - (X)m[5] * m[8]);
+    r[9] = (float)((X)m[1] * m[8] - (X)m[0] * m[9]);
+    r[10] = (float)((X)m[0] * m[5] - (X)m[1] * m[4]);
+    r[12] = (float)-((X)m[12] * r[0] + (X)m[13] * r[4] + (X)m[14] * r[8]);
+    r[13] = (float)-((X)m[12] * r[1] + (X)m[13] * r[5] + (X)m[14] * r[9]);
+    r[14] = (float)-((X)m[12] * r[2] + (X)m[13] * r[6] + (X)m[14] * r[10]);
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 3; ++col)
+            r[4 * row + col] = r[4 * row + col] / det;
+    r[3] = r[7] = r[11] = 0.0f;
+    r[15] = 1.0f;
 }

@@ -1,7 +1,7 @@
 // Sine and cosine from additions, multiplications and divisions alone: the
 // platforms' own libraries round differently in the last place, and a single
 // differing bit of a rotation changes pixels.
-#include "math/math.h"
+#include "math/maths.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
-// Affine inverse, planes and clipping of camera-space triangles against the
-// four side planes of the view volume.
-#include <cmath>
-
+// The view planes, and clipping of camera-space triangles against these four
+// side planes of the view volume.
 #include "render/render.h"
 
 namespace {
@@ -32,49 +30,6 @@ TriangleVerdict triangle_verdict(const SceneVertex* v[3], const Plane& plane) {
 }
 
 } // namespace
-
-void matrix_affine_inverse(const Matrix& src, Matrix& dst) {
-    // Products and sums in extended precision, every element rounded to float
-    // once before and once after the division by the determinant.
-    using X = long double;
-    const float* m = src.m;
-    float* r = dst.m;
-    const float det = (float)((X)m[0] * ((X)m[5] * m[10] - (X)m[6] * m[9]) -
-                              (X)m[1] * ((X)m[4] * m[10] - (X)m[6] * m[8]) +
-                              (X)m[2] * ((X)m[4] * m[9] - (X)m[5] * m[8]));
-    r[0] = (float)((X)m[5] * m[10] - (X)m[6] * m[9]);
-    r[1] = (float)((X)m[2] * m[9] - (X)m[1] * m[10]);
-    r[2] = (float)((X)m[1] * m[6] - (X)m[2] * m[5]);
-    r[4] = (float)((X)m[6] * m[8] - (X)m[4] * m[10]);
-    r[5] = (float)((X)m[0] * m[10] - (X)m[2] * m[8]);
-    r[6] = (float)((X)m[2] * m[4] - (X)m[0] * m[6]);
-    r[8] = (float)((X)m[4] * m[9] - (X)m[5] * m[8]);
-    r[9] = (float)((X)m[1] * m[8] - (X)m[0] * m[9]);
-    r[10] = (float)((X)m[0] * m[5] - (X)m[1] * m[4]);
-    r[12] = (float)-((X)m[12] * r[0] + (X)m[13] * r[4] + (X)m[14] * r[8]);
-    r[13] = (float)-((X)m[12] * r[1] + (X)m[13] * r[5] + (X)m[14] * r[9]);
-    r[14] = (float)-((X)m[12] * r[2] + (X)m[13] * r[6] + (X)m[14] * r[10]);
-    for (int row = 0; row < 4; ++row)
-        for (int col = 0; col < 3; ++col)
-            r[4 * row + col] = r[4 * row + col] / det;
-    r[3] = r[7] = r[11] = 0.0f;
-    r[15] = 1.0f;
-}
-
-Plane plane_from_points(const float p0[3], const float p1[3], const float p2[3]) {
-    const float e1x = p1[0] - p0[0], e1y = p1[1] - p0[1], e1z = p1[2] - p0[2];
-    const float e2x = p2[0] - p0[0], e2y = p2[1] - p0[1], e2z = p2[2] - p0[2];
-    const float nx = e1y * e2z - e1z * e2y;
-    const float ny = e1z * e2x - e1x * e2z;
-    const float nz = e1x * e2y - e1y * e2x;
-    const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
-    Plane p;
-    p.a = nx / len;
-    p.b = ny / len;
-    p.c = nz / len;
-    p.d = -(p.a * p0[0] + p.b * p0[1] + p.c * p0[2]);
-    return p;
-}
 
 void view_planes_init(float guarded_width, float guarded_height, float focal_length,
                       Plane planes[4]) {

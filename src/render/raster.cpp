@@ -2,16 +2,11 @@
 // exact every 16 pixels and stepped linearly in between.
 #include <cmath>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 
 #include "render/render_internal.h"
 
-RenderState render_state;
-
 namespace {
-
-constexpr double quarter_pi = 0.78539816339744830962;
 
 // Bounds of the float-to-integer conversions, which must never overflow.
 constexpr float two_pow_31 = 2147483648.0f;
@@ -48,26 +43,6 @@ bool vertices_on_screen(const float x[], const float y[], int count) {
     for (int i = 0; i < count; ++i)
         if (!(x[i] >= 0.0f && x[i] <= max_x && y[i] >= 0.0f && y[i] <= max_y)) return false;
     return true;
-}
-
-int render_init(int32_t width, int32_t height) {
-    std::free(render_state.depth_buffer);
-    render_state.depth_buffer = nullptr;
-    render_state.width = width;
-    render_state.height = height;
-    const double tangent = math_sin(quarter_pi) / math_cos(quarter_pi);
-    render_state.focal_length = (float)std::fabs(width / (2.0 * tangent));
-    view_planes_init((float)(width - 4), (float)(height - 4), render_state.focal_length,
-                     render_state.view_planes);
-    if (width <= 0 || height <= 0) return 0;
-    render_state.depth_buffer =
-        (uint32_t*)std::malloc((size_t)width * (size_t)height * sizeof(uint32_t));
-    return render_state.depth_buffer != nullptr ? 1 : 0;
-}
-
-void render_shutdown() {
-    std::free(render_state.depth_buffer);
-    render_state.depth_buffer = nullptr;
 }
 
 void depth_buffer_clear() {

@@ -1,12 +1,12 @@
-// The software renderer: affine inverse and view-volume clipping, the depth
-// buffer and polygon rasterizer, and the per-object render driver.
+// The software renderer: view-volume clipping, the depth buffer and polygon
+// rasterizer, and the per-object render driver.
 //
 // Camera space: eye at the origin looking along +z, +x to the right, +y down.
 #pragma once
 
 #include <cstdint>
 
-#include "math/math.h"
+#include "math/maths.h"
 #include "scene/scene.h"
 
 // A convex polygon in boundary order, closed; entries at count and beyond are
@@ -17,8 +17,6 @@ struct ClipPolygon {
 };
 
 // --- Clipping --------------------------------------------------------------
-void matrix_affine_inverse(const Matrix& src, Matrix& dst); // src and dst differ
-Plane plane_from_points(const float p0[3], const float p1[3], const float p2[3]);
 // planes: right, left, top, bottom.
 void view_planes_init(float guarded_width, float guarded_height, float focal_length,
                       Plane planes[4]);

@@ -199,7 +199,7 @@ void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
     if (render_state.depth_buffer == nullptr) return;
     Matrix inverse_camera, model_view, eye;
     matrix_affine_inverse(camera_matrix, inverse_camera);
-    matrix_multiply(inverse_camera, object_matrix, model_view);
+    matrix_multiply(object_matrix, inverse_camera, model_view);
     matrix_affine_inverse(model_view, eye);
     const float ex = eye.m[12], ey = eye.m[13], ez = eye.m[14];
 #if VELMOR_SSE2

@@ -4,112 +4,114 @@
 namespace {
 
 // Chunks whose data nobody keeps: versions, scales, percentages, 24-bit
-// colours, vertex flags, map file names and parameters, the keyframer's pivot and its scale,
-// field-of-view, roll and colour tracks. None has sub-chunks, and the walk
-// moves to the chunk's end after its handler, so reading their data first
-// would change nothing.
+// colours, vertex flags, map file names and parameters, the keyframer's pivot
+// and its scale, field-of-view, roll and colour tracks. The walk moves to the
+// chunk's end after its handler (or walks its sub-chunks), so reading their
+// data first would change nothing.
 int32_t ignore_chunk(FILE*, int64_t) {
     return 0;
 }
 
-constexpr int32_t yes = 1;
-constexpr int32_t no = 0;
+// Whether the walk goes on into the rest of the chunk as sub-chunks.
+constexpr bool SUBCHUNKS = true;
+constexpr bool LEAF = false;
 
 } // namespace
 
-const ChunkTableRow chunk_table[chunk_table_size] = {
-    {0x0002, no, ignore_chunk}, // file version
-    {0x0010, no, read_float_colour},
-    {0x0011, no, ignore_chunk},      // 24-bit colour
-    {0x0012, no, ignore_chunk},      // 24-bit gamma colour
-    {0x0013, no, read_float_colour}, // float gamma colour
-    {0x0030, no, ignore_chunk},      // integer percentage
-    {0x0031, no, ignore_chunk},      // float percentage
-    {0x0100, no, ignore_chunk},      // master scale
-    {0xC23D, yes, nullptr},
-    {0x3DAA, yes, nullptr},
-    {0x3D3E, no, ignore_chunk}, // mesh version
-    {0x4D4D, yes, nullptr},     // main chunk
-    {0x3D3D, yes, nullptr},     // editor: objects and materials
-    {0x1200, yes, nullptr},     // background colour
-    {0x2100, yes, nullptr},     // ambient light colour
-    {0x4000, yes, read_named_object},
-    {0x4100, yes, read_triangle_mesh},
-    {0x4110, no, read_vertex_list},
-    {0x4111, no, ignore_chunk}, // vertex flags
-    {0x4120, yes, read_face_list},
-    {0x4130, no, read_face_material},
-    {0x4140, no, read_mapping_coordinates},
-    {0x4150, no, read_smoothing_groups},
-    {0x4160, no, read_local_matrix},
-    {0x4165, no, ignore_chunk}, // mesh colour
-    {0x4170, no, ignore_chunk}, // texture information
-    {0x4190, no, nullptr},
-    {0x4600, yes, read_light},
-    {0x4610, no, read_spotlight},
-    {0x4700, no, read_camera},
-    {0x4F00, yes, nullptr},
-    {0x7001, no, ignore_chunk}, // viewport layout
-    {0x7020, no, ignore_chunk}, // viewport data
-    {0xAFFF, yes, nullptr},     // material block
-    {0xA000, no, read_material_name},
-    {0xA010, yes, nullptr},     // ambient colour
-    {0xA020, yes, nullptr},     // diffuse colour
-    {0xA030, yes, nullptr},     // specular colour
-    {0xA040, yes, nullptr},     // shininess
-    {0xA041, yes, nullptr},     // shininess strength
-    {0xA050, yes, nullptr},     // transparency
-    {0xA052, yes, nullptr},     // transparency falloff
-    {0xA053, yes, nullptr},     // reflection blur
-    {0xA084, yes, nullptr},     // self-illumination
-    {0xA081, no, ignore_chunk}, // two-sided
-    {0xA083, no, ignore_chunk},
-    {0xA085, no, ignore_chunk}, // wireframe
-    {0xA087, no, ignore_chunk}, // wire size
-    {0xA08C, no, ignore_chunk},
-    {0xA100, no, ignore_chunk},  // shading
-    {0xA200, yes, ignore_chunk}, // texture map
-    {0xA220, yes, ignore_chunk}, // reflection map
-    {0xA230, yes, ignore_chunk}, // bump map
-    {0xA252, no, ignore_chunk},
-    {0xA300, no, ignore_chunk}, // map file name
-    {0xA351, no, ignore_chunk}, // map tiling
-    {0xA353, no, ignore_chunk}, // map blur
-    {0xA354, no, ignore_chunk}, // map u scale
-    {0xA356, no, ignore_chunk}, // map v scale
-    {0xA358, no, ignore_chunk}, // map u offset
-    {0xA35A, no, ignore_chunk}, // map v offset
-    {0xA35C, no, ignore_chunk}, // map rotation
-    {0xB000, yes, nullptr},     // keyframer section
-    {0xB001, yes, nullptr},     // ambient node
-    {0xB002, yes, read_object_node},
-    {0xB008, no, read_segment},
-    {0xB010, no, read_node_header},
-    {0xB011, no, nullptr},      // instance name
-    {0xB013, no, ignore_chunk}, // pivot
-    {0xB020, no, read_position_track},
-    {0xB025, no, ignore_chunk}, // colour track
-    {0xB021, no, read_rotation_track},
-    {0xB022, no, ignore_chunk}, // scale track
-    {0xB026, no, nullptr},      // morph track
-    {0xB029, no, nullptr},      // hide track
-    {0xB030, no, read_node_id},
-    {0xB003, yes, read_camera_node},
-    {0xB004, yes, read_target_node},
-    {0xB005, yes, nullptr},     // light node
-    {0xB006, yes, nullptr},     // light target node
-    {0xB007, yes, nullptr},     // spotlight node
-    {0xB023, no, ignore_chunk}, // field-of-view track
-    {0xB024, no, ignore_chunk}, // roll track
-    {0x4659, no, read_light_inner_range},
-    {0x465A, no, read_light_outer_range},
-    {0x465B, no, read_light_multiplier},
-    {0x4620, no, read_light_off},
-    {0x4627, no, read_light_ray_shadows},
+const ChunkTableRow chunk_table[] = {
+    {CHUNK_VERSION, LEAF, ignore_chunk},                   // file version
+    {CHUNK_COLOR_F, LEAF, read_float_colour},              // colour as three floats: a light's
+    {CHUNK_COLOR_24, LEAF, ignore_chunk},                  // colour as three bytes
+    {CHUNK_COLOR_24_GAMMA, LEAF, ignore_chunk},            // gamma-corrected colour as three bytes
+    {CHUNK_COLOR_F_GAMMA, LEAF, read_float_colour},        // gamma-corrected colour as three floats
+    {CHUNK_PERCENT_INT, LEAF, ignore_chunk},               // percentage as an integer
+    {CHUNK_PERCENT_F, LEAF, ignore_chunk},                 // percentage as a float
+    {CHUNK_MASTER_SCALE, LEAF, ignore_chunk},              // units of the scene
+    {CHUNK_UNKNOWN_C23D, SUBCHUNKS, nullptr},              // unknown; its sub-chunks are walked
+    {CHUNK_UNKNOWN_3DAA, SUBCHUNKS, nullptr},              // unknown; its sub-chunks are walked
+    {CHUNK_MESH_VERSION, LEAF, ignore_chunk},              // version of the editor section
+    {CHUNK_MAIN, SUBCHUNKS, nullptr},                      // the whole file
+    {CHUNK_EDITOR, SUBCHUNKS, nullptr},                    // editor section: objects and materials
+    {CHUNK_BACKGROUND_COLOR, SUBCHUNKS, nullptr},          // background colour
+    {CHUNK_AMBIENT_LIGHT, SUBCHUNKS, nullptr},             // ambient light colour
+    {CHUNK_NAMED_OBJECT, SUBCHUNKS, read_named_object},    // an object's name, then its kind
+    {CHUNK_TRIANGLE_MESH, SUBCHUNKS, read_triangle_mesh},  // a mesh object
+    {CHUNK_VERTEX_LIST, LEAF, read_vertex_list},           // a mesh's vertex positions
+    {CHUNK_VERTEX_FLAGS, LEAF, ignore_chunk},              // a mesh's vertex flags
+    {CHUNK_FACE_LIST, SUBCHUNKS, read_face_list},          // a mesh's faces, then their materials
+    {CHUNK_FACE_MATERIAL, LEAF, read_face_material},       // faces of one material
+    {CHUNK_MAPPING, LEAF, read_mapping_coordinates},       // a mesh's mapping coordinates
+    {CHUNK_SMOOTHING_GROUPS, LEAF, read_smoothing_groups}, // a mesh's smoothing groups
+    {CHUNK_LOCAL_MATRIX, LEAF, read_local_matrix},         // a mesh's local axes and origin
+    {CHUNK_MESH_COLOR, LEAF, ignore_chunk},                // a mesh's colour in the editor
+    {CHUNK_TEXTURE_INFO, LEAF, ignore_chunk},              // a mesh's texture placement
+    {CHUNK_UNKNOWN_4190, LEAF, nullptr},                   // unknown; skipped
+    {CHUNK_LIGHT, SUBCHUNKS, read_light},                  // a light and its position
+    {CHUNK_SPOTLIGHT, LEAF, read_spotlight},               // a light's spot: target and cone
+    {CHUNK_CAMERA, LEAF, read_camera},                     // a camera: position, target, bank, lens
+    {CHUNK_UNKNOWN_4F00, SUBCHUNKS, nullptr},              // unknown; its sub-chunks are walked
+    {CHUNK_VIEWPORT_LAYOUT, LEAF, ignore_chunk},           // the editor's viewport layout
+    {CHUNK_VIEWPORT_DATA, LEAF, ignore_chunk},             // one viewport of the editor
+    {CHUNK_MATERIAL, SUBCHUNKS, nullptr},                  // a material
+    {CHUNK_MAT_NAME, LEAF, read_material_name},            // a material's name
+    {CHUNK_MAT_AMBIENT, SUBCHUNKS, nullptr},               // ambient colour
+    {CHUNK_MAT_DIFFUSE, SUBCHUNKS, nullptr},               // diffuse colour
+    {CHUNK_MAT_SPECULAR, SUBCHUNKS, nullptr},              // specular colour
+    {CHUNK_MAT_SHININESS, SUBCHUNKS, nullptr},             // shininess
+    {CHUNK_MAT_SHININESS_STRENGTH, SUBCHUNKS, nullptr},    // shininess strength
+    {CHUNK_MAT_TRANSPARENCY, SUBCHUNKS, nullptr},          // transparency
+    {CHUNK_MAT_TRANSPARENCY_FALLOFF, SUBCHUNKS, nullptr},  // transparency falloff
+    {CHUNK_MAT_REFLECTION_BLUR, SUBCHUNKS, nullptr},       // reflection blur
+    {CHUNK_MAT_SELF_ILLUMINATION, SUBCHUNKS, nullptr},     // self-illumination
+    {CHUNK_MAT_TWO_SIDED, LEAF, ignore_chunk},             // two-sided
+    {CHUNK_UNKNOWN_A083, LEAF, ignore_chunk},              // unknown material flag
+    {CHUNK_MAT_WIREFRAME, LEAF, ignore_chunk},             // drawn as wireframe
+    {CHUNK_MAT_WIRE_SIZE, LEAF, ignore_chunk},             // wire thickness
+    {CHUNK_MAT_SOFTEN, LEAF, ignore_chunk},                // soften
+    {CHUNK_MAT_SHADING, LEAF, ignore_chunk},               // shading kind
+    {CHUNK_MAT_TEXTURE_MAP, SUBCHUNKS, ignore_chunk},      // texture map
+    {CHUNK_MAT_REFLECTION_MAP, SUBCHUNKS, ignore_chunk},   // reflection map
+    {CHUNK_MAT_BUMP_MAP, SUBCHUNKS, ignore_chunk},         // bump map
+    {CHUNK_MAT_BUMP_PERCENT, LEAF, ignore_chunk},          // bump map strength
+    {CHUNK_MAP_FILE_NAME, LEAF, ignore_chunk},             // a map's file name
+    {CHUNK_MAP_TILING, LEAF, ignore_chunk},                // a map's tiling flags
+    {CHUNK_MAP_BLUR, LEAF, ignore_chunk},                  // a map's blur
+    {CHUNK_MAP_U_SCALE, LEAF, ignore_chunk},               // a map's u scale
+    {CHUNK_MAP_V_SCALE, LEAF, ignore_chunk},               // a map's v scale
+    {CHUNK_MAP_U_OFFSET, LEAF, ignore_chunk},              // a map's u offset
+    {CHUNK_MAP_V_OFFSET, LEAF, ignore_chunk},              // a map's v offset
+    {CHUNK_MAP_ROTATION, LEAF, ignore_chunk},              // a map's rotation
+    {CHUNK_KEYFRAMER, SUBCHUNKS, nullptr},                 // keyframer section: nodes and tracks
+    {CHUNK_AMBIENT_NODE, SUBCHUNKS, nullptr},              // the ambient light's node
+    {CHUNK_OBJECT_NODE, SUBCHUNKS, read_object_node},      // a mesh object's node
+    {CHUNK_SEGMENT, LEAF, read_segment},                   // first and last frame
+    {CHUNK_NODE_HEADER, LEAF, read_node_header},           // a node's name and parent
+    {CHUNK_INSTANCE_NAME, LEAF, nullptr},                  // a node's instance name
+    {CHUNK_PIVOT, LEAF, ignore_chunk},                     // a node's pivot
+    {CHUNK_POSITION_TRACK, LEAF, read_position_track},     // position keys
+    {CHUNK_COLOR_TRACK, LEAF, ignore_chunk},               // colour keys
+    {CHUNK_ROTATION_TRACK, LEAF, read_rotation_track},     // rotation keys
+    {CHUNK_SCALE_TRACK, LEAF, ignore_chunk},               // scale keys
+    {CHUNK_MORPH_TRACK, LEAF, nullptr},                    // morph keys
+    {CHUNK_HIDE_TRACK, LEAF, nullptr},                     // hide keys
+    {CHUNK_NODE_ID, LEAF, read_node_id},                   // a node's number
+    {CHUNK_CAMERA_NODE, SUBCHUNKS, read_camera_node},      // a camera's node
+    {CHUNK_TARGET_NODE, SUBCHUNKS, read_target_node},      // a camera target's node
+    {CHUNK_LIGHT_NODE, SUBCHUNKS, nullptr},                // a light's node
+    {CHUNK_LIGHT_TARGET_NODE, SUBCHUNKS, nullptr},         // a spotlight target's node
+    {CHUNK_SPOTLIGHT_NODE, SUBCHUNKS, nullptr},            // a spotlight's node
+    {CHUNK_FOV_TRACK, LEAF, ignore_chunk},                 // field-of-view keys
+    {CHUNK_ROLL_TRACK, LEAF, ignore_chunk},                // roll keys
+    {CHUNK_LIGHT_INNER_RANGE, LEAF, read_light_inner_range}, // a light's inner range
+    {CHUNK_LIGHT_OUTER_RANGE, LEAF, read_light_outer_range}, // a light's outer range
+    {CHUNK_LIGHT_MULTIPLIER, LEAF, read_light_multiplier},   // a light's multiplier
+    {CHUNK_LIGHT_OFF, LEAF, read_light_off},                 // the light is switched off
+    {CHUNK_LIGHT_RAY_SHADOWS, LEAF, read_light_ray_shadows}, // the light casts ray-traced shadows
 };
+const int CHUNK_TABLE_SIZE = (int)(sizeof chunk_table / sizeof chunk_table[0]);
 
 int chunk_find(uint32_t chunk_id) {
-    for (int row = 0; row < chunk_table_size; ++row)
+    for (int row = 0; row < CHUNK_TABLE_SIZE; ++row)
         if ((chunk_table[row].id & 0xFFFF) == chunk_id) return row;
     return -1;
 }
@@ -124,8 +126,8 @@ int32_t bad_length(uint32_t length) {
 
 // One chunk at start: its handler, its sub-chunks, then the move to its end.
 int32_t walk_one_chunk(FILE* stream, int64_t start) {
-    if (loader.depth > max_chunk_depth)
-        return loader_fail_at(start, "chunks nested deeper than %d levels", max_chunk_depth);
+    if (loader.depth > MAX_CHUNK_DEPTH)
+        return loader_fail_at(start, "chunks nested deeper than %d levels", MAX_CHUNK_DEPTH);
     // Overlapping chunks can make the walk read the same bytes again at every
     // level; a well-formed file reads at most one header per 6 bytes per pass.
     if (--loader.headers_left < 0)
@@ -151,7 +153,7 @@ int32_t walk_one_chunk(FILE* stream, int64_t start) {
             int32_t status = entry.handler(stream, next);
             if (status != 0) return status;
         }
-        if (entry.has_children) {
+        if (entry.has_subchunks) {
             int32_t status = chunk_walk(stream, next);
             if (status != 0) return status;
         }

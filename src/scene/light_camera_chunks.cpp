@@ -1,5 +1,5 @@
-// Handlers of the light and camera chunks, and the camera matrix built from
-// the keyframer tracks after loading.
+// Handlers of the light, light colour and camera chunks, and the camera
+// matrix built from the keyframer tracks after loading.
 #include <cmath>
 
 #include "scene/loader.h"
@@ -16,6 +16,14 @@ int32_t read_light_value(FILE* stream, float SceneLight::*field) {
     float value = read_f32(stream);
     if (SceneLight* light = light_to_fill()) light->*field = value;
     return 0;
+}
+
+// Float to integer, truncating; out-of-range values saturate and NaN gives 0.
+int32_t float_to_int_saturated(float value) {
+    if (value != value) return 0;
+    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value < -2147483648.0f) return INT32_MIN;
+    return (int32_t)value;
 }
 
 } // namespace
@@ -69,6 +77,22 @@ int32_t read_light_off(FILE*, int64_t) {
 
 int32_t read_light_ray_shadows(FILE*, int64_t) {
     if (SceneLight* light = light_to_fill()) light->ray_shadows = 1;
+    return 0;
+}
+
+int32_t read_float_colour(FILE* stream, int64_t) {
+    float rgb[3];
+    read_f32_values(stream, rgb, 3);
+    if (loader.counting_pass) return 0;
+    // The colour belongs to the light named like the last name read, if any.
+    const Scene* s = loader.loading_scene;
+    int32_t index = find_by_name(loader.name_buffer, s->lights, s->light_count);
+    if (index < 0) return 0;
+    SceneLight& light = s->lights[index];
+    for (int i = 0; i < 3; ++i) {
+        light.colour[i] = rgb[i];
+        light.colour255[i] = float_to_int_saturated(rgb[i] * 255.0f);
+    }
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "scene/chunk_ids.h"
 #include "scene/scene.h"
 
 // --- Chunk walk ---------------------------------------------------------------
@@ -18,14 +19,14 @@
 using ChunkHandler = int32_t (*)(FILE* stream, int64_t end);
 
 struct ChunkTableRow {
-    uint32_t id;          // only the low 16 bits are compared
-    int32_t has_children; // after the handler, walk the rest of the chunk as sub-chunks
+    uint32_t id;          // a CHUNK_ id; only the low 16 bits are compared
+    bool has_subchunks;   // after the handler, walk the rest of the chunk as sub-chunks
     ChunkHandler handler; // may be null
 };
 
-constexpr int chunk_table_size = 88;
-extern const ChunkTableRow chunk_table[chunk_table_size];
-constexpr int max_chunk_depth = 64;
+extern const ChunkTableRow chunk_table[];
+extern const int CHUNK_TABLE_SIZE;
+constexpr int MAX_CHUNK_DEPTH = 64;
 
 // Index of the row whose id equals chunk_id, or -1.
 int chunk_find(uint32_t chunk_id);
@@ -173,9 +174,9 @@ int32_t read_mapping_coordinates(FILE* stream, int64_t end);
 int32_t read_smoothing_groups(FILE* stream, int64_t end);
 int32_t read_local_matrix(FILE* stream, int64_t end);
 int32_t read_material_name(FILE* stream, int64_t end);
-int32_t read_float_colour(FILE* stream, int64_t end);
 
 int32_t read_light(FILE* stream, int64_t end);
+int32_t read_float_colour(FILE* stream, int64_t end);
 int32_t read_spotlight(FILE* stream, int64_t end);
 int32_t read_light_inner_range(FILE* stream, int64_t end);
 int32_t read_light_outer_range(FILE* stream, int64_t end);

@@ -1,4 +1,4 @@
-// Handlers of the mesh, material and colour chunks. In the counting pass they
+// Handlers of the mesh and material chunks. In the counting pass they
 // only count, and leave the stream where the filling pass would when
 // sub-chunks follow. Data that nothing keeps is not read at all: the walk
 // moves to the chunk's end after every handler.
@@ -59,14 +59,6 @@ int32_t store_faces(FILE* stream, SceneObject& object) {
         }
     }
     return 0;
-}
-
-// Float to integer, truncating; out-of-range values saturate and NaN gives 0.
-int32_t float_to_int_saturated(float value) {
-    if (value != value) return 0;
-    if (value >= 2147483648.0f) return INT32_MAX;
-    if (value < -2147483648.0f) return INT32_MIN;
-    return (int32_t)value;
 }
 
 } // namespace
@@ -195,20 +187,4 @@ int32_t read_material_name(FILE* stream, int64_t) {
     if (!material) return status;
     loader.current_material = material;
     return name_record(material->name, "a material");
-}
-
-int32_t read_float_colour(FILE* stream, int64_t) {
-    float rgb[3];
-    read_f32_values(stream, rgb, 3);
-    if (loader.counting_pass) return 0;
-    // The colour belongs to the light named like the last name read, if any.
-    const Scene* s = loader.loading_scene;
-    int32_t index = find_by_name(loader.name_buffer, s->lights, s->light_count);
-    if (index < 0) return 0;
-    SceneLight& light = s->lights[index];
-    for (int i = 0; i < 3; ++i) {
-        light.colour[i] = rgb[i];
-        light.colour255[i] = float_to_int_saturated(rgb[i] * 255.0f);
-    }
-    return 0;
 }

@@ -5,19 +5,14 @@
 
 #include "scene/loader.h"
 
+// The normal is (c2 - c0) x (c1 - c0): the corners are stored in the order
+// file corner 0, 2, 1, so this is the file's (c1 - c0) x (c2 - c0).
 Plane face_plane(const SceneFace& face) {
-    const SceneVertex& c0 = *face.corners[0];
-    const SceneVertex& c1 = *face.corners[1];
-    const SceneVertex& c2 = *face.corners[2];
-    const float e1x = c2.x - c0.x, e1y = c2.y - c0.y, e1z = c2.z - c0.z;
-    const float e2x = c1.x - c0.x, e2y = c1.y - c0.y, e2z = c1.z - c0.z;
-    const float nx = e1y * e2z - e1z * e2y;
-    const float ny = e1z * e2x - e1x * e2z;
-    const float nz = e1x * e2y - e1y * e2x;
-    const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    if (length == 0.0f) return {0.0f, 0.0f, 0.0f, 0.0f}; // no area, no direction
-    const float a = nx / length, b = ny / length, c = nz / length;
-    return {a, b, c, -(a * c0.x + b * c0.y + c * c0.z)};
+    const SceneVertex* const* c = face.corners;
+    const float c0[3] = {c[0]->x, c[0]->y, c[0]->z};
+    const float c1[3] = {c[1]->x, c[1]->y, c[1]->z};
+    const float c2[3] = {c[2]->x, c[2]->y, c[2]->z};
+    return plane_from_points(c0, c2, c1);
 }
 
 void compute_face_planes(SceneObject& object) {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "math/math.h"
+#include "math/maths.h"
 
 struct SceneVertex {
     float x, y, z; // object space, scene axes

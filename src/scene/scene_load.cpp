@@ -88,9 +88,9 @@ int32_t run_pass(const char* file_name, int64_t& file_size) {
     }
     loader.file_size = file_size;
     int64_t headers_per_level = file_size / 6 + 1;
-    loader.headers_left = headers_per_level > INT64_MAX / max_chunk_depth
+    loader.headers_left = headers_per_level > INT64_MAX / MAX_CHUNK_DEPTH
                               ? INT64_MAX
-                              : max_chunk_depth * headers_per_level;
+                              : MAX_CHUNK_DEPTH * headers_per_level;
     int32_t status = chunk_walk(stream, file_size);
     std::fclose(stream);
     return status;

@@ -13,6 +13,7 @@
 #include "app/app.h"
 #include "chunkwriter/chunk_writer.h"
 #include "platform/headless/headless.h"
+#include "scene/chunk_ids.h"
 
 namespace {
 
@@ -113,15 +114,15 @@ const std::vector<ScreenSquare> FIVE_SQUARES = {
 // a local matrix that start-up must throw away.
 void write_square_scene(const std::vector<ScreenSquare>& squares) {
     Matrix c;
-    app_camera_build(c);
+    frame_camera_build(c);
     ChunkWriter w;
-    chunk_begin(w, 0x4D4D);
-    chunk_begin(w, 0x3D3D);
+    chunk_begin(w, CHUNK_MAIN);
+    chunk_begin(w, CHUNK_EDITOR);
     for (const ScreenSquare& q : squares) {
-        chunk_begin(w, 0x4000);
+        chunk_begin(w, CHUNK_NAMED_OBJECT);
         chunk_name(w, "square");
-        chunk_begin(w, 0x4100);
-        chunk_begin(w, 0x4110);
+        chunk_begin(w, CHUNK_TRIANGLE_MESH);
+        chunk_begin(w, CHUNK_VERTEX_LIST);
         chunk_u16(w, 4);
         for (auto [u, v] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
             float x = q.x + u * q.half, y = q.y + v * q.half, z = q.z;
@@ -131,12 +132,12 @@ void write_square_scene(const std::vector<ScreenSquare>& squares) {
                            x * c.m[1] + y * c.m[5] + z * c.m[9] + c.m[13]});
         }
         chunk_end(w);
-        chunk_begin(w, 0x4120);
+        chunk_begin(w, CHUNK_FACE_LIST);
         chunk_u16(w, 4);
         for (uint16_t index : {0, 1, 2, 0, 0, 2, 1, 0, 0, 2, 3, 0, 0, 3, 2, 0})
             chunk_u16(w, index);
         chunk_end(w);
-        chunk_begin(w, 0x4160);
+        chunk_begin(w, CHUNK_LOCAL_MATRIX);
         chunk_f32s(w, {0, 1, 0, -1, 0, 0, 0, 0, 1, 5, 6, 7});
         chunk_end(w);
         chunk_end(w);
@@ -360,7 +361,8 @@ TEST_F(AppRun, StartUpFailuresAreReported) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         std::remove("Z_Test.3ds");
-        if (c.scene == BAD) write_file("Z_Test.3ds", {0x4D, 0x4D, 0, 0, 0, 0}); // length 0
+        if (c.scene == BAD)
+            write_file("Z_Test.3ds", {CHUNK_MAIN & 0xFF, CHUNK_MAIN >> 8, 0, 0, 0, 0}); // length 0
         if (c.scene == EMPTY) write_empty_scene();
         failing_screen_allocation = c.failing_allocation;
         screen_allocations = 0;

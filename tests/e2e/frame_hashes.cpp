@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/app.h"
+#include "frame/frame.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
@@ -20,15 +20,15 @@ int main(int argc, char** argv) {
             std::printf("%s unreadable\n", argv[i]);
             continue;
         }
-        app_objects_reset(*scene);
+        frame_objects_reset(*scene);
         ViewState view{};
-        app_camera_build(view.camera);
+        frame_camera_build(view.camera);
         view.colour_buffer = colours.data();
         view.scene = scene;
         float angle = 0.0f;
         uint64_t hash = 0xCBF29CE484222325ull; // FNV-1a, a pixel at a time
         for (int frame = 0; frame < 100; ++frame) {
-            app_frame_draw(view, angle);
+            frame_draw(view, angle);
             for (uint32_t pixel : colours)
                 hash = (hash ^ pixel) * 0x100000001B3ull;
         }

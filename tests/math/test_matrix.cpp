@@ -1,12 +1,13 @@
-// Matrix products and the elementary transforms: which operand is the left
-// factor, aliasing, and the direction of every turn. The renderer's golden
-// frames check the bits of the whole chain.
+// Matrix products and the elementary transforms (which factor acts first,
+// aliasing, the direction of every turn), the affine inverse and the plane
+// through three points. The renderer's golden frames check the bits of the
+// whole chain.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
 
-#include "math/math.h"
+#include "math/maths.h"
 
 namespace {
 
@@ -33,14 +34,14 @@ std::array<float, 3> transform(const Matrix& m, float x, float y, float z) {
 
 } // namespace
 
-TEST(MatrixMultiply, SecondOperandIsTheLeftFactorAndDstMayAliasEither) {
-    Matrix a, b, dst;
-    matrix_identity(a);
-    matrix_identity(b);
-    a.m[12] = 5.0f;             // a translates by x 5
-    b.m[0] = 2.0f;              // b scales x by 2
-    matrix_multiply(a, b, dst); // b * a: scale first, then translate
-    EXPECT_EQ(transform(dst, 1, 0, 0)[0], 7.0f);
+TEST(MatrixMultiply, LeftFactorActsFirstAndTheProductMayAliasEither) {
+    Matrix scale, move, product;
+    matrix_identity(scale);
+    matrix_identity(move);
+    scale.m[0] = 2.0f;                     // scales x by 2
+    move.m[12] = 5.0f;                     // moves by x 5
+    matrix_multiply(scale, move, product); // scale first, then move
+    EXPECT_EQ(transform(product, 1, 0, 0)[0], 7.0f);
 
     const Matrix p = sample(1.5f), q = sample(-2.25f);
     Matrix expected, square, dst_p = p, dst_q = q, both = p;
@@ -90,4 +91,51 @@ TEST(MatrixTranslate, ActsBeforeWhatTheMatrixHolds) {
     matrix_translate(m, 1, 0, 0);
     EXPECT_NEAR(m.m[12], 0.0f, 1e-7f);
     EXPECT_EQ(m.m[13], 1.0f);
+}
+
+// Products of the matrix and its inverse come back to the identity, for a
+// turn and move and for a camera that looks down and stands back.
+TEST(AffineInverse, UndoesTurnsAndMoves) {
+    Matrix moved, camera;
+    matrix_identity(moved);
+    matrix_rotate_z(moved, 0.7f);
+    matrix_rotate_x(moved, -1.1f);
+    matrix_translate(moved, 3, -4, 5);
+    moved.m[3] = 7.0f; // column 3 is never read
+    matrix_identity(camera);
+    matrix_rotate_z(camera, 3.0f);
+    matrix_rotate_x(camera, -0.5f);
+    matrix_translate(camera, 0, 0, -150);
+    for (const Matrix& m : {moved, camera}) {
+        Matrix inverse, product;
+        matrix_affine_inverse(m, inverse);
+        EXPECT_EQ(inverse.m[3], 0.0f);
+        EXPECT_EQ(inverse.m[7], 0.0f);
+        EXPECT_EQ(inverse.m[11], 0.0f);
+        EXPECT_EQ(inverse.m[15], 1.0f);
+        Matrix affine = m;
+        affine.m[3] = 0.0f;
+        matrix_multiply(inverse, affine, product);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(product.m[i], i % 5 == 0 ? 1.0f : 0.0f, 2e-5f) << i;
+    }
+}
+
+// The normal follows (p1 - p0) x (p2 - p0); swapping two points flips it.
+TEST(PlaneFromPoints, UnitNormalSignedDistanceAndNoArea) {
+    const struct {
+        float p[3][3];
+        Plane want;
+    } cases[] = {
+        {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 0, 1, -0.0f}},
+        {{{0, 0, 0}, {0, 1, 0}, {1, 0, 0}}, {0, 0, -1, -0.0f}},
+        {{{0, 0, 2}, {3, 0, 2}, {0, 3, 2}}, {0, 0, 1, -2}},
+        {{{1, 0, 0}, {1, 0, 4}, {1, 4, 0}}, {-1, 0, 0, 1}},
+        {{{1, 1, 1}, {2, 2, 2}, {3, 3, 3}}, {0, 0, 0, 0}}, // on one line
+    };
+    for (const auto& c : cases) {
+        const Plane got = plane_from_points(c.p[0], c.p[1], c.p[2]);
+        EXPECT_EQ(std::memcmp(&got, &c.want, sizeof got), 0)
+            << got.a << " " << got.b << " " << got.c << " " << got.d;
+    }
 }

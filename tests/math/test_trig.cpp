@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "math/math.h"
+#include "math/maths.h"
 
 // The portable sine and cosine must agree with the C library to within its
 // rounding, and must round to the same float for every angle the program uses.

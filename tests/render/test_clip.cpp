@@ -1,5 +1,5 @@
-// The affine inverse, the view planes of a 512 x 384 screen and the verdicts
-// of the triangle clipper. The golden scenes and the property test clip
+// The view planes of a 512 x 384 screen and the verdicts of the triangle
+// clipper. The golden scenes and the property test clip
 // triangles across every plane.
 #include <gtest/gtest.h>
 
@@ -25,28 +25,6 @@ struct ViewVolume {
 };
 
 } // namespace
-
-TEST(AffineInverse, UndoesATurnAndMoveAndTheStartupCamera) {
-    Matrix moved;
-    matrix_identity(moved);
-    matrix_rotate_z(moved, 0.7f);
-    matrix_rotate_x(moved, -1.1f);
-    matrix_translate(moved, 3, -4, 5);
-    moved.m[3] = 7.0f; // column 3 is never read
-    for (const Matrix& m : {moved, startup_camera()}) {
-        Matrix inverse, product;
-        matrix_affine_inverse(m, inverse);
-        EXPECT_EQ(inverse.m[3], 0.0f);
-        EXPECT_EQ(inverse.m[7], 0.0f);
-        EXPECT_EQ(inverse.m[11], 0.0f);
-        EXPECT_EQ(inverse.m[15], 1.0f);
-        Matrix affine = m;
-        affine.m[3] = 0.0f;
-        matrix_multiply(affine, inverse, product);
-        for (int i = 0; i < 16; ++i)
-            EXPECT_NEAR(product.m[i], i % 5 == 0 ? 1.0f : 0.0f, 2e-5f) << i;
-    }
-}
 
 TEST(ViewPlanes, BoundTheGuardedScreen) {
     const ViewVolume v;

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
+#include "frame/frame.h"
 #include "render/render_internal.h"
 #include "test_mesh.h"
 
@@ -145,12 +145,12 @@ void check_frames(const std::string& name, int frames,
 // draws it with the camera of start-up.
 void check_program_frames(const std::string& name, Scene& scene, int frames) {
     ViewState view = {{}, nullptr, &scene};
-    app_camera_build(view.camera);
-    app_objects_reset(scene);
+    frame_camera_build(view.camera);
+    frame_objects_reset(scene);
     float angle = 0.0f;
     check_frames(name, frames, [&](uint32_t* colours) {
         view.colour_buffer = colours;
-        app_frame_draw(view, angle);
+        frame_draw(view, angle);
     });
 }
 

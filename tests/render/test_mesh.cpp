@@ -1,6 +1,6 @@
 #include "test_mesh.h"
 
-#include "math/math.h"
+#include "math/maths.h"
 #include "scene/loader.h"
 
 namespace {
@@ -86,13 +86,4 @@ void mesh_add_sphere(TestMesh& mesh, float radius, int segments, int bands, floa
     }
     for (int i = 0; i < segments; ++i)
         mesh_face(mesh, south, ring(bands - 1, i), ring(bands - 1, i + 1));
-}
-
-Matrix startup_camera() {
-    Matrix camera;
-    matrix_identity(camera);
-    matrix_rotate_z(camera, -3.1415925f);
-    matrix_rotate_x(camera, -0.5235988f);
-    matrix_translate(camera, 0.0f, 0.0f, -150.0f);
-    return camera;
 }

@@ -26,6 +26,3 @@ void mesh_add_torus(TestMesh& mesh, float ring_radius, float tube_radius, int ri
                     int tube_steps, float cx, float cy, float cz);
 void mesh_add_sphere(TestMesh& mesh, float radius, int segments, int bands, float cx, float cy,
                      float cz);
-
-// The camera of start-up: turned about Z and X, 150 units back.
-Matrix startup_camera();

@@ -46,7 +46,7 @@ void write_floats(ChunkWriter& w, uint16_t id, std::initializer_list<float> valu
 
 void write_named(ChunkWriter& w, const std::string& name, uint16_t id,
                  std::initializer_list<float> values) {
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, name);
     write_floats(w, id, values);
     chunk_end(w);
@@ -67,12 +67,12 @@ void write_node(ChunkWriter& w, uint16_t kind, const std::string& name, int id, 
                 const std::vector<float>& position) {
     chunk_begin(w, kind);
     if (id >= 0) {
-        chunk_begin(w, 0xB030);
+        chunk_begin(w, CHUNK_NODE_ID);
         chunk_u16(w, (uint16_t)id);
         chunk_end(w);
     }
     chunk_node_header(w, name, parent);
-    write_track(w, 0xB020, 1, {{0, 0, position}});
+    write_track(w, CHUNK_POSITION_TRACK, 1, {{0, 0, position}});
     chunk_end(w);
 }
 

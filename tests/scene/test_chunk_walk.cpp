@@ -9,6 +9,7 @@
 namespace {
 
 const std::vector<float> triangle = {0, 0, 0, 0, 1, 0, 1, 0, 0};
+constexpr uint16_t UNLISTED_ID = 0x1234; // in no row of the loader's table
 
 // Chunk header with any length, for lengths the writer would never produce.
 void raw_header(ChunkWriter& w, uint16_t id, uint32_t length) {
@@ -20,14 +21,14 @@ void raw_header(ChunkWriter& w, uint16_t id, uint32_t length) {
 
 TEST(ChunkWalk, SkipsUnknownChunksWithEverythingInside) {
     ChunkWriter w;
-    chunk_begin(w, 0x1234); // unlisted
+    chunk_begin(w, UNLISTED_ID);
     chunk_mesh_object(w, "Hidden1", triangle, {0, 1, 2});
     chunk_end(w);
-    chunk_begin(w, 0x4190); // listed, but neither handler nor descent
+    chunk_begin(w, CHUNK_UNKNOWN_4190); // listed, but neither handler nor descent
     chunk_mesh_object(w, "Hidden2", triangle, {0, 1, 2});
     chunk_end(w);
-    chunk_begin(w, 0x4D4D);
-    chunk_begin(w, 0x3D3D);
+    chunk_begin(w, CHUNK_MAIN);
+    chunk_begin(w, CHUNK_EDITOR);
     chunk_mesh_object(w, "Seen", triangle, {0, 1, 2});
     chunk_end(w);
     chunk_end(w);
@@ -40,20 +41,20 @@ TEST(ChunkWalk, SkipsUnknownChunksWithEverythingInside) {
 
 TEST(ChunkWalk, EveryChunkEndsWhereItsLengthSaysWhateverItsHandlerRead) {
     ChunkWriter w;
-    chunk_begin(w, 0x0002); // file version with more data than the 2 bytes it reads
+    chunk_begin(w, CHUNK_VERSION); // file version with more data than the 2 bytes it reads
     chunk_u32(w, 0x41004000);
     chunk_u32(w, 0x41004000);
     chunk_end(w);
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, "Short");
-    chunk_begin(w, 0x4100);
+    chunk_begin(w, CHUNK_TRIANGLE_MESH);
     // A vertex list that claims three vertices but holds one: the handler reads
     // the face list as vertex data, and the walk still finds the face list.
-    chunk_begin(w, 0x4110);
+    chunk_begin(w, CHUNK_VERTEX_LIST);
     chunk_u16(w, 3);
     chunk_f32s(w, {7, 8, 9});
     chunk_end(w);
-    chunk_begin(w, 0x4120);
+    chunk_begin(w, CHUNK_FACE_LIST);
     for (uint16_t v : {1, 0, 1, 2, 0}) // one face: corners 0, 1, 2 and its flags
         chunk_u16(w, v);
     chunk_end(w);
@@ -83,15 +84,15 @@ TEST(ChunkWalk, BrokenChunkHeadersEndTheLoadWithAReason) {
     };
     for (const auto& c : cases) {
         ChunkWriter w;
-        chunk_begin(w, 0x4D4D);
-        raw_header(w, 0x3D3D, c.length);
+        chunk_begin(w, CHUNK_MAIN);
+        raw_header(w, CHUNK_EDITOR, c.length);
         chunk_end(w);
         EXPECT_TRUE(
             fails_with(w, test_file_path("scene.3ds") + ": chunk 0x3D3D at offset 6: " + c.reason));
     }
     ChunkWriter cut;
-    chunk_empty(cut, 0x4D4D);
-    chunk_u16(cut, 0x4D4D);
+    chunk_empty(cut, CHUNK_MAIN);
+    chunk_u16(cut, CHUNK_MAIN);
     EXPECT_TRUE(fails_with(cut, "offset 6: chunk header cut short"));
 
     EXPECT_EQ(scene_load(test_file_path("missing.3ds").c_str()), nullptr);
@@ -102,7 +103,7 @@ TEST(ChunkWalk, NestingEndsAtSixtyFourLevels) {
     for (int levels : {64, 65}) {
         ChunkWriter w;
         for (int i = 0; i < levels; ++i)
-            chunk_begin(w, 0x4D4D);
+            chunk_begin(w, CHUNK_MAIN);
         for (int i = 0; i < levels; ++i)
             chunk_end(w);
         if (levels == 64)
@@ -120,8 +121,8 @@ TEST(ChunkWalk, OverlappingChunksCannotMakeTheWalkRunAway) {
     const uint32_t size = 12 * units;
     ChunkWriter w;
     for (uint32_t i = 0; i < units; ++i) {
-        raw_header(w, 0x4D4D, 12);
-        raw_header(w, 0x4D4D, size - (12 * i + 6));
+        raw_header(w, CHUNK_MAIN, 12);
+        raw_header(w, CHUNK_MAIN, size - (12 * i + 6));
     }
     EXPECT_TRUE(fails_with(w, "overlapping chunks"));
 }

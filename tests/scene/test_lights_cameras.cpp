@@ -14,12 +14,12 @@ std::array<float, 5> spot_values(const SceneLight& l) {
 
 Matrix camera_matrix(std::initializer_list<float> position, std::initializer_list<float> target) {
     ChunkWriter w;
-    write_named(w, "Cam", 0x4700, {1, 2, 3, 4, 5, 6, 7, 8});
+    write_named(w, "Cam", CHUNK_CAMERA, {1, 2, 3, 4, 5, 6, 7, 8});
     // The keys in file axes: (x, z, y).
     const float* p = position.begin();
-    write_node(w, 0xB003, "Cam", -1, 0xFFFF, {p[0], p[2], p[1]});
+    write_node(w, CHUNK_CAMERA_NODE, "Cam", -1, 0xFFFF, {p[0], p[2], p[1]});
     if (const float* t = target.size() == 3 ? target.begin() : nullptr)
-        write_node(w, 0xB004, "Cam", -1, 0xFFFF, {t[0], t[2], t[1]});
+        write_node(w, CHUNK_TARGET_NODE, "Cam", -1, 0xFFFF, {t[0], t[2], t[1]});
     ScenePtr scene = load_written(w);
     EXPECT_NE(scene, nullptr) << scene_load_error();
     if (!scene) return Matrix{};
@@ -33,19 +33,19 @@ Matrix camera_matrix(std::initializer_list<float> position, std::initializer_lis
 
 TEST(Lights, FieldsComeFromTheLightAndItsSubChunksInSceneAxes) {
     ChunkWriter w;
-    write_floats(w, 0x4610, {9, 9, 9, 9, 9}); // before any light: changes nothing
-    write_named(w, "Omni", 0x4600, {1, 2, 3});
-    chunk_begin(w, 0x4000);
+    write_floats(w, CHUNK_SPOTLIGHT, {9, 9, 9, 9, 9}); // before any light: changes nothing
+    write_named(w, "Omni", CHUNK_LIGHT, {1, 2, 3});
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, "Spot");
-    chunk_begin(w, 0x4600);
+    chunk_begin(w, CHUNK_LIGHT);
     chunk_f32s(w, {1, 2, 3});
-    write_floats(w, 0x0010, {1.0f, 0.5f, 0.25f});
-    write_floats(w, 0x4610, {4, 5, 6, 30, 45});
-    write_floats(w, 0x4659, {10});
-    write_floats(w, 0x465A, {100});
-    write_floats(w, 0x465B, {1.5f});
-    chunk_empty(w, 0x4620);
-    chunk_empty(w, 0x4627);
+    write_floats(w, CHUNK_COLOR_F, {1.0f, 0.5f, 0.25f});
+    write_floats(w, CHUNK_SPOTLIGHT, {4, 5, 6, 30, 45});
+    write_floats(w, CHUNK_LIGHT_INNER_RANGE, {10});
+    write_floats(w, CHUNK_LIGHT_OUTER_RANGE, {100});
+    write_floats(w, CHUNK_LIGHT_MULTIPLIER, {1.5f});
+    chunk_empty(w, CHUNK_LIGHT_OFF);
+    chunk_empty(w, CHUNK_LIGHT_RAY_SHADOWS);
     chunk_end(w);
     chunk_end(w);
 
@@ -70,15 +70,15 @@ TEST(Lights, FieldsComeFromTheLightAndItsSubChunksInSceneAxes) {
 
 TEST(Lights, ColourGoesToTheLightNamedLikeTheLastNameAndSaturates) {
     ChunkWriter w;
-    write_named(w, "Lamp", 0x4600, {0, 0, 0});
-    chunk_begin(w, 0xAFFF);
-    chunk_begin(w, 0xA000);
+    write_named(w, "Lamp", CHUNK_LIGHT, {0, 0, 0});
+    chunk_begin(w, CHUNK_MATERIAL);
+    chunk_begin(w, CHUNK_MAT_NAME);
     chunk_name(w, "Lamp"); // a material of the light's name passes its colour on
     chunk_end(w);
-    write_floats(w, 0x0013, {1e10f, -1e10f, std::numeric_limits<float>::quiet_NaN()});
+    write_floats(w, CHUNK_COLOR_F_GAMMA, {1e10f, -1e10f, std::numeric_limits<float>::quiet_NaN()});
     chunk_end(w);
     chunk_material(w, "Other");
-    write_floats(w, 0x0010, {0.5f, 0.5f, 0.5f}); // names no light: dropped
+    write_floats(w, CHUNK_COLOR_F, {0.5f, 0.5f, 0.5f}); // names no light: dropped
 
     ScenePtr scene = load_written(w);
     ASSERT_NE(scene, nullptr) << scene_load_error();
@@ -107,7 +107,7 @@ TEST(Cameras, MatrixWithoutADirectionKeepsTheIdentityRotation) {
     expect_floats(camera_matrix({5, 6, 7}, {5, 60, 7}).m, moved); // straight up
 
     ChunkWriter no_tracks;
-    write_named(no_tracks, "Still", 0x4700, {1, 2, 3, 4, 5, 6, 7, 8});
+    write_named(no_tracks, "Still", CHUNK_CAMERA, {1, 2, 3, 4, 5, 6, 7, 8});
     ScenePtr scene = load_written(no_tracks);
     ASSERT_NE(scene, nullptr);
     expect_floats(scene->cameras[0].matrix.m, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});

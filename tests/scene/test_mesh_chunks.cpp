@@ -8,9 +8,9 @@
 namespace {
 
 void begin_object(ChunkWriter& w, const std::string& name) {
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, name);
-    chunk_begin(w, 0x4100);
+    chunk_begin(w, CHUNK_TRIANGLE_MESH);
 }
 
 void end_object(ChunkWriter& w) {
@@ -19,7 +19,7 @@ void end_object(ChunkWriter& w) {
 }
 
 void vertex_list(ChunkWriter& w, std::initializer_list<float> xyz) {
-    chunk_begin(w, 0x4110);
+    chunk_begin(w, CHUNK_VERTEX_LIST);
     chunk_u16(w, (uint16_t)(xyz.size() / 3));
     chunk_f32s(w, xyz);
     chunk_end(w);
@@ -27,7 +27,7 @@ void vertex_list(ChunkWriter& w, std::initializer_list<float> xyz) {
 
 // Opens a face list chunk, for face material chunks to follow.
 void begin_face_list(ChunkWriter& w, std::initializer_list<uint16_t> corners) {
-    chunk_begin(w, 0x4120);
+    chunk_begin(w, CHUNK_FACE_LIST);
     chunk_u16(w, (uint16_t)(corners.size() / 3));
     int i = 0;
     for (uint16_t c : corners) {
@@ -38,7 +38,7 @@ void begin_face_list(ChunkWriter& w, std::initializer_list<uint16_t> corners) {
 
 void face_material(ChunkWriter& w, const std::string& material,
                    std::initializer_list<uint16_t> faces) {
-    chunk_begin(w, 0x4130);
+    chunk_begin(w, CHUNK_FACE_MATERIAL);
     chunk_name(w, material);
     chunk_u16(w, (uint16_t)faces.size());
     for (uint16_t f : faces)
@@ -52,16 +52,17 @@ TEST(MeshChunks, ObjectIsStoredInSceneAxesWithCornersZeroTwoOne) {
     const std::string name63(63, 'n');
     ChunkWriter w;
     begin_object(w, name63);
-    write_floats(w, 0x4160, {1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 7});
+    write_floats(w, CHUNK_LOCAL_MATRIX, {1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 7});
     vertex_list(w, {1, 2, 3, 1, 2, 4, 2, 2, 3});
     begin_face_list(w, {0, 1, 2});
     chunk_end(w);
-    chunk_begin(w, 0x4140);
+    chunk_begin(w, CHUNK_MAPPING);
     chunk_u16(w, 2); // fewer pairs than vertices
     chunk_f32s(w, {0.25f, 0.5f, 0.75f, 1.0f});
     chunk_end(w);
     end_object(w);
-    write_floats(w, 0x4160, {1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 8}); // a stray one: the last object's
+    write_floats(w, CHUNK_LOCAL_MATRIX,
+                 {1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 8}); // a stray one: the last object's
 
     ScenePtr scene = load_written(w);
     ASSERT_NE(scene, nullptr) << scene_load_error();
@@ -86,7 +87,7 @@ TEST(MeshChunks, FaceMaterialsNameMaterialsReadBeforeThem) {
     chunk_material(w, "Green");
     chunk_material(w, "Red");
     chunk_material(w, "Red"); // a second one of the same name is never found
-    chunk_begin(w, 0xA000);
+    chunk_begin(w, CHUNK_MAT_NAME);
     chunk_name(w, std::string(63, 'm') + "1234567");
     chunk_end(w);
     begin_object(w, "Quad");
@@ -137,10 +138,10 @@ TEST(MeshChunks, MalformedMeshesEndTheLoadWithAReason) {
     EXPECT_TRUE(fails_with(faces_first, "face list before any vertex list"));
 
     ChunkWriter stray;
-    chunk_empty(stray, 0x4150);
+    chunk_empty(stray, CHUNK_SMOOTHING_GROUPS);
     EXPECT_TRUE(fails_with(stray, "chunk 0x4150 at offset 0: mesh data before any triangle mesh"));
 
-    for (uint16_t id : {0x4130, 0xA000}) {
+    for (uint16_t id : {CHUNK_FACE_MATERIAL, CHUNK_MAT_NAME}) {
         ChunkWriter cut;
         chunk_begin(cut, id);
         chunk_raw(cut, "Unfinished", 10);
@@ -152,7 +153,7 @@ TEST(MeshChunks, MalformedMeshesEndTheLoadWithAReason) {
     ChunkWriter greedy;
     begin_object(greedy, "Greedy");
     for (int i = 0; i < 2000; ++i) {
-        chunk_begin(greedy, 0x4110);
+        chunk_begin(greedy, CHUNK_VERTEX_LIST);
         chunk_u16(greedy, 65535);
         chunk_end(greedy);
     }

@@ -2,15 +2,15 @@
 
 void chunk_mesh_object(ChunkWriter& w, const std::string& name, const std::vector<float>& positions,
                        const std::vector<uint16_t>& corners, const std::string& material) {
-    chunk_begin(w, 0x4000);
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
     chunk_name(w, name);
-    chunk_begin(w, 0x4100);
-    chunk_begin(w, 0x4110);
+    chunk_begin(w, CHUNK_TRIANGLE_MESH);
+    chunk_begin(w, CHUNK_VERTEX_LIST);
     chunk_u16(w, (uint16_t)(positions.size() / 3));
     for (float p : positions)
         chunk_f32(w, p);
     chunk_end(w);
-    chunk_begin(w, 0x4120);
+    chunk_begin(w, CHUNK_FACE_LIST);
     size_t face_count = corners.size() / 3;
     chunk_u16(w, (uint16_t)face_count);
     for (size_t f = 0; f < face_count; ++f) {
@@ -19,28 +19,28 @@ void chunk_mesh_object(ChunkWriter& w, const std::string& name, const std::vecto
         chunk_u16(w, 7); // edge visibility flags
     }
     if (!material.empty()) {
-        chunk_begin(w, 0x4130);
+        chunk_begin(w, CHUNK_FACE_MATERIAL);
         chunk_name(w, material);
         chunk_u16(w, (uint16_t)face_count);
         for (size_t f = 0; f < face_count; ++f)
             chunk_u16(w, (uint16_t)f);
         chunk_end(w);
     }
-    chunk_end(w); // 0x4120
-    chunk_end(w); // 0x4100
-    chunk_end(w); // 0x4000
+    chunk_end(w); // CHUNK_FACE_LIST
+    chunk_end(w); // CHUNK_TRIANGLE_MESH
+    chunk_end(w); // CHUNK_NAMED_OBJECT
 }
 
 void chunk_material(ChunkWriter& w, const std::string& name) {
-    chunk_begin(w, 0xAFFF);
-    chunk_begin(w, 0xA000);
+    chunk_begin(w, CHUNK_MATERIAL);
+    chunk_begin(w, CHUNK_MAT_NAME);
     chunk_name(w, name);
     chunk_end(w);
     chunk_end(w);
 }
 
 void chunk_node_header(ChunkWriter& w, const std::string& name, uint16_t parent) {
-    chunk_begin(w, 0xB010);
+    chunk_begin(w, CHUNK_NODE_HEADER);
     chunk_name(w, name);
     chunk_u16(w, 0);
     chunk_u16(w, 0);

@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "chunk_writer.h"
+#include "scene/chunk_ids.h"
 
-// 0x4000 name { 0x4100 { 0x4110 vertices, 0x4120 faces { 0x4130 material } } }.
-// positions holds x, y, z per vertex and corners a, b, c per face, both in the
-// file's axes; without a material name no face material chunk is written.
+// CHUNK_NAMED_OBJECT name { CHUNK_TRIANGLE_MESH { CHUNK_VERTEX_LIST vertices, CHUNK_FACE_LIST faces
+// { CHUNK_FACE_MATERIAL material } } }. positions holds x, y, z per vertex and corners a, b, c per
+// face, both in the file's axes; without a material name no face material chunk is written.
 void chunk_mesh_object(ChunkWriter& w, const std::string& name, const std::vector<float>& positions,
                        const std::vector<uint16_t>& corners, const std::string& material = "");
-// 0xAFFF { 0xA000 name }.
+// CHUNK_MATERIAL { CHUNK_MAT_NAME name }.
 void chunk_material(ChunkWriter& w, const std::string& name);
-// 0xB010: name, two flag words, parent node number.
+// CHUNK_NODE_HEADER: name, two flag words, parent node number.
 void chunk_node_header(ChunkWriter& w, const std::string& name, uint16_t parent);
 // The 14 bytes before the keys of a track: flags, reserved, key count.
 void chunk_track_header(ChunkWriter& w, uint32_t key_count);

@@ -30,10 +30,10 @@ std::vector<MaterialDesc> materials() {
     MaterialDesc chalk = material("Chalk", {64, 64, 64}, {255, 255, 255}, {255, 255, 255}, 60, 70);
     chalk.transparency_falloff = 12.5f;
     chalk.two_sided = chalk.soften = true;
-    chalk.maps = {{chunk_id::texture_map, "MARBLE.GIF", 100, 2.0f, 2.0f, 0.0f},
-                  {chunk_id::bump_map, "PITS.GIF", 30, 4.0f, 4.0f, 45.0f}};
+    chalk.maps = {{CHUNK_MAT_TEXTURE_MAP, "MARBLE.GIF", 100, 2.0f, 2.0f, 0.0f},
+                  {CHUNK_MAT_BUMP_MAP, "PITS.GIF", 30, 4.0f, 4.0f, 45.0f}};
     MaterialDesc steel = material("Steel", {45, 45, 50}, {180, 180, 200}, {255, 255, 255}, 80, 90);
-    steel.maps = {{chunk_id::reflection_map, "CHROMIC.JPG", 40, 1.0f, 1.0f, 0.0f}};
+    steel.maps = {{CHUNK_MAT_REFLECTION_MAP, "CHROMIC.JPG", 40, 1.0f, 1.0f, 0.0f}};
     return {
         material("Rose", {64, 25, 37}, {255, 100, 150}, {230, 230, 230}, 40, 50),
         material("Violet", {37, 25, 64}, {150, 100, 255}, {230, 230, 230}, 40, 50),
@@ -85,16 +85,16 @@ Key key4(uint32_t frame, uint16_t flags, float angle, float x, float y, float z)
 NodeDesc mesh_node(uint16_t id, const std::string& name, uint16_t parent, float turns, float ax,
                    float ay, float az) {
     const uint16_t tcb = key_tension | key_continuity | key_bias;
-    return {chunk_id::object_node,
+    return {CHUNK_OBJECT_NODE,
             id,
             name,
             parent,
             "",
             true,
-            {{chunk_id::position_track, {key3(0, key_tension, 0, 0, 0)}},
-             {chunk_id::rotation_track,
+            {{CHUNK_POSITION_TRACK, {key3(0, key_tension, 0, 0, 0)}},
+             {CHUNK_ROTATION_TRACK,
               {key4(0, 0, 0, ax, ay, az), key4(100, tcb, turns * 6.2831855f, ax, ay, az)}},
-             {chunk_id::scale_track, {key3(0, key_ease_to | key_ease_from, 1, 1, 1)}}}};
+             {CHUNK_SCALE_TRACK, {key3(0, key_ease_to | key_ease_from, 1, 1, 1)}}}};
 }
 
 std::vector<NodeDesc> nodes() {
@@ -102,23 +102,23 @@ std::vector<NodeDesc> nodes() {
     const float* fill = scene_lights[0].position;
     const float* key = scene_lights[1].position;
     std::vector<NodeDesc> list;
-    list.push_back({chunk_id::ambient_node,
+    list.push_back({CHUNK_AMBIENT_NODE,
                     0,
                     "$AMBIENT$",
                     no_parent,
                     "",
                     false,
-                    {{chunk_id::colour_track, {key3(0, 0, 0.1f, 0.1f, 0.12f)}}}});
-    list.push_back({chunk_id::object_node,
+                    {{CHUNK_COLOR_TRACK, {key3(0, 0, 0.1f, 0.1f, 0.12f)}}}});
+    list.push_back({CHUNK_OBJECT_NODE,
                     1,
                     "$$$DUMMY",
                     no_parent,
                     "Gimbal",
                     true,
-                    {{chunk_id::position_track, {key3(0, 0, 0, 0, 0)}},
-                     {chunk_id::rotation_track, {key4(0, 0, 0, 0, 0, 1)}},
-                     {chunk_id::scale_track, {key3(0, 0, 1, 1, 1)}},
-                     {chunk_id::hide_track, {{50, 0, {}}}}}});
+                    {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, 0, 0)}},
+                     {CHUNK_ROTATION_TRACK, {key4(0, 0, 0, 0, 0, 1)}},
+                     {CHUNK_SCALE_TRACK, {key3(0, 0, 1, 1, 1)}},
+                     {CHUNK_HIDE_TRACK, {{50, 0, {}}}}}});
     list.push_back(mesh_node(2, "Frame", 1, 2.0f, 1, 0, 0));
     NodeDesc torus = mesh_node(3, "Torus", 1, 1.0f, 1, 0, 0);
     torus.tracks[0].keys.push_back(key3(50, key_continuity, 0, 0, 5)); // a little bob
@@ -126,54 +126,54 @@ std::vector<NodeDesc> nodes() {
     list.push_back(mesh_node(4, "Gear", 1, 0.5f, 1, 0, 0));
     list.push_back(mesh_node(5, "Sphere", 2, 1.0f, 0, 0, 1));
     list.push_back(mesh_node(6, "Knot", no_parent, 0.5f, 0, 0.6f, 0.8f));
-    list.push_back({chunk_id::camera_node,
+    list.push_back({CHUNK_CAMERA_NODE,
                     7,
                     "Camera01",
                     no_parent,
                     "",
                     false,
-                    {{chunk_id::position_track, {key3(0, 0, 0, camera_back, camera_height)}},
-                     {chunk_id::fov_track, {{0, key_ease_to, {90.0f}}}},
-                     {chunk_id::roll_track, {{0, key_ease_from, {0.0f}}}}}});
-    list.push_back({chunk_id::target_node,
+                    {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, camera_back, camera_height)}},
+                     {CHUNK_FOV_TRACK, {{0, key_ease_to, {90.0f}}}},
+                     {CHUNK_ROLL_TRACK, {{0, key_ease_from, {0.0f}}}}}});
+    list.push_back({CHUNK_TARGET_NODE,
                     8,
                     "Camera01",
                     no_parent,
                     "",
                     false,
-                    {{chunk_id::position_track, {key3(0, 0, 0, 0, 0)}}}});
-    list.push_back({chunk_id::omni_node,
+                    {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, 0, 0)}}}});
+    list.push_back({CHUNK_LIGHT_NODE,
                     9,
                     "Fill",
                     no_parent,
                     "",
                     false,
-                    {{chunk_id::position_track, {key3(0, 0, fill[0], fill[1], fill[2])}},
-                     {chunk_id::colour_track, {key3(0, 0, 0.55f, 0.6f, 0.75f)}}}});
-    list.push_back({chunk_id::spot_node,
+                    {{CHUNK_POSITION_TRACK, {key3(0, 0, fill[0], fill[1], fill[2])}},
+                     {CHUNK_COLOR_TRACK, {key3(0, 0, 0.55f, 0.6f, 0.75f)}}}});
+    list.push_back({CHUNK_SPOTLIGHT_NODE,
                     10,
                     "Key",
                     no_parent,
                     "",
                     false,
-                    {{chunk_id::position_track, {key3(0, 0, key[0], key[1], key[2])}},
-                     {chunk_id::colour_track, {key3(0, 0, 1.0f, 0.9f, 0.8f)}},
-                     {chunk_id::roll_track, {{0, 0, {0.0f}}}}}});
-    list.push_back({chunk_id::spot_target_node,
+                    {{CHUNK_POSITION_TRACK, {key3(0, 0, key[0], key[1], key[2])}},
+                     {CHUNK_COLOR_TRACK, {key3(0, 0, 1.0f, 0.9f, 0.8f)}},
+                     {CHUNK_ROLL_TRACK, {{0, 0, {0.0f}}}}}});
+    list.push_back({CHUNK_LIGHT_TARGET_NODE,
                     11,
                     "Key",
                     no_parent,
                     "",
                     false,
-                    {{chunk_id::position_track, {key3(0, 0, 0, 0, 0)}}}});
+                    {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, 0, 0)}}}});
     return list;
 }
 
 void write_viewport_layout(ChunkWriter& w) {
-    chunk_begin(w, chunk_id::viewport_layout);
+    chunk_begin(w, CHUNK_VIEWPORT_LAYOUT);
     for (int i = 0; i < 7; ++i)
         chunk_u16(w, 0);
-    chunk_begin(w, chunk_id::viewport_size);
+    chunk_begin(w, CHUNK_VIEWPORT_DATA);
     for (uint16_t v : {0, 0, 512, 384})
         chunk_u16(w, v);
     chunk_end(w);
@@ -182,22 +182,22 @@ void write_viewport_layout(ChunkWriter& w) {
 
 void write_editor(ChunkWriter& w, const std::vector<ObjectDesc>& meshes) {
     static const float black[3] = {0, 0, 0}, ambient[3] = {0.1f, 0.1f, 0.12f};
-    chunk_begin(w, chunk_id::editor);
-    chunk_begin(w, chunk_id::mesh_version);
+    chunk_begin(w, CHUNK_EDITOR);
+    chunk_begin(w, CHUNK_MESH_VERSION);
     chunk_u32(w, 3);
     chunk_end(w);
     for (const MaterialDesc& m : materials())
         write_material(w, m);
-    chunk_begin(w, chunk_id::master_scale);
+    chunk_begin(w, CHUNK_MASTER_SCALE);
     chunk_f32(w, 1.0f);
     chunk_end(w);
     write_viewport_layout(w);
-    chunk_begin(w, chunk_id::background_colour);
-    write_float_colour(w, chunk_id::colour_float, black);
-    write_float_colour(w, chunk_id::colour_float_gamma, black);
+    chunk_begin(w, CHUNK_BACKGROUND_COLOR);
+    write_float_colour(w, CHUNK_COLOR_F, black);
+    write_float_colour(w, CHUNK_COLOR_F_GAMMA, black);
     chunk_end(w);
-    chunk_begin(w, chunk_id::ambient_light);
-    write_float_colour(w, chunk_id::colour_float, ambient);
+    chunk_begin(w, CHUNK_AMBIENT_LIGHT);
+    write_float_colour(w, CHUNK_COLOR_F, ambient);
     chunk_end(w);
     for (const ObjectDesc& object : meshes)
         write_mesh_object(w, object);
@@ -208,17 +208,17 @@ void write_editor(ChunkWriter& w, const std::vector<ObjectDesc>& meshes) {
 }
 
 void write_keyframer(ChunkWriter& w) {
-    chunk_begin(w, chunk_id::keyframer);
-    chunk_begin(w, chunk_id::keyframer_header);
+    chunk_begin(w, CHUNK_KEYFRAMER);
+    chunk_begin(w, CHUNK_KEYFRAMER_HEADER);
     chunk_u16(w, 5);
     chunk_name(w, "Z_Test");
     chunk_u32(w, 100);
     chunk_end(w);
-    chunk_begin(w, chunk_id::segment);
+    chunk_begin(w, CHUNK_SEGMENT);
     chunk_u32(w, 0);
     chunk_u32(w, 100);
     chunk_end(w);
-    chunk_begin(w, chunk_id::current_time);
+    chunk_begin(w, CHUNK_CURRENT_TIME);
     chunk_u32(w, 0);
     chunk_end(w);
     for (const NodeDesc& node : nodes())
@@ -262,8 +262,8 @@ int main(int argc, char** argv) {
         std::vector<ObjectDesc> meshes = objects();
         if (!check_shapes(meshes)) return 1;
         ChunkWriter w;
-        chunk_begin(w, chunk_id::main);
-        chunk_begin(w, chunk_id::file_version);
+        chunk_begin(w, CHUNK_MAIN);
+        chunk_begin(w, CHUNK_VERSION);
         chunk_u32(w, 3);
         chunk_end(w);
         write_editor(w, meshes);

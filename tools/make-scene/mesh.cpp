@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "math/math.h"
+#include "math/maths.h"
 
 Vec3 operator+(Vec3 a, Vec3 b) {
     return {a.x + b.x, a.y + b.y, a.z + b.z};

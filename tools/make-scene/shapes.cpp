@@ -4,7 +4,7 @@
 #include <map>
 #include <utility>
 
-#include "math/math.h"
+#include "math/maths.h"
 #include "mesh.h"
 
 namespace {

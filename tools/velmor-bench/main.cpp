@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "frame/frame.h"
 #include "render/render.h"
 #include "scene/scene.h"
 
@@ -23,7 +23,7 @@ constexpr int warm_up_frames = 5;
 // display surface: the shell's own drawing work, then the copy into a second
 // buffer that stands in for the locked surface.
 void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
-    app_frame_draw(view, animation_angle);
+    frame_draw(view, animation_angle);
     std::memcpy(presented, view.colour_buffer, screen_bytes);
 }
 
@@ -50,9 +50,9 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
     int64_t faces = 0;
     for (int32_t i = 0; i < scene->object_count; ++i)
         faces += scene->objects[i].face_count;
-    app_objects_reset(*scene);
+    frame_objects_reset(*scene);
     ViewState view;
-    app_camera_build(view.camera);
+    frame_camera_build(view.camera);
     view.colour_buffer = colours.data();
     view.scene = scene;
     float animation_angle = 0.0f;

@@ -1,0 +1,37 @@
+// The frame core: the screen size, the view, the camera of start-up, the
+// objects' starting placement and the drawing of one frame. It knows nothing
+// of windows, displays or text: the shell (app/) shows what it draws, and the
+// tools and tests that draw without a screen use it directly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "math/maths.h"
+#include "scene/scene.h"
+
+// Every buffer and surface of the program has this size.
+constexpr int32_t screen_width = 512;
+constexpr int32_t screen_height = 384;
+// Bytes of one such picture of 32-bit pixels.
+constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
+
+struct ViewState {
+    Matrix camera;
+    uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
+    Scene* scene;
+};
+
+// Indexed by the object's index AND 3.
+extern const float turn_speeds[4];
+extern const uint32_t object_colours[4];
+
+// The camera of start-up: moved back along Z, tilted down about X and turned
+// about Z; a point is moved first, then turned about X, then about Z.
+void frame_camera_build(Matrix& camera);
+// Every object begins the first frame with the identity as its matrix.
+void frame_objects_reset(Scene& scene);
+// Clears view.colour_buffer, advances the animation angle (a cycle of 63
+// frames), clears the depth buffer, turns every object about its own X and Y
+// axes and draws it in its colour. Needs render_init.
+void frame_draw(ViewState& view, float& animation_angle);

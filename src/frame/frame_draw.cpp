@@ -1,0 +1,73 @@
+#include <cstring>
+
+#include "frame/frame.h"
+#include "render/render.h"
+
+// Objects 3, 7, 11, ... turn at a quarter of the base speed.
+const float turn_speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
+const uint32_t object_colours[4] = {0x00FF6496, 0x009664FF, 0x0050FF0A, 0x00FFFFFF};
+
+namespace {
+
+// Every number below is part of the picture: a change in its last bit moves
+// pixels of every frame, so each is written with exactly the bits it needs.
+
+// The camera's turn about Z: 0xC0490FDA, one float step short of -pi, so the
+// camera is turned not quite half a turn and its matrix keeps tiny sine terms.
+constexpr float CAMERA_TURN_Z = -3.1415925f;
+// The camera's tilt about X: -pi/6 rounded to float (0xBF060A92), 30 degrees down.
+constexpr float CAMERA_TILT_X = -0.5235988f;
+// How far the camera stands back from the origin along Z.
+constexpr float CAMERA_DISTANCE = -150.0f;
+
+// The angle grows by this float a frame...
+constexpr float ANGLE_STEP = 0.1f;
+// ...and starts again from 0 once it passes this double: the float sum is
+// compared in double precision, which makes a cycle of 63 frames.
+constexpr double ANGLE_WRAP = 6.28;
+
+// The turn about X a frame, per unit of speed: a float, multiplied in single
+// precision. 0x3D00ADFC, one float step below pi/100 rounded to float.
+constexpr float TURN_X_STEP = 0.031415924f;
+// The rocking turn about Y, per unit of speed and of the angle's sine: a
+// double, multiplied in extended precision. It is pi/100 cut after nine
+// digits, not the double nearest pi/100, and differs from TURN_X_STEP in its
+// last digit: each turn keeps the constant it has always been drawn with.
+constexpr double TURN_Y_STEP = 0.031415926;
+
+float angle_advance(float angle) {
+    angle = angle + ANGLE_STEP;
+    if ((double)angle > ANGLE_WRAP) angle = 0.0f;
+    return angle;
+}
+
+} // namespace
+
+void frame_camera_build(Matrix& camera) {
+    matrix_identity(camera);
+    matrix_rotate_z(camera, CAMERA_TURN_Z);
+    matrix_rotate_x(camera, CAMERA_TILT_X);
+    matrix_translate(camera, 0.0f, 0.0f, CAMERA_DISTANCE);
+}
+
+void frame_objects_reset(Scene& scene) {
+    for (int32_t i = 0; i < scene.object_count; ++i)
+        matrix_identity(scene.objects[i].matrix);
+}
+
+void frame_draw(ViewState& view, float& animation_angle) {
+    std::memset(view.colour_buffer, 0, screen_bytes);
+    animation_angle = angle_advance(animation_angle);
+    depth_buffer_clear();
+    // The rocking turn: the sine of the float angle in extended precision, times
+    // the double step and the speed, rounded to float once at the end.
+    long double sine = math_sinl(animation_angle);
+    for (int32_t i = 0; i < view.scene->object_count; ++i) {
+        SceneObject& object = view.scene->objects[i];
+        float s = turn_speeds[i & 3];
+        matrix_rotate_x(object.matrix, s * TURN_X_STEP);
+        matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
+        render_object(object.matrix, view.camera, object, view.colour_buffer,
+                      object_colours[i & 3]);
+    }
+}

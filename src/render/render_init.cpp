@@ -1,0 +1,35 @@
+// The renderer's one program-wide record: the projection and view planes of
+// the screen, and the depth buffer.
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+
+#include "render/render_internal.h"
+
+RenderState render_state;
+
+namespace {
+
+constexpr double quarter_pi = 0.78539816339744830962;
+
+} // namespace
+
+int render_init(int32_t width, int32_t height) {
+    std::free(render_state.depth_buffer);
+    render_state.depth_buffer = nullptr;
+    render_state.width = width;
+    render_state.height = height;
+    const double tangent = math_sin(quarter_pi) / math_cos(quarter_pi);
+    render_state.focal_length = (float)std::fabs(width / (2.0 * tangent));
+    view_planes_init((float)(width - 4), (float)(height - 4), render_state.focal_length,
+                     render_state.view_planes);
+    if (width <= 0 || height <= 0) return 0;
+    render_state.depth_buffer =
+        (uint32_t*)std::malloc((size_t)width * (size_t)height * sizeof(uint32_t));
+    return render_state.depth_buffer != nullptr ? 1 : 0;
+}
+
+void render_shutdown() {
+    std::free(render_state.depth_buffer);
+    render_state.depth_buffer = nullptr;
+}
