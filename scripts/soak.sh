@@ -25,12 +25,12 @@ usage() {
 }
 
 seconds_of() {
-    case "$1" in
-    *[!0-9smh]* | "" | [smh]*) usage ;;
-    *h) echo $((${1%h} * 3600)) ;;
-    *m) echo $((${1%m} * 60)) ;;
-    *s) echo "${1%s}" ;;
-    *) echo "$1" ;;
+    [[ "$1" =~ ^([0-9]+)([smh]?)$ ]] || usage
+    local n=$((10#${BASH_REMATCH[1]}))
+    case "${BASH_REMATCH[2]}" in
+    h) echo $((n * 3600)) ;;
+    m) echo $((n * 60)) ;;
+    *) echo "$n" ;;
     esac
 }
 
