@@ -3,7 +3,7 @@
 #                without a display, capture 100 frames into build/frames/)
 #   make test    build release, asan and windows, run every test of both
 #   make windows cross-build build/windows/velmor.exe (mingw-w64)
-#   make dist    build/dist/velmor-windows-x86_64.zip and a Linux tarball
+#   make dist    build/dist/: the .deb, a Linux tarball and the Windows zip (CPack)
 #   make fuzz    run the fuzz targets (FUZZ_SECONDS each, default 600)
 #   make bench   run the benchmarks
 #   make assets  regenerate assets/Z_Test.3ds and assets/Font.bmp with their tools
@@ -11,7 +11,8 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SHARED ?= $(abspath ../shared)
 
-.PHONY: all deps run test release asan windows dist fuzz fuzz-ci bench assets clean
+.PHONY: all deps-build release asan windows run dist test fuzz-build fuzz fuzz-ci bench assets \
+	clean
 
 all: release
 

@@ -7,7 +7,7 @@
 
 #include "frame/frame.h"
 #include "render/render_internal.h"
-#include "test_mesh.h"
+#include "support/test_mesh.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "imagefile/bmp_file.h"
+
 namespace {
 
 struct Seed {
@@ -21,34 +23,8 @@ const Seed seeds[] = {
     {"one_pixel.bmp", 1, 1},
 };
 
-void put(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back((uint8_t)(value >> (8 * i)));
-}
-
-std::vector<uint8_t> bmp(const Seed& seed) {
-    int32_t rows = seed.height < 0 ? -seed.height : seed.height;
-    int32_t row_size = (seed.width * 3 + 3) & ~3;
-    std::vector<uint8_t> out;
-    put(out, 0x4D42, 2);
-    put(out, (uint32_t)(54 + row_size * rows), 4);
-    put(out, 0, 4);
-    put(out, 54, 4);
-    put(out, 40, 4);
-    put(out, (uint32_t)seed.width, 4);
-    put(out, (uint32_t)seed.height, 4);
-    put(out, 1, 2);  // planes
-    put(out, 24, 2); // bits per pixel
-    put(out, 0, 4);  // no compression
-    put(out, (uint32_t)(row_size * rows), 4);
-    for (int i = 0; i < 4; ++i)
-        put(out, 0, 4); // resolution and palette counts
-    for (int32_t y = 0; y < rows; ++y) {
-        for (int32_t x = 0; x < seed.width; ++x)
-            put(out, (uint32_t)(x * 7 ^ y * 13) & 0xFFFFFF, 3);
-        put(out, 0, row_size - seed.width * 3);
-    }
-    return out;
+uint32_t pattern(int x, int y) {
+    return (uint32_t)(x * 7 ^ y * 13) & 0xFFFFFF;
 }
 
 } // namespace
@@ -60,7 +36,7 @@ int main(int argc, char** argv) {
     }
     for (const Seed& seed : seeds) {
         std::string path = std::string(argv[1]) + "/" + seed.name;
-        std::vector<uint8_t> bytes = bmp(seed);
+        std::vector<uint8_t> bytes = bmp_encode({seed.width, seed.height}, pattern);
         FILE* f = std::fopen(path.c_str(), "wb");
         if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() ||
             std::fclose(f) != 0) {

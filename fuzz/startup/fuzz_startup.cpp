@@ -1,8 +1,10 @@
 // The whole program on the headless backend. The input is a little-endian
-// 32-bit length n, then n bytes of "Z_Test.3ds" (fewer when the input ends
-// first), then the rest as "Font.bmp" (none when nothing is left). Three ticks,
-// then Escape: the run must end normally after three frames or fail start-up,
-// and either way give the platform back everything it took.
+// 32-bit word, then "Z_Test.3ds", then the rest as "Font.bmp" (none when
+// nothing is left). The word's low 31 bits are the scene's length (less when
+// the input ends first); its top bit runs the scene in view mode, named on the
+// command line and framed, instead of demo mode. Three ticks, then Escape: the
+// run must end normally after three frames or fail start-up, and either way
+// give the platform back everything it took.
 #include <cstdint>
 #include <cstdio>
 
@@ -14,11 +16,14 @@ namespace {
 
 constexpr int TICKS = 3;
 
-void write_inputs(const uint8_t* data, size_t size) {
+// Writes the two files; true for view mode.
+bool write_inputs(const uint8_t* data, size_t size) {
     size_t scene_size = 0;
+    bool view_mode = false;
     if (size >= 4) {
-        scene_size =
-            (size_t)data[0] | (size_t)data[1] << 8 | (size_t)data[2] << 16 | (size_t)data[3] << 24;
+        scene_size = (size_t)data[0] | (size_t)data[1] << 8 | (size_t)data[2] << 16 |
+                     (size_t)(data[3] & 0x7F) << 24;
+        view_mode = data[3] & 0x80;
         data += 4;
         size -= 4;
         if (scene_size > size) scene_size = size;
@@ -30,6 +35,7 @@ void write_inputs(const uint8_t* data, size_t size) {
         fuzz_write_file("Font.bmp", data + scene_size, size - scene_size);
     else
         std::remove("Font.bmp");
+    return view_mode;
 }
 
 void check_given_back() {
@@ -42,11 +48,12 @@ void check_given_back() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzFolder folder;
-    write_inputs(data, size);
+    AppOptions options = {};
+    if (write_inputs(data, size)) options.scene_path = "Z_Test.3ds";
     HeadlessConfig config;
     config.script = headless_ticks_then_escape(TICKS);
     headless_reset(config);
-    int exit_code = app_run(1);
+    int exit_code = app_run(options, 1);
     check_given_back();
     if (exit_code == 0) {
         fuzz_require(headless_report().presented == TICKS);
@@ -54,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         fuzz_require(exit_code == 1 && view_state.scene == nullptr);
     }
-    // The program never frees its scene; a run of many inputs must.
+    // The program keeps its last scene to the end; a run of many inputs must not.
     if (view_state.scene) scene_free(view_state.scene);
     view_state.scene = nullptr;
     return 0;

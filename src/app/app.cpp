@@ -35,26 +35,12 @@ __attribute__((format(printf, 2, 3))) bool fail(StartupFailure& failure, const c
     return false;
 }
 
-const char* display_error_name(int32_t code) {
-    switch (code) {
-    case DISPLAY_ERR_UNSUPPORTED:
-        return "unsupported";
-    case DISPLAY_ERR_OUT_OF_MEMORY:
-        return "out of memory";
-    case DISPLAY_ERR_SURFACE_LOST:
-        return "surface lost";
-    case DISPLAY_ERR_STILL_DRAWING:
-        return "still drawing";
-    default:
-        return "error";
-    }
-}
-
 void reset_records() {
     view_state = ViewState{};
     frame_values = FrameValues{};
     display_state = DisplayState{};
     font_state = FontState{};
+    shell_state = ShellState{};
 }
 
 bool open_window(int show_command, Started& started, StartupFailure& failure) {
@@ -70,35 +56,70 @@ bool open_window(int show_command, Started& started, StartupFailure& failure) {
     return true;
 }
 
-bool load_scene(StartupFailure& failure) {
-    frame_camera_build(view_state.camera);
+bool file_exists(const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (file) std::fclose(file);
+    return file != nullptr;
+}
+
+// Demo mode's scene is "Z_Test.3ds" in the working folder. When it is not
+// there, an installed program says where its own copy is.
+bool load_demo_scene(StartupFailure& failure) {
     view_state.scene = scene_load("Z_Test.3ds");
-    if (!view_state.scene) return fail(failure, "cannot load the scene: %s", scene_load_error());
+    if (view_state.scene) return true;
+    char installed[1024];
+    if (!file_exists("Z_Test.3ds") &&
+        app_installed_file("Z_Test.3ds", installed, sizeof installed) && file_exists(installed))
+        return fail(failure, "cannot load the scene: %s (the demo scene is installed as %s)",
+                    scene_load_error(), installed);
+    return fail(failure, "cannot load the scene: %s", scene_load_error());
+}
+
+bool load_scene(const AppOptions& options, StartupFailure& failure) {
+    frame_camera_build(view_state.camera);
+    if (!options.scene_path) {
+        if (!load_demo_scene(failure)) return false;
+    } else {
+        view_state.scene = app_scene_load(options.scene_path, app_view_mode(options));
+        if (!view_state.scene) return fail(failure, "%s", scene_load_error());
+    }
     frame_objects_reset(*view_state.scene);
+    shell_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
     return true;
 }
 
-// The font is optional: without it frames are drawn without text.
-void load_font() {
-    if (!font_init(screen_width, screen_height))
-        std::fprintf(stderr, "velmor: Font.bmp: %s; frames are drawn without text\n",
+// The font is optional: without it frames are drawn without text. Without
+// --font and without Font.bmp in the working folder, the installed one.
+void load_font(const AppOptions& options) {
+    const char* path = options.font_path ? options.font_path : "Font.bmp";
+    char installed[1024];
+    if (!options.font_path && !file_exists(path) &&
+        app_installed_file("Font.bmp", installed, sizeof installed) && file_exists(installed))
+        path = installed;
+    if (!font_load(path, screen_width, screen_height))
+        std::fprintf(stderr, "velmor: %s: %s; frames are drawn without text\n", path,
                      image_load_error());
 }
 
-bool start_up(int show_command, Started& started, StartupFailure& failure) {
-    if (!open_window(show_command, started, failure) || !load_scene(failure)) return false;
+// Demo mode keeps its order: window, then scene. A named scene is read before
+// anything shows, so that a file that cannot be loaded is said without a
+// window coming and going (and without needing a display).
+bool start_up(const AppOptions& options, int show_command, Started& started,
+              StartupFailure& failure) {
+    bool scene_first = options.scene_path != nullptr;
+    if (scene_first && !load_scene(options, failure)) return false;
+    if (!open_window(show_command, started, failure)) return false;
+    if (!scene_first && !load_scene(options, failure)) return false;
     if (!render_init(screen_width, screen_height))
         return fail(failure, "cannot allocate the depth buffer");
     started.renderer = true;
-    load_font();
+    load_font(options);
     view_state.colour_buffer = (uint32_t*)std::malloc(screen_bytes);
     if (!view_state.colour_buffer) return fail(failure, "cannot allocate the colour buffer");
     if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
         return fail(failure, "cannot start the frame timer");
-    int32_t result = display_init(started.window, screen_width, screen_height);
-    if (result != DISPLAY_OK)
-        return fail(failure, "cannot take over the display: %s (0x%08X)",
-                    display_error_name(result), (unsigned)result);
+    if (!display_init(started.window, screen_width, screen_height))
+        return fail(failure, "cannot take over the display: %s", display_error());
     return true;
 }
 
@@ -135,11 +156,11 @@ int run_message_loop() {
 
 } // namespace
 
-int app_run(int show_command) {
+int app_run(const AppOptions& options, int show_command) {
     reset_records();
     Started started = {};
     StartupFailure failure;
-    if (!start_up(show_command, started, failure)) {
+    if (!start_up(options, show_command, started, failure)) {
         std::fprintf(stderr, "velmor: %s\n", failure.reason);
         abandon(started);
         return 1;

@@ -2,8 +2,10 @@
 // window procedure whose frame tick shows what the frame core draws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "app/options.h"
 #include "frame/frame.h"
 #include "platform/platform.h"
 
@@ -13,15 +15,39 @@ struct FrameValues {
     uint32_t* surface_pixels; // the locked surface of the current frame
 };
 
-extern ViewState view_state; // its scene is never freed by the program
+extern ViewState view_state; // its scene is freed only when a dropped file replaces it
 extern FrameValues frame_values;
 
 // Runs the program on the linked platform backend and returns its exit code:
 // 0 after a normal end, 1 when start-up failed (the reason went to stderr).
 // Every program-wide record starts from zero, so it may run many times.
-int app_run(int show_command);
+int app_run(const AppOptions& options, int show_command);
 
 // The main window's procedure: a timer message draws and presents one frame,
 // Escape closes the window, its destruction ends the message loop.
 intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
                           intptr_t lparam);
+
+// --- Opening scenes -----------------------------------------------------------
+
+// What view mode changes in the frame tick: how the objects turn, and a notice
+// (why a dropped file did not open) shown under the counter for a while.
+struct ShellState {
+    Turning turning;
+    char notice[512];
+    int32_t notice_frames; // presented frames left that show it
+};
+
+extern ShellState shell_state;
+
+// Loads a scene; in view mode frames it. Says on stderr when the file holds
+// no mesh object. Null on failure: scene_load_error() tells why.
+Scene* app_scene_load(const char* path, bool view_mode);
+// A file dropped on the running program opens in view mode: the new scene
+// replaces the old one, which is freed after; the objects start from the
+// identity, the angle and the counter from 0. On failure the reason goes to
+// stderr and into the picture, and the old scene goes on.
+void app_scene_open(const char* path);
+// The path of a file installed with the program (share/velmor/NAME beside
+// bin/, or beside velmor.exe); false when it cannot be known.
+bool app_installed_file(const char* name, char* path, size_t size);

@@ -13,13 +13,17 @@ namespace {
 // it and present. A frame whose lock fails is dropped after the drawing, so
 // the animation moves on but the counter does not.
 void frame_tick() {
-    frame_draw(view_state, frame_values.animation_angle);
+    frame_draw(view_state, frame_values.animation_angle, shell_state.turning);
     if (!display_lock(&frame_values.surface_pixels)) return;
     std::memcpy(frame_values.surface_pixels, view_state.colour_buffer, screen_bytes);
     char text[256];
     std::snprintf(text, sizeof text, "%d.th Frame", frame_values.frame_counter);
     frame_values.frame_counter = (int32_t)((uint32_t)frame_values.frame_counter + 1);
     font_draw_text(text, 10, 10, frame_values.surface_pixels);
+    if (shell_state.notice_frames > 0) {
+        font_draw_text(shell_state.notice, 10, 10 + 2 * LINE_ADVANCE, frame_values.surface_pixels);
+        --shell_state.notice_frames;
+    }
     display_present();
 }
 
@@ -33,6 +37,9 @@ intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wpa
         return 0;
     case MESSAGE_KEYDOWN:
         if (wparam == KEY_ESCAPE) platform_send_message(window, MESSAGE_CLOSE, 0, 0);
+        return 0;
+    case MESSAGE_DROPFILES:
+        app_scene_open(reinterpret_cast<const char*>(wparam));
         return 0;
     case MESSAGE_DESTROY:
         platform_post_quit_message(0);

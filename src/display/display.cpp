@@ -1,5 +1,6 @@
 #include "display/display.h"
 
+#include <cstdio>
 #include <cstring>
 
 DisplayState display_state;
@@ -13,6 +14,31 @@ constexpr uint32_t BACK_BUFFER_CAPS = SURFACE_CAPS_BACKBUFFER | SURFACE_CAPS_HWC
 constexpr uint32_t OFFSCREEN_FLAGS = SURFACE_FLAG_CAPS | SURFACE_FLAG_HEIGHT | SURFACE_FLAG_WIDTH;
 constexpr uint32_t OFFSCREEN_CAPS =
     SURFACE_CAPS_OFFSCREENPLAIN | SURFACE_CAPS_SYSTEMMEMORY | SURFACE_CAPS_HWCODEC;
+
+char failure_reason[64];
+
+const char* result_name(int32_t result) {
+    switch (result) {
+    case DISPLAY_ERR_UNSUPPORTED:
+        return "unsupported";
+    case DISPLAY_ERR_OUT_OF_MEMORY:
+        return "out of memory";
+    case DISPLAY_ERR_SURFACE_LOST:
+        return "surface lost";
+    case DISPLAY_ERR_STILL_DRAWING:
+        return "still drawing";
+    default:
+        return "error";
+    }
+}
+
+// True for DISPLAY_OK; otherwise keeps the result for display_error.
+bool succeeded(int32_t result) {
+    if (result == DISPLAY_OK) return true;
+    std::snprintf(failure_reason, sizeof failure_reason, "%s (0x%08X)", result_name(result),
+                  (unsigned)result);
+    return false;
+}
 
 PlatformSurface current_surface() {
     return display_state.current_is_a ? display_state.surface_a : display_state.surface_b;
@@ -56,42 +82,42 @@ void release_surface(PlatformSurface& surface) {
 
 } // namespace
 
-int32_t display_init(PlatformWindow window, int32_t width, int32_t height) {
+bool display_init(PlatformWindow window, int32_t width, int32_t height) {
     DisplayState& d = display_state;
     d.width = width;
     d.height = height;
-    int32_t result = platform_display_create(&d.display);
-    if (result != DISPLAY_OK) {
+    failure_reason[0] = '\0';
+    if (!succeeded(platform_display_create(&d.display))) {
         d.display = nullptr;
-        return result;
+        return false;
     }
-    result = platform_display_set_cooperative_level(d.display, window,
-                                                    DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE);
-    if (result != DISPLAY_OK) return result;
-    result = platform_display_set_mode(d.display, width, height, 32);
-    if (result != DISPLAY_OK) return result;
-    result = create_primary();
-    if (result != DISPLAY_OK) return result;
-    result = platform_surface_get_attached(d.primary, BACK_BUFFER_CAPS, &d.back_buffer);
-    if (result != DISPLAY_OK) return result;
+    if (!succeeded(platform_display_set_cooperative_level(
+            d.display, window, DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE)) ||
+        !succeeded(platform_display_set_mode(d.display, width, height, 32)) ||
+        !succeeded(create_primary()) ||
+        !succeeded(platform_surface_get_attached(d.primary, BACK_BUFFER_CAPS, &d.back_buffer)))
+        return false;
     describe_offscreen();
-    result = platform_display_create_surface(d.display, &d.surface_desc, &d.surface_a);
-    if (result != DISPLAY_OK) return result;
-    return platform_display_create_surface(d.display, &d.surface_desc, &d.surface_b);
+    return succeeded(platform_display_create_surface(d.display, &d.surface_desc, &d.surface_a)) &&
+           succeeded(platform_display_create_surface(d.display, &d.surface_desc, &d.surface_b));
 }
 
-int display_lock(uint32_t** pixels) {
+const char* display_error() {
+    return failure_reason;
+}
+
+bool display_lock(uint32_t** pixels) {
     DisplayState& d = display_state;
     d.surface_desc.size = SURFACE_DESC_SIZE;
     PlatformSurface surface = current_surface();
-    if (!surface) return 0;
-    if (platform_surface_lock(surface, &d.surface_desc, 0) != DISPLAY_OK) return 0;
+    if (!surface) return false;
+    if (platform_surface_lock(surface, &d.surface_desc, 0) != DISPLAY_OK) return false;
     if (d.surface_desc.rgb_bit_count != 32) {
         platform_surface_unlock(surface);
-        return 0;
+        return false;
     }
     *pixels = (uint32_t*)d.surface_desc.surface;
-    return 1;
+    return true;
 }
 
 void display_present() {
@@ -106,13 +132,11 @@ void display_present() {
     present_step([&] { return platform_surface_flip(d.primary, nullptr, 0); });
 }
 
-int32_t display_restore() {
+bool display_restore() {
     DisplayState& d = display_state;
-    int32_t result = platform_surface_restore(d.primary);
-    if (result != DISPLAY_OK) return result;
-    result = platform_surface_restore(d.surface_a);
-    if (result != DISPLAY_OK) return result;
-    return platform_surface_restore(d.surface_b);
+    return platform_surface_restore(d.primary) == DISPLAY_OK &&
+           platform_surface_restore(d.surface_a) == DISPLAY_OK &&
+           platform_surface_restore(d.surface_b) == DISPLAY_OK;
 }
 
 void display_shutdown() {

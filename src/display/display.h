@@ -1,8 +1,9 @@
 // The display: full-screen exclusive mode, two off-screen surfaces that take
 // turns, and presentation by one blit to the back buffer and one flip.
 //
-// The ColourBuffer format is the format of a locked surface: width x height
-// 32-bit pixels 0x00RRGGBB, rows top to bottom, each exactly width pixels long.
+// A locked surface holds what the frame core's colour buffer holds: width x
+// height 32-bit pixels 0x00RRGGBB, rows top to bottom, each exactly width
+// pixels long.
 #pragma once
 
 #include <cstdint>
@@ -23,17 +24,20 @@ struct DisplayState {
 
 extern DisplayState display_state;
 
-// 0, or the result of the first platform call that failed; the surfaces not
-// yet created stay null.
-int32_t display_init(PlatformWindow window, int32_t width, int32_t height);
-// 1 with *pixels set to the current surface's first pixel, which stays locked
-// until display_present; 0 when the lock failed, the surface is not 32 bits per
-// pixel or there is no surface (*pixels unchanged).
-int display_lock(uint32_t** pixels);
+// False when a platform call failed (display_error() then names its result);
+// the surfaces not yet created stay null.
+bool display_init(PlatformWindow window, int32_t width, int32_t height);
+// Why display_init failed, in a few words and the platform's code:
+// "unsupported (0x80004001)".
+const char* display_error();
+// True with *pixels set to the current surface's first pixel, which stays
+// locked until display_present; false when the lock failed, the surface is not
+// 32 bits per pixel or there is no surface (*pixels unchanged).
+bool display_lock(uint32_t** pixels);
 // Unlocks the current surface, blits it to the back buffer and flips; the
 // other surface becomes current. Does nothing when there is no surface.
 void display_present();
-// 0, or the result of the first restore that failed.
-int32_t display_restore();
+// Restores the surfaces in order; false at the first restore that failed.
+bool display_restore();
 // Releases what exists, which gives the display mode back.
 void display_shutdown();

@@ -1,5 +1,6 @@
 // The frame core: the screen size, the view, the camera of start-up, the
-// objects' starting placement and the drawing of one frame. It knows nothing
+// objects' starting placement, view mode's framing and the drawing of one
+// frame. It knows nothing
 // of windows, displays or text: the shell (app/) shows what it draws, and the
 // tools and tests that draw without a screen use it directly.
 #pragma once
@@ -31,7 +32,25 @@ extern const uint32_t object_colours[4];
 void frame_camera_build(Matrix& camera);
 // Every object begins the first frame with the identity as its matrix.
 void frame_objects_reset(Scene& scene);
+// How the objects turn: each at the speed of its index (demo mode), or all at
+// object 0's speed, so that a model of several objects turns as one body
+// (view mode).
+enum class Turning { by_index, as_one_body };
+
 // Clears view.colour_buffer, advances the animation angle (a cycle of 63
 // frames), clears the depth buffer, turns every object about its own X and Y
 // axes and draws it in its colour. Needs render_init.
-void frame_draw(ViewState& view, float& animation_angle);
+void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index);
+
+// View mode's framing, for a named scene of any size anywhere in space: moves
+// and scales every vertex of every object together, with one uniform scale.
+// The centre of the bounding box of the faces' corners goes to the origin (the
+// turning centre, which the camera looks at), and the corner farthest from it
+// to the edge of the largest ball that, turned any way, stays inside the
+// picture with a margin. Then computes the face planes again.
+//
+// Works in double precision, so a scene far from the origin keeps the
+// precision of its own size. Corners that are not finite take no part in the
+// fit; every vertex comes out finite (not-a-number becomes the centre, the
+// rest is clamped), even when one stray corner shrinks the model to a dot.
+void frame_fit_scene(Scene& scene);

@@ -55,7 +55,7 @@ void frame_objects_reset(Scene& scene) {
         matrix_identity(scene.objects[i].matrix);
 }
 
-void frame_draw(ViewState& view, float& animation_angle) {
+void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
     std::memset(view.colour_buffer, 0, screen_bytes);
     animation_angle = angle_advance(animation_angle);
     depth_buffer_clear();
@@ -64,7 +64,7 @@ void frame_draw(ViewState& view, float& animation_angle) {
     long double sine = math_sinl(animation_angle);
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
         SceneObject& object = view.scene->objects[i];
-        float s = turn_speeds[i & 3];
+        float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
         matrix_rotate_x(object.matrix, s * TURN_X_STEP);
         matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
         render_object(object.matrix, view.camera, object, view.colour_buffer,

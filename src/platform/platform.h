@@ -25,6 +25,9 @@ constexpr uint32_t MESSAGE_CLOSE = 0x0010;
 constexpr uint32_t MESSAGE_QUIT = 0x0012; // what platform_get_message returns 0 with
 constexpr uint32_t MESSAGE_KEYDOWN = 0x0100;
 constexpr uint32_t MESSAGE_TIMER = 0x0113;
+// A file dropped on the window (or opened by other means): wparam is its path,
+// a (const char*) valid only while the message is dispatched.
+constexpr uint32_t MESSAGE_DROPFILES = 0x0233;
 constexpr uintptr_t KEY_ESCAPE = 27;
 
 constexpr uint32_t WINDOW_CLASS_STYLE_REDRAW = 3; // CS_HREDRAW | CS_VREDRAW

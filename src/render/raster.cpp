@@ -9,10 +9,10 @@
 namespace {
 
 // Bounds of the float-to-integer conversions, which must never overflow.
-constexpr float two_pow_31 = 2147483648.0f;
+constexpr float TWO_POW_31 = 2147483648.0f;
 
 bool fits_int32(float v) {
-    return v >= -two_pow_31 && v < two_pow_31;
+    return v >= -TWO_POW_31 && v < TWO_POW_31;
 }
 
 bool polygon_on_screen(const ClipPolygon& polygon) {
@@ -51,13 +51,13 @@ void depth_buffer_clear() {
                 (size_t)render_state.width * (size_t)render_state.height * sizeof(uint32_t));
 }
 
-int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge) {
+bool scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge) {
     const int32_t y0 = (int32_t)std::ceil((double)upper.y);
     const int32_t y1 = (int32_t)std::ceil((double)lower.y);
     const int32_t rows = y1 - y0;
     // A chain that rises by a hair gives negative rows; such an edge is
     // skipped like one that lies between two rows.
-    if (rows <= 0) return 0;
+    if (rows <= 0) return false;
     const float slope = 65536.0f * (lower.x - upper.x) / (lower.y - upper.y);
     if (fits_int32(slope)) {
         edge.dx = (int32_t)slope;
@@ -72,10 +72,10 @@ int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge
     }
     edge.y = y0;
     edge.rows = rows;
-    return 1;
+    return true;
 }
 
-int scan_edges_build(const ClipPolygon& polygon) {
+bool scan_edges_build(const ClipPolygon& polygon) {
     RenderState& s = render_state;
     s.left_count = 0;
     s.right_count = 0;
@@ -93,24 +93,24 @@ int scan_edges_build(const ClipPolygon& polygon) {
             bottom = i;
         }
     }
-    if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return 0;
+    if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return false;
     for (int i = top; i != bottom;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        s.left_count += scan_edge_setup(v[i], v[j], s.left_edges[s.left_count]);
+        if (scan_edge_setup(v[i], v[j], s.left_edges[s.left_count])) ++s.left_count;
         i = j;
     }
     for (int i = bottom; i != top;) {
         const int j = i + 1 == n ? 0 : i + 1;
-        s.right_count += scan_edge_setup(v[j], v[i], s.right_edges[s.right_count]);
+        if (scan_edge_setup(v[j], v[i], s.right_edges[s.right_count])) ++s.right_count;
         i = j;
     }
-    if (s.left_count == 0 || s.right_count == 0) return 0;
+    if (s.left_count == 0 || s.right_count == 0) return false;
     s.left_cur = &s.left_edges[0];
     s.right_cur = &s.right_edges[s.right_count - 1];
-    return 1;
+    return true;
 }
 
-int depth_plane_setup(const ClipPolygon& polygon) {
+bool depth_plane_setup(const ClipPolygon& polygon) {
     const SceneVertex* v = polygon.vertices;
     const float x[3] = {v[0].x, v[1].x, v[2].x};
     const float y[3] = {v[0].y, v[1].y, v[2].y};
@@ -118,31 +118,31 @@ int depth_plane_setup(const ClipPolygon& polygon) {
     return depth_plane_from(x, y, z);
 }
 
-int depth_plane_from(const float x[3], const float y[3], const float z[3]) {
+bool depth_plane_from(const float x[3], const float y[3], const float z[3]) {
     RenderState& s = render_state;
     const float x0 = x[0], y0 = y[0], w0 = 1.0f / z[0];
     const float x1 = x[1], y1 = y[1], w1 = 1.0f / z[1];
     const float x2 = x[2], y2 = y[2], w2 = 1.0f / z[2];
     const float d = (y2 - y0) * (x1 - x0) - (y1 - y0) * (x2 - x0);
-    if (d == 0.0f || d != d) return 0;
+    if (d == 0.0f || d != d) return false;
     s.w_dx = ((w1 - w0) * (y2 - y0) - (w2 - w0) * (y1 - y0)) / d;
     s.w_dy = ((w2 - w0) * (x1 - x0) - (w1 - w0) * (x2 - x0)) / d;
     s.w_origin = w0 - s.w_dx * x0 - s.w_dy * y0;
-    return 1;
+    return true;
 }
 
-int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
+bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour) {
     RenderState& s = render_state;
-    if (s.depth_buffer == nullptr || !polygon_on_screen(polygon)) return 0;
-    if (!scan_edges_build(polygon)) return 0;
+    if (s.depth_buffer == nullptr || !polygon_on_screen(polygon)) return false;
+    if (!scan_edges_build(polygon)) return false;
     // Skipped edges can make a chain longer than the polygon; the rows drawn
     // stop with the shorter chain and must stay on the screen.
     const int32_t first_row = s.left_cur->y;
     int32_t rows_left = chain_rows(s.left_edges, s.left_count);
     const int32_t right_rows = chain_rows(s.right_edges, s.right_count);
     if (right_rows < rows_left) rows_left = right_rows;
-    if (first_row < 0 || first_row + rows_left > s.height) return 0;
-    if (!depth_plane_setup(polygon)) return 0;
+    if (first_row < 0 || first_row + rows_left > s.height) return false;
+    if (!depth_plane_setup(polygon)) return false;
 
     float w_row = s.w_origin + (float)first_row * s.w_dy;
     uint32_t* colour_row = colour_buffer + (ptrdiff_t)first_row * s.width;
@@ -161,14 +161,14 @@ int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colou
         if (--s.right_cur->rows != 0) {
             xr += s.right_cur->dx;
         } else {
-            if (s.right_cur == &s.right_edges[0]) return 1;
+            if (s.right_cur == &s.right_edges[0]) return true;
             --s.right_cur;
             xr = s.right_cur->x;
         }
         if (--s.left_cur->rows != 0) {
             xl += s.left_cur->dx;
         } else {
-            if (s.left_cur == left_last) return 1;
+            if (s.left_cur == left_last) return true;
             ++s.left_cur;
             xl = s.left_cur->x;
         }

@@ -27,20 +27,21 @@ ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const Sc
 
 // --- Depth buffer and rasterizer -------------------------------------------
 // Sets up the projection and view planes for a width x height screen and
-// allocates the DepthBuffer. Returns 1, or 0 when the allocation failed; then
-// nothing here draws.
-int render_init(int32_t width, int32_t height);
+// allocates the depth buffer (one unsigned 16.16 camera z per pixel, smaller
+// is nearer). False when the allocation failed; then nothing here draws.
+bool render_init(int32_t width, int32_t height);
 void render_shutdown();
-// Every DepthBuffer entry becomes 0xFFFFFFFF; once a frame, before drawing.
+// Every depth buffer entry becomes 0xFFFFFFFF; once a frame, before drawing.
 void depth_buffer_clear();
 // Fills a polygon whose vertices hold screen x, y and camera z, counter-
-// clockwise on the screen, with one colour where it is nearer than the
-// DepthBuffer. Returns 1 when rows were scanned. A vertex off the screen or
-// not a number draws nothing.
-int raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour);
+// clockwise on the screen, with one colour where it is nearer than the depth
+// buffer. True when rows were scanned. A vertex off the screen or not a
+// number draws nothing.
+bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour);
 
 // --- Render driver ----------------------------------------------------------
 // Draws the faces of the object that turn towards the eye, clipped to the
-// view volume and lit by a headlight, into the width x height ColourBuffer.
+// view volume and lit by a headlight, into colour_buffer (width x height
+// pixels 0x00RRGGBB, as render_init was given).
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
                    const SceneObject& object, uint32_t* colour_buffer, uint32_t colour);

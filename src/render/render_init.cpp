@@ -10,23 +10,23 @@ RenderState render_state;
 
 namespace {
 
-constexpr double quarter_pi = 0.78539816339744830962;
+constexpr double QUARTER_PI = 0.78539816339744830962;
 
 } // namespace
 
-int render_init(int32_t width, int32_t height) {
+bool render_init(int32_t width, int32_t height) {
     std::free(render_state.depth_buffer);
     render_state.depth_buffer = nullptr;
     render_state.width = width;
     render_state.height = height;
-    const double tangent = math_sin(quarter_pi) / math_cos(quarter_pi);
+    const double tangent = math_sin(QUARTER_PI) / math_cos(QUARTER_PI);
     render_state.focal_length = (float)std::fabs(width / (2.0 * tangent));
     view_planes_init((float)(width - 4), (float)(height - 4), render_state.focal_length,
                      render_state.view_planes);
-    if (width <= 0 || height <= 0) return 0;
+    if (width <= 0 || height <= 0) return false;
     render_state.depth_buffer =
         (uint32_t*)std::malloc((size_t)width * (size_t)height * sizeof(uint32_t));
-    return render_state.depth_buffer != nullptr ? 1 : 0;
+    return render_state.depth_buffer != nullptr;
 }
 
 void render_shutdown() {

@@ -64,20 +64,20 @@ uint32_t face_colour(const FaceShade& shade);
 // raster_polygon for a triangle (screen x, y and camera z of its corners in
 // order), with the same pixels; the depth plane and the colour are only set
 // up when a row has a pixel to fill.
-int raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                    const FaceShade& shade);
+bool raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                     const FaceShade& shade);
 // The same for a caller that has made sure that every corner is on the screen.
-int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                  const FaceShade& shade);
+bool triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                   const FaceShade& shade);
 // Whether every vertex lies on the screen, which keeps the spans inside the
 // buffers.
 bool vertices_on_screen(const float x[], const float y[], int count);
 
-int scan_edges_build(const ClipPolygon& polygon);
-int scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge);
-int depth_plane_setup(const ClipPolygon& polygon);
+bool scan_edges_build(const ClipPolygon& polygon);
+bool scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge);
+bool depth_plane_setup(const ClipPolygon& polygon);
 // depth_plane_setup from the first three vertices' screen x, y and camera z.
-int depth_plane_from(const float x[3], const float y[3], const float z[3]);
+bool depth_plane_from(const float x[3], const float y[3], const float z[3]);
 void span_fill(int32_t n, float w, uint32_t* depth, uint32_t* pixel, uint32_t colour);
 void span_run_fill(uint32_t depth, int32_t step, uint32_t* pixel, uint32_t* pixel_end,
                    uint32_t* depth_pos, uint32_t colour);

@@ -39,9 +39,9 @@ inline EdgeWalk edge_start(float ax, float ay, float bx, float by, int32_t y0) {
 
 } // namespace
 
-int raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                    const FaceShade& shade) {
-    if (render_state.depth_buffer == nullptr || !vertices_on_screen(x, y, 3)) return 0;
+bool raster_triangle(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                     const FaceShade& shade) {
+    if (render_state.depth_buffer == nullptr || !vertices_on_screen(x, y, 3)) return false;
     return triangle_fill(x, y, z, colour_buffer, shade);
 }
 
@@ -70,8 +70,8 @@ inline bool first_pixel_setup(const float x[3], const float y[3], const float z[
 
 } // namespace
 
-int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
-                  const FaceShade& shade) {
+bool triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t* colour_buffer,
+                   const FaceShade& shade) {
     RenderState& s = render_state;
     // Top and bottom as scan_edges_build picks them: ties go to the lower index.
     int top = y[1] < y[0] ? 1 : 0;
@@ -80,7 +80,7 @@ int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t
     bottom = y[2] > y[bottom] ? 2 : bottom;
     const int32_t first_row = row_ceil(y[top]);
     const int32_t end_row = row_ceil(y[bottom]);
-    if (first_row >= end_row) return 0;
+    if (first_row >= end_row) return false;
     const int mid = 3 - top - bottom;
     const int32_t mid_row = row_ceil(y[mid]);
 
@@ -102,12 +102,12 @@ int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t
         const int32_t xl = long_is_left ? x_long : x_short;
         const int32_t xr = long_is_left ? x_short : x_long;
         const int32_t n = (xr >> 16) - (xl >> 16);
-        if (n <= 0) return 1;
-        if (!first_pixel_setup(x, y, z, first_row, 0, shade, depth)) return 0;
+        if (n <= 0) return true;
+        if (!first_pixel_setup(x, y, z, first_row, 0, shade, depth)) return false;
         const int32_t first = (xl >> 16) + 1;
         span_fill(n, depth.w_row + (float)first * s.w_dx, s.depth_buffer + row_offset + first,
                   colour_buffer + row_offset + first, depth.colour);
-        return 1;
+        return true;
     }
 
     EdgeWalk lower = {0, 0};
@@ -122,14 +122,14 @@ int triangle_fill(const float x[3], const float y[3], const float z[3], uint32_t
         const int32_t n = (xr >> 16) - (xl >> 16);
         if (n > 0) {
             if (!plane_ready) {
-                if (!first_pixel_setup(x, y, z, first_row, k, shade, depth)) return 0;
+                if (!first_pixel_setup(x, y, z, first_row, k, shade, depth)) return false;
                 plane_ready = true;
             }
             const int32_t first = (xl >> 16) + 1;
             span_fill(n, depth.w_row + (float)first * s.w_dx, depth_row + first, colour_row + first,
                       depth.colour);
         }
-        if (++k == rows) return 1;
+        if (++k == rows) return true;
         if (plane_ready) depth.w_row = depth.w_row + s.w_dy;
         colour_row += s.width;
         depth_row += s.width;

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr size_t block_bytes = 4096;
+constexpr size_t BLOCK_BYTES = 4096;
 
 float float_from_bits(uint32_t bits) {
     float value;
@@ -28,10 +28,10 @@ void read_values(FILE* stream, uint8_t* bytes, size_t count, size_t value_size) 
 // its bytes by decode.
 template <typename Value, typename Decode>
 void read_array(FILE* stream, Value* out, size_t count, Decode decode) {
-    constexpr size_t per_block = block_bytes / sizeof(Value);
-    uint8_t bytes[block_bytes];
+    constexpr size_t PER_BLOCK = BLOCK_BYTES / sizeof(Value);
+    uint8_t bytes[BLOCK_BYTES];
     while (count > 0) {
-        size_t n = count < per_block ? count : per_block;
+        size_t n = count < PER_BLOCK ? count : PER_BLOCK;
         read_values(stream, bytes, n, sizeof(Value));
         for (size_t i = 0; i < n; ++i)
             out[i] = decode(bytes + sizeof(Value) * i);
@@ -50,11 +50,11 @@ int64_t stream_tell(FILE* stream) {
 #endif
 }
 
-int stream_seek(FILE* stream, int64_t position) {
+bool stream_seek(FILE* stream, int64_t position) {
 #if defined(_WIN32)
-    return _fseeki64(stream, position, SEEK_SET);
+    return _fseeki64(stream, position, SEEK_SET) == 0;
 #else
-    return fseeko(stream, (off_t)position, SEEK_SET);
+    return fseeko(stream, (off_t)position, SEEK_SET) == 0;
 #endif
 }
 
@@ -106,9 +106,9 @@ char* copy_name(const char* name) {
     return copy;
 }
 
-int32_t name_record(char*& name, const char* kind) {
+bool name_record(char*& name, const char* kind) {
     name = copy_name(loader.name_buffer);
-    return name ? 0 : loader_fail("out of memory for %s name", kind);
+    return name != nullptr || loader_fail("out of memory for %s name", kind);
 }
 
 const char* printable_text(const char* text, char* buffer, size_t buffer_size) {

@@ -8,8 +8,8 @@ namespace {
 // and its scale, field-of-view, roll and colour tracks. The walk moves to the
 // chunk's end after its handler (or walks its sub-chunks), so reading their
 // data first would change nothing.
-int32_t ignore_chunk(FILE*, int64_t) {
-    return 0;
+bool ignore_chunk(FILE*, int64_t) {
+    return true;
 }
 
 // Whether the walk goes on into the rest of the chunk as sub-chunks.
@@ -118,14 +118,14 @@ int chunk_find(uint32_t chunk_id) {
 
 namespace {
 
-int32_t bad_length(uint32_t length) {
+bool bad_length(uint32_t length) {
     if ((int32_t)length < 0)
         return loader_fail("length %u is negative as a signed 32-bit number", length);
     return loader_fail("length %u is below the 6-byte header", length);
 }
 
 // One chunk at start: its handler, its sub-chunks, then the move to its end.
-int32_t walk_one_chunk(FILE* stream, int64_t start) {
+bool walk_one_chunk(FILE* stream, int64_t start) {
     if (loader.depth > MAX_CHUNK_DEPTH)
         return loader_fail_at(start, "chunks nested deeper than %d levels", MAX_CHUNK_DEPTH);
     // Overlapping chunks can make the walk read the same bytes again at every
@@ -150,37 +150,35 @@ int32_t walk_one_chunk(FILE* stream, int64_t start) {
     if (row >= 0) {
         const ChunkTableRow& entry = chunk_table[row];
         if (entry.handler) {
-            int32_t status = entry.handler(stream, next);
-            if (status != 0) return status;
+            if (!entry.handler(stream, next)) return false;
         }
         if (entry.has_subchunks) {
-            int32_t status = chunk_walk(stream, next);
-            if (status != 0) return status;
+            if (!chunk_walk(stream, next)) return false;
         }
     }
-    if (stream_seek(stream, next) != 0 || std::ferror(stream)) {
+    if (!stream_seek(stream, next) || std::ferror(stream)) {
         loader.chunk_id = id; // the sub-chunks walked since have changed it
         loader.chunk_offset = start;
         return loader_fail("read error");
     }
-    return 0;
+    return true;
 }
 
 } // namespace
 
-int32_t chunk_walk(FILE* stream, int64_t end) {
+bool chunk_walk(FILE* stream, int64_t end) {
     ++loader.depth;
-    int32_t status = 0;
+    bool ok = true;
     for (;;) {
         int64_t start = stream_tell(stream);
         if (start < 0) {
-            status = loader_fail_at(0, "cannot tell the file position");
+            ok = loader_fail_at(0, "cannot tell the file position");
             break;
         }
         if (start >= end) break;
-        status = walk_one_chunk(stream, start);
-        if (status != 0) break;
+        ok = walk_one_chunk(stream, start);
+        if (!ok) break;
     }
     --loader.depth;
-    return status;
+    return ok;
 }

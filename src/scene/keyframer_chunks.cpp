@@ -6,7 +6,7 @@
 
 namespace {
 
-int32_t walk_node(FILE* stream, int64_t end, NodeKind kind) {
+bool walk_node(FILE* stream, int64_t end, NodeKind kind) {
     keyframer.current_node_kind = kind;
     return chunk_walk(stream, end);
 }
@@ -45,21 +45,21 @@ TrackTarget position_track_target() {
     if (loader.counting_pass) return none;
     Scene* s = loader.loading_scene;
     switch (keyframer.current_node_kind) {
-    case object_header_read: {
+    case NODE_OBJECT_HEADER_READ: {
         if (!node_index_valid(s->object_count)) return none;
         SceneObject& o = s->objects[keyframer.current_node_index];
         return {&o.position_key_count,
                 {&o.position_frames, &o.position_x, &o.position_y, &o.position_z},
                 4};
     }
-    case camera_node: {
+    case NODE_CAMERA: {
         if (!node_index_valid(s->camera_count)) return none;
         SceneCamera& c = s->cameras[keyframer.current_node_index];
         return {&c.position_key_count,
                 {&c.position_frames, &c.position_x, &c.position_y, &c.position_z},
                 4};
     }
-    case target_node: {
+    case NODE_TARGET: {
         if (!node_index_valid(s->camera_count)) return none;
         SceneCamera& c = s->cameras[keyframer.current_node_index];
         return {&c.target_key_count, {&c.target_frames, &c.target_x, &c.target_y, &c.target_z}, 4};
@@ -72,7 +72,7 @@ TrackTarget position_track_target() {
 TrackTarget rotation_track_target() {
     TrackTarget none{nullptr, {}, 0};
     Scene* s = loader.loading_scene;
-    if (loader.counting_pass || keyframer.current_node_kind != object_header_read ||
+    if (loader.counting_pass || keyframer.current_node_kind != NODE_OBJECT_HEADER_READ ||
         !node_index_valid(s->object_count))
         return none;
     SceneObject& o = s->objects[keyframer.current_node_index];
@@ -83,7 +83,7 @@ TrackTarget rotation_track_target() {
 }
 
 // A second track of the same kind replaces the first.
-int32_t allocate_track(const TrackTarget& track, uint16_t key_count) {
+bool allocate_track(const TrackTarget& track, uint16_t key_count) {
     *track.key_count = key_count;
     for (int i = 0; i < track.array_count; ++i) {
         std::free(*track.arrays[i]);
@@ -91,18 +91,18 @@ int32_t allocate_track(const TrackTarget& track, uint16_t key_count) {
     }
     for (int i = 0; i < track.array_count; ++i) {
         *track.arrays[i] = (float*)allocate_array(key_count, sizeof(float), "track");
-        if (!*track.arrays[i]) return -1;
+        if (!*track.arrays[i]) return false;
     }
     keyframer.key_slot = 0;
-    return 0;
+    return true;
 }
 
 // Reads key_count keys of value_count floats; values[k] goes to array
 // order[k] of the track, which swaps the file's y and z into scene axes.
-int32_t read_track(FILE* stream, const TrackTarget& track, int value_count, const int* order) {
+bool read_track(FILE* stream, const TrackTarget& track, int value_count, const int* order) {
     uint16_t key_count = read_track_header(stream);
-    if (!track.key_count) return 0; // not stored: every key would be dropped
-    if (allocate_track(track, key_count) != 0) return -1;
+    if (!track.key_count) return true; // not stored: every key would be dropped
+    if (!allocate_track(track, key_count)) return false;
     float values[4];
     for (uint32_t k = 0; k < key_count; ++k) {
         uint16_t frame = read_key_header(stream);
@@ -112,61 +112,61 @@ int32_t read_track(FILE* stream, const TrackTarget& track, int value_count, cons
         for (int v = 0; v < value_count; ++v)
             (*track.arrays[order[v]])[slot] = values[v];
     }
-    return 0;
+    return true;
 }
 
 } // namespace
 
-int32_t read_object_node(FILE* stream, int64_t end) {
-    return walk_node(stream, end, object_pending);
+bool read_object_node(FILE* stream, int64_t end) {
+    return walk_node(stream, end, NODE_OBJECT_PENDING);
 }
-int32_t read_camera_node(FILE* stream, int64_t end) {
-    return walk_node(stream, end, camera_node);
+bool read_camera_node(FILE* stream, int64_t end) {
+    return walk_node(stream, end, NODE_CAMERA);
 }
-int32_t read_target_node(FILE* stream, int64_t end) {
-    return walk_node(stream, end, target_node);
+bool read_target_node(FILE* stream, int64_t end) {
+    return walk_node(stream, end, NODE_TARGET);
 }
 
-int32_t read_segment(FILE* stream, int64_t) {
+bool read_segment(FILE* stream, int64_t) {
     loader.loading_scene->start_frame = read_u32(stream);
     loader.loading_scene->end_frame = read_u32(stream);
-    return 0;
+    return true;
 }
 
-int32_t read_node_id(FILE* stream, int64_t) {
+bool read_node_id(FILE* stream, int64_t) {
     keyframer.current_node_id = read_u16(stream);
-    return 0;
+    return true;
 }
 
-int32_t read_node_header(FILE* stream, int64_t) {
+bool read_node_header(FILE* stream, int64_t) {
     if (read_name(stream, keyframer.node_name).cut_short)
         return loader_fail("node name cut short by the end of the file");
     read_u32(stream); // two flag words
     uint16_t parent = read_u16(stream);
-    if (loader.counting_pass) return 0;
+    if (loader.counting_pass) return true;
 
     Scene* s = loader.loading_scene;
-    if (keyframer.current_node_kind == object_pending) {
+    if (keyframer.current_node_kind == NODE_OBJECT_PENDING) {
         int32_t index = find_by_name(keyframer.node_name, s->objects, s->object_count);
         keyframer.current_node_index = index;
         if (index >= 0) {
             s->objects[index].node_id = keyframer.current_node_id;
             s->objects[index].parent_id = parent;
         }
-        keyframer.current_node_kind = object_header_read;
+        keyframer.current_node_kind = NODE_OBJECT_HEADER_READ;
     } else {
         keyframer.current_node_index =
             find_by_name(keyframer.node_name, s->cameras, s->camera_count);
     }
-    return 0;
+    return true;
 }
 
-int32_t read_position_track(FILE* stream, int64_t) {
+bool read_position_track(FILE* stream, int64_t) {
     static const int order[3] = {1, 3, 2}; // x, then the file's y into z and z into y
     return read_track(stream, position_track_target(), 3, order);
 }
 
-int32_t read_rotation_track(FILE* stream, int64_t) {
+bool read_rotation_track(FILE* stream, int64_t) {
     static const int order[4] = {1, 2, 4, 3}; // angle, axis x, axis y and z swapped
     return read_track(stream, rotation_track_target(), 4, order);
 }

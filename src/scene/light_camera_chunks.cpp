@@ -12,10 +12,10 @@ SceneLight* light_to_fill() {
     return loader.counting_pass ? nullptr : loader.current_light;
 }
 
-int32_t read_light_value(FILE* stream, float SceneLight::*field) {
+bool read_light_value(FILE* stream, float SceneLight::*field) {
     float value = read_f32(stream);
     if (SceneLight* light = light_to_fill()) light->*field = value;
-    return 0;
+    return true;
 }
 
 // Float to integer, truncating; out-of-range values saturate and NaN gives 0.
@@ -28,83 +28,81 @@ int32_t float_to_int_saturated(float value) {
 
 } // namespace
 
-int32_t read_light(FILE* stream, int64_t) {
+bool read_light(FILE* stream, int64_t) {
     float p[3];
     read_f32_values(stream, p, 3);
     Scene* s = loader.loading_scene;
     SceneLight* light;
-    int32_t status = take_record(s->lights, s->light_count, loader.next_light, "lights", light);
-    if (!light) return status;
+    bool ok = take_record(s->lights, s->light_count, loader.next_light, "lights", light);
+    if (!light) return ok;
     loader.current_light = light;
-    if (name_record(light->name, "a light") != 0) return -1;
+    if (!name_record(light->name, "a light")) return false;
     light->position[0] = p[0];
     light->position[1] = p[2];
     light->position[2] = p[1];
     light->is_spot = 0;
-    return 0;
+    return true;
 }
 
-int32_t read_spotlight(FILE* stream, int64_t) {
+bool read_spotlight(FILE* stream, int64_t) {
     float v[5]; // target x, y, z, hotspot, falloff
     read_f32_values(stream, v, 5);
     SceneLight* light = light_to_fill();
-    if (!light) return 0;
+    if (!light) return true;
     light->is_spot = 1;
     light->spot_target[0] = v[0];
     light->spot_target[1] = v[2];
     light->spot_target[2] = v[1];
     light->hotspot = v[3];
     light->falloff = v[4];
-    return 0;
+    return true;
 }
 
-int32_t read_light_inner_range(FILE* stream, int64_t) {
+bool read_light_inner_range(FILE* stream, int64_t) {
     return read_light_value(stream, &SceneLight::inner_range);
 }
 
-int32_t read_light_outer_range(FILE* stream, int64_t) {
+bool read_light_outer_range(FILE* stream, int64_t) {
     return read_light_value(stream, &SceneLight::outer_range);
 }
 
-int32_t read_light_multiplier(FILE* stream, int64_t) {
+bool read_light_multiplier(FILE* stream, int64_t) {
     return read_light_value(stream, &SceneLight::multiplier);
 }
 
-int32_t read_light_off(FILE*, int64_t) {
+bool read_light_off(FILE*, int64_t) {
     if (SceneLight* light = light_to_fill()) light->is_off = 1;
-    return 0;
+    return true;
 }
 
-int32_t read_light_ray_shadows(FILE*, int64_t) {
+bool read_light_ray_shadows(FILE*, int64_t) {
     if (SceneLight* light = light_to_fill()) light->ray_shadows = 1;
-    return 0;
+    return true;
 }
 
-int32_t read_float_colour(FILE* stream, int64_t) {
+bool read_float_colour(FILE* stream, int64_t) {
     float rgb[3];
     read_f32_values(stream, rgb, 3);
-    if (loader.counting_pass) return 0;
+    if (loader.counting_pass) return true;
     // The colour belongs to the light named like the last name read, if any.
     const Scene* s = loader.loading_scene;
     int32_t index = find_by_name(loader.name_buffer, s->lights, s->light_count);
-    if (index < 0) return 0;
+    if (index < 0) return true;
     SceneLight& light = s->lights[index];
     for (int i = 0; i < 3; ++i) {
         light.colour[i] = rgb[i];
         light.colour255[i] = float_to_int_saturated(rgb[i] * 255.0f);
     }
-    return 0;
+    return true;
 }
 
-int32_t read_camera(FILE* stream, int64_t) {
+bool read_camera(FILE* stream, int64_t) {
     float v[8]; // position, target, bank, lens
     read_f32_values(stream, v, 8);
     Scene* s = loader.loading_scene;
     SceneCamera* camera;
-    int32_t status =
-        take_record(s->cameras, s->camera_count, loader.next_camera, "cameras", camera);
-    if (!camera) return status;
-    loader.current_camera = camera;
+    bool ok = take_record(s->cameras, s->camera_count, loader.next_camera, "cameras", camera);
+    if (!camera) return ok;
     // Unlike meshes and lights, camera values keep the file's axes.
     for (int i = 0; i < 3; ++i) {
         camera->position[i] = v[i];
@@ -115,7 +113,7 @@ int32_t read_camera(FILE* stream, int64_t) {
     return name_record(camera->name, "a camera");
 }
 
-void camera_build_matrix(SceneCamera& camera) {
+void scene_build_camera_matrix(SceneCamera& camera) {
     float* m = camera.matrix.m;
     matrix_identity(camera.matrix);
     bool has_position = camera.position_key_count >= 1 && camera.position_x && camera.position_y &&

@@ -15,8 +15,9 @@
 // --- Chunk walk ---------------------------------------------------------------
 
 // Called with the stream just after a chunk's 6-byte header and the file
-// position of the chunk's end. Returns 0 to go on, -1 to abort the whole load.
-using ChunkHandler = int32_t (*)(FILE* stream, int64_t end);
+// position of the chunk's end. Returns true to go on, false (with the reason
+// set) to abort the whole load.
+using ChunkHandler = bool (*)(FILE* stream, int64_t end);
 
 struct ChunkTableRow {
     uint32_t id;          // a CHUNK_ id; only the low 16 bits are compared
@@ -30,21 +31,19 @@ constexpr int MAX_CHUNK_DEPTH = 64;
 
 // Index of the row whose id equals chunk_id, or -1.
 int chunk_find(uint32_t chunk_id);
-// Walks the chunks from the stream's position up to end; 0 or the first failure.
-int32_t chunk_walk(FILE* stream, int64_t end);
+// Walks the chunks from the stream's position up to end; false at the first
+// failure.
+bool chunk_walk(FILE* stream, int64_t end);
 
 // --- Loader state -------------------------------------------------------------
 
 struct LoaderState {
     Scene* loading_scene;
-    int32_t counting_pass;
+    bool counting_pass;
     char name_buffer[64]; // last name of a named object or material name chunk
     int32_t next_object, next_camera, next_light, next_material;
     SceneObject* current_object;
-    SceneCamera* current_camera;
     SceneLight* current_light;
-    SceneMaterial* current_material;
-    int32_t last_face_count;
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;
@@ -58,10 +57,10 @@ struct LoaderState {
 extern LoaderState loader;
 
 enum NodeKind : int32_t {
-    object_pending = 0,
-    target_node = 2,
-    camera_node = 3,
-    object_header_read = 4,
+    NODE_OBJECT_PENDING = 0,
+    NODE_TARGET = 2,
+    NODE_CAMERA = 3,
+    NODE_OBJECT_HEADER_READ = 4,
 };
 
 struct KeyframerState {
@@ -74,14 +73,14 @@ struct KeyframerState {
 extern KeyframerState keyframer;
 
 // Sets the failure reason to "<file>: chunk 0xID at offset N: <message>" for
-// the chunk whose handler runs, and returns -1.
-int32_t loader_fail(const char* format, ...)
+// the chunk whose handler runs, and returns false.
+bool loader_fail(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
 // The same for a failure of the walk itself at a file offset.
-int32_t loader_fail_at(int64_t offset, const char* format, ...)
+bool loader_fail_at(int64_t offset, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
@@ -95,7 +94,7 @@ bool loader_retire_block(void* block);
 // A value cut short by the end of the file reads as 0, the whole value.
 
 int64_t stream_tell(FILE* stream);
-int stream_seek(FILE* stream, int64_t position);
+bool stream_seek(FILE* stream, int64_t position);
 
 // Little-endian values from bytes already read.
 inline uint16_t le16(const uint8_t* p) {
@@ -121,9 +120,10 @@ struct NameRead {
 NameRead read_name(FILE* stream, char destination[64]);
 // A heap copy of exactly the name's length plus one byte, or null.
 char* copy_name(const char* name);
-// Gives a new record its name: a copy of name_buffer. 0, or -1 with the reason
-// set when the copy cannot be allocated; kind names the record in the reason ("a light").
-int32_t name_record(char*& name, const char* kind);
+// Gives a new record its name: a copy of name_buffer. False, with the reason
+// set, when the copy cannot be allocated; kind names the record in the reason
+// ("a light").
+bool name_record(char*& name, const char* kind);
 // The text with bytes outside printable ASCII written as \xHH, cut to fit the
 // buffer, for messages.
 const char* printable_text(const char* text, char* buffer, size_t buffer_size);
@@ -139,20 +139,20 @@ int32_t find_by_name(const char* name, const Record* records, int32_t count) {
 
 // One more record of a kind (objects, cameras, lights or materials), in
 // records[0 .. count): the counting pass counts it, the filling pass sets record
-// to the next one to fill. Returns 0, or -1 with the reason set; record stays
-// null unless a record is to be filled.
+// to the next one to fill. False, with the reason set, when there is none;
+// record stays null unless a record is to be filled.
 template <typename Record>
-int32_t take_record(Record* records, int32_t& count, int32_t& next, const char* kinds,
-                    Record*& record) {
+bool take_record(Record* records, int32_t& count, int32_t& next, const char* kinds,
+                 Record*& record) {
     record = nullptr;
     if (loader.counting_pass) {
         if (count == INT32_MAX) return loader_fail("too many %s", kinds);
         ++count;
-        return 0;
+        return true;
     }
     if (next >= count) return loader_fail("more %s than the counting pass found", kinds);
     record = &records[next++];
-    return 0;
+    return true;
 }
 
 // Allocation of count records of size bytes, cleared; never null for count 0.
@@ -165,43 +165,42 @@ void* allocate_array(size_t count, size_t size, const char* what);
 
 // --- Chunk handlers -------------------------------------------------------------
 
-int32_t read_named_object(FILE* stream, int64_t end);
-int32_t read_triangle_mesh(FILE* stream, int64_t end);
-int32_t read_vertex_list(FILE* stream, int64_t end);
-int32_t read_face_list(FILE* stream, int64_t end);
-int32_t read_face_material(FILE* stream, int64_t end);
-int32_t read_mapping_coordinates(FILE* stream, int64_t end);
-int32_t read_smoothing_groups(FILE* stream, int64_t end);
-int32_t read_local_matrix(FILE* stream, int64_t end);
-int32_t read_material_name(FILE* stream, int64_t end);
+bool read_named_object(FILE* stream, int64_t end);
+bool read_triangle_mesh(FILE* stream, int64_t end);
+bool read_vertex_list(FILE* stream, int64_t end);
+bool read_face_list(FILE* stream, int64_t end);
+bool read_face_material(FILE* stream, int64_t end);
+bool read_mapping_coordinates(FILE* stream, int64_t end);
+bool read_smoothing_groups(FILE* stream, int64_t end);
+bool read_local_matrix(FILE* stream, int64_t end);
+bool read_material_name(FILE* stream, int64_t end);
 
-int32_t read_light(FILE* stream, int64_t end);
-int32_t read_float_colour(FILE* stream, int64_t end);
-int32_t read_spotlight(FILE* stream, int64_t end);
-int32_t read_light_inner_range(FILE* stream, int64_t end);
-int32_t read_light_outer_range(FILE* stream, int64_t end);
-int32_t read_light_multiplier(FILE* stream, int64_t end);
-int32_t read_light_off(FILE* stream, int64_t end);
-int32_t read_light_ray_shadows(FILE* stream, int64_t end);
-int32_t read_camera(FILE* stream, int64_t end);
+bool read_light(FILE* stream, int64_t end);
+bool read_float_colour(FILE* stream, int64_t end);
+bool read_spotlight(FILE* stream, int64_t end);
+bool read_light_inner_range(FILE* stream, int64_t end);
+bool read_light_outer_range(FILE* stream, int64_t end);
+bool read_light_multiplier(FILE* stream, int64_t end);
+bool read_light_off(FILE* stream, int64_t end);
+bool read_light_ray_shadows(FILE* stream, int64_t end);
+bool read_camera(FILE* stream, int64_t end);
 
-int32_t read_object_node(FILE* stream, int64_t end);
-int32_t read_camera_node(FILE* stream, int64_t end);
-int32_t read_target_node(FILE* stream, int64_t end);
-int32_t read_segment(FILE* stream, int64_t end);
-int32_t read_node_id(FILE* stream, int64_t end);
-int32_t read_node_header(FILE* stream, int64_t end);
-int32_t read_position_track(FILE* stream, int64_t end);
-int32_t read_rotation_track(FILE* stream, int64_t end);
+bool read_object_node(FILE* stream, int64_t end);
+bool read_camera_node(FILE* stream, int64_t end);
+bool read_target_node(FILE* stream, int64_t end);
+bool read_segment(FILE* stream, int64_t end);
+bool read_node_id(FILE* stream, int64_t end);
+bool read_node_header(FILE* stream, int64_t end);
+bool read_position_track(FILE* stream, int64_t end);
+bool read_rotation_track(FILE* stream, int64_t end);
 
 // --- Post-processing ------------------------------------------------------------
 
 // Plane of a face from its corners; a face without area gets (0, 0, 0, 0).
-Plane face_plane(const SceneFace& face);
-void compute_face_planes(SceneObject& object);
+Plane scene_compute_face_plane(const SceneFace& face);
 // Sums, for every vertex, the planes of the face corners at its exact position,
 // in face order then corner order, and normalises; a zero sum gives (0, 0, 0).
 // Linear time; false when its scratch memory cannot be allocated.
-bool compute_vertex_normals(SceneObject& object);
+bool scene_compute_vertex_normals(SceneObject& object);
 // Camera placement from the first position key and the first target key.
-void camera_build_matrix(SceneCamera& camera);
+void scene_build_camera_matrix(SceneCamera& camera);

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr size_t batch = 256;
+constexpr size_t BATCH = 256;
 
 size_t min_size(size_t a, size_t b) {
     return a < b ? a : b;
@@ -27,9 +27,9 @@ SceneObject* mesh_object() {
 }
 
 void store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
-    float values[3 * batch];
+    float values[3 * BATCH];
     for (size_t i = 0; i < count;) {
-        size_t n = min_size(batch, count - i);
+        size_t n = min_size(BATCH, count - i);
         read_f32_values(stream, values, 3 * n);
         for (size_t j = 0; j < n; ++j, ++i) {
             vertices[i].x = values[3 * j];
@@ -39,10 +39,10 @@ void store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
     }
 }
 
-int32_t store_faces(FILE* stream, SceneObject& object) {
-    uint16_t values[4 * batch];
+bool store_faces(FILE* stream, SceneObject& object) {
+    uint16_t values[4 * BATCH];
     for (size_t i = 0; i < (size_t)object.face_count;) {
-        size_t n = min_size(batch, (size_t)object.face_count - i);
+        size_t n = min_size(BATCH, (size_t)object.face_count - i);
         read_u16_values(stream, values, 4 * n);
         for (size_t j = 0; j < n; ++j, ++i) {
             const uint16_t* abc = values + 4 * j; // then a flags word, unused
@@ -58,33 +58,32 @@ int32_t store_faces(FILE* stream, SceneObject& object) {
             face.corners[2] = &object.vertices[abc[1]];
         }
     }
-    return 0;
+    return true;
 }
 
 } // namespace
 
-int32_t read_named_object(FILE* stream, int64_t) {
+bool read_named_object(FILE* stream, int64_t) {
     read_name(stream, loader.name_buffer);
-    return 0;
+    return true;
 }
 
-int32_t read_triangle_mesh(FILE*, int64_t) {
+bool read_triangle_mesh(FILE*, int64_t) {
     Scene* s = loader.loading_scene;
     SceneObject* object;
-    int32_t status =
-        take_record(s->objects, s->object_count, loader.next_object, "objects", object);
-    if (!object) return status;
+    bool ok = take_record(s->objects, s->object_count, loader.next_object, "objects", object);
+    if (!object) return ok;
     loader.current_object = object;
     return name_record(object->name, "an object");
 }
 
-int32_t read_vertex_list(FILE* stream, int64_t) {
+bool read_vertex_list(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
-    if (loader.counting_pass) return 0; // the walk moves to the chunk's end
+    if (loader.counting_pass) return true; // the walk moves to the chunk's end
     SceneObject* object = mesh_object();
-    if (!object) return -1;
+    if (!object) return false;
     SceneVertex* vertices = (SceneVertex*)allocate_array(count, sizeof(SceneVertex), "vertex list");
-    if (!vertices) return -1;
+    if (!vertices) return false;
     if (object->vertices && !loader_retire_block(object->vertices)) {
         std::free(vertices);
         return loader_fail("out of memory");
@@ -92,80 +91,79 @@ int32_t read_vertex_list(FILE* stream, int64_t) {
     object->vertex_count = count;
     object->vertices = vertices;
     store_vertices(stream, vertices, count);
-    return 0;
+    return true;
 }
 
-int32_t read_face_list(FILE* stream, int64_t) {
+bool read_face_list(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
-    loader.last_face_count = count;
     if (loader.counting_pass) {
         skip_bytes(stream, 8 * (uint64_t)count); // the sub-chunks follow the faces
-        return 0;
+        return true;
     }
     SceneObject* object = mesh_object();
-    if (!object) return -1;
+    if (!object) return false;
     if (!object->vertices)
         return loader_fail("face list before any vertex list of object \"%s\"", name_of(*object));
     SceneFace* faces = (SceneFace*)allocate_array(count, sizeof(SceneFace), "face list");
-    if (!faces) return -1;
+    if (!faces) return false;
     std::free(object->faces); // nothing points into a face array
     object->face_count = count;
     object->faces = faces;
     return store_faces(stream, *object);
 }
 
-int32_t read_face_material(FILE* stream, int64_t) {
+bool read_face_material(FILE* stream, int64_t) {
     char name[64];
     if (read_name(stream, name).cut_short)
         return loader_fail("face material name cut short by the end of the file");
-    if (loader.counting_pass) return 0;
+    if (loader.counting_pass) return true;
     SceneObject* object = mesh_object();
-    if (!object) return -1;
+    if (!object) return false;
     const Scene* s = loader.loading_scene;
     int32_t material = find_by_name(name, s->materials, s->material_count);
     uint16_t count = read_u16(stream);
-    uint16_t faces[batch];
+    uint16_t faces[BATCH];
     for (size_t i = 0; i < count;) {
-        size_t n = min_size(batch, count - i);
+        size_t n = min_size(BATCH, count - i);
         read_u16_values(stream, faces, n);
         i += n;
         for (size_t j = 0; j < n; ++j) {
             if (faces[j] < object->face_count) object->faces[faces[j]].material = material;
         }
     }
-    return 0;
+    return true;
 }
 
-int32_t read_mapping_coordinates(FILE* stream, int64_t) {
+bool read_mapping_coordinates(FILE* stream, int64_t) {
     uint16_t count = read_u16(stream);
-    if (loader.counting_pass) return 0;
+    if (loader.counting_pass) return true;
     SceneObject* object = mesh_object();
-    if (!object) return -1;
+    if (!object) return false;
     // Pairs beyond the object's vertices are dropped, so they are not read.
     size_t kept = min_size(count, (size_t)object->vertex_count);
-    float uv[2 * batch];
+    float uv[2 * BATCH];
     for (size_t i = 0; i < kept;) {
-        size_t n = min_size(batch, kept - i);
+        size_t n = min_size(BATCH, kept - i);
         read_f32_values(stream, uv, 2 * n);
         for (size_t j = 0; j < n; ++j, ++i) {
             object->vertices[i].u = uv[2 * j];
             object->vertices[i].v = uv[2 * j + 1];
         }
     }
-    return 0;
+    return true;
 }
 
 // The groups are dropped without being read: the walk moves to the chunk's end.
-int32_t read_smoothing_groups(FILE*, int64_t) {
-    return !loader.counting_pass && !mesh_object() ? -1 : 0;
+bool read_smoothing_groups(FILE*, int64_t) {
+    return loader.counting_pass || mesh_object() != nullptr;
 }
 
-int32_t read_local_matrix(FILE* stream, int64_t) {
+bool read_local_matrix(FILE* stream, int64_t) {
     float m[12];
     read_f32_values(stream, m, 12);
-    if (loader.counting_pass) return 0;
+    if (loader.counting_pass) return true;
     SceneObject* object = mesh_object();
-    if (!object) return -1;
+    if (!object) return false;
     // Rows X axis, Y axis, Z axis and origin, in the file's axes.
     float* out = object->matrix.m;
     for (int row = 0; row < 4; ++row) {
@@ -174,17 +172,16 @@ int32_t read_local_matrix(FILE* stream, int64_t) {
         out[4 * row + 2] = m[3 * row + 2];
         out[4 * row + 3] = row == 3 ? 1.0f : 0.0f;
     }
-    return 0;
+    return true;
 }
 
-int32_t read_material_name(FILE* stream, int64_t) {
+bool read_material_name(FILE* stream, int64_t) {
     if (read_name(stream, loader.name_buffer).cut_short)
         return loader_fail("material name cut short by the end of the file");
     Scene* s = loader.loading_scene;
     SceneMaterial* material;
-    int32_t status =
+    bool ok =
         take_record(s->materials, s->material_count, loader.next_material, "materials", material);
-    if (!material) return status;
-    loader.current_material = material;
+    if (!material) return ok;
     return name_record(material->name, "a material");
 }

@@ -7,7 +7,7 @@
 
 // The normal is (c2 - c0) x (c1 - c0): the corners are stored in the order
 // file corner 0, 2, 1, so this is the file's (c1 - c0) x (c2 - c0).
-Plane face_plane(const SceneFace& face) {
+Plane scene_compute_face_plane(const SceneFace& face) {
     const SceneVertex* const* c = face.corners;
     const float c0[3] = {c[0]->x, c[0]->y, c[0]->z};
     const float c1[3] = {c[1]->x, c[1]->y, c[1]->z};
@@ -15,9 +15,9 @@ Plane face_plane(const SceneFace& face) {
     return plane_from_points(c0, c2, c1);
 }
 
-void compute_face_planes(SceneObject& object) {
+void scene_compute_face_planes(SceneObject& object) {
     for (int32_t i = 0; i < object.face_count; ++i)
-        object.faces[i].plane = face_plane(object.faces[i]);
+        object.faces[i].plane = scene_compute_face_plane(object.faces[i]);
 }
 
 namespace {
@@ -118,7 +118,7 @@ void store_normal(SceneVertex& v, const NormalSum& sum) {
 
 } // namespace
 
-bool compute_vertex_normals(SceneObject& object) {
+bool scene_compute_vertex_normals(SceneObject& object) {
     if (object.vertex_count <= 0) return true;
     uint32_t capacity = 16;
     while (capacity < 2 * (uint32_t)object.vertex_count)

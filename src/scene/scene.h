@@ -103,3 +103,6 @@ const char* scene_load_error();
 // Releases everything a successful scene_load allocated. The program keeps its
 // scene to the end; tools, tests and fuzzing free theirs.
 void scene_free(Scene* scene);
+// Every face's plane from its corners, as loading computes it; again after
+// the object's vertices have moved.
+void scene_compute_face_planes(SceneObject& object);

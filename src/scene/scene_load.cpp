@@ -72,18 +72,18 @@ void reset_state(const char* file_name) {
 }
 
 // One walk over the whole file. The counting pass also finds the file size.
-int32_t run_pass(const char* file_name, int64_t& file_size) {
+bool run_pass(const char* file_name, int64_t& file_size) {
     FILE* stream = std::fopen(file_name, "rb");
     if (!stream) {
         loader_fail_at(-1, "cannot open: %s", std::strerror(errno));
-        return -1;
+        return false;
     }
     if (loader.counting_pass) {
         if (std::fseek(stream, 0, SEEK_END) != 0 || (file_size = stream_tell(stream)) < 0 ||
-            stream_seek(stream, 0) != 0) {
+            !stream_seek(stream, 0)) {
             std::fclose(stream);
             loader_fail_at(-1, "cannot find the file size");
-            return -1;
+            return false;
         }
     }
     loader.file_size = file_size;
@@ -91,9 +91,9 @@ int32_t run_pass(const char* file_name, int64_t& file_size) {
     loader.headers_left = headers_per_level > INT64_MAX / MAX_CHUNK_DEPTH
                               ? INT64_MAX
                               : MAX_CHUNK_DEPTH * headers_per_level;
-    int32_t status = chunk_walk(stream, file_size);
+    bool ok = chunk_walk(stream, file_size);
     std::fclose(stream);
-    return status;
+    return ok;
 }
 
 bool allocate_records(Scene& s) {
@@ -109,47 +109,47 @@ bool allocate_records(Scene& s) {
 
 bool post_process(Scene& s) {
     for (int32_t i = 0; i < s.object_count; ++i) {
-        compute_face_planes(s.objects[i]);
-        if (!compute_vertex_normals(s.objects[i])) {
+        scene_compute_face_planes(s.objects[i]);
+        if (!scene_compute_vertex_normals(s.objects[i])) {
             loader_fail_at(-1, "out of memory for the vertex normals of object %d", i);
             return false;
         }
     }
     for (int32_t i = 0; i < s.camera_count; ++i)
-        camera_build_matrix(s.cameras[i]);
+        scene_build_camera_matrix(s.cameras[i]);
     return true;
 }
 
 Scene* load(const char* file_name, SceneAllocation* block) {
     Scene* scene = &block->scene;
     loader.loading_scene = scene;
-    loader.counting_pass = 1;
+    loader.counting_pass = true;
     int64_t file_size = 0;
-    if (run_pass(file_name, file_size) != 0) return nullptr;
+    if (!run_pass(file_name, file_size)) return nullptr;
     if (!allocate_records(*scene)) return nullptr;
 
-    loader.counting_pass = 0;
+    loader.counting_pass = false;
     const int64_t slack = 64 << 20, factor = 16;
     loader.array_bytes_left =
         file_size > (INT64_MAX - slack) / factor ? INT64_MAX : factor * file_size + slack;
     loader.next_object = loader.next_camera = loader.next_material = loader.next_light = 0;
-    if (run_pass(file_name, file_size) != 0) return nullptr;
+    if (!run_pass(file_name, file_size)) return nullptr;
     if (!post_process(*scene)) return nullptr;
     return scene;
 }
 
 } // namespace
 
-int32_t loader_fail(const char* format, ...) {
+bool loader_fail(const char* format, ...) {
     va_list args;
     va_start(args, format);
     set_reason(format, args, "%s: chunk 0x%04X at offset %lld: ", file_for_messages(),
                loader.chunk_id, (long long)loader.chunk_offset);
     va_end(args);
-    return -1;
+    return false;
 }
 
-int32_t loader_fail_at(int64_t offset, const char* format, ...) {
+bool loader_fail_at(int64_t offset, const char* format, ...) {
     va_list args;
     va_start(args, format);
     if (offset < 0)
@@ -157,7 +157,7 @@ int32_t loader_fail_at(int64_t offset, const char* format, ...) {
     else
         set_reason(format, args, "%s: offset %lld: ", file_for_messages(), (long long)offset);
     va_end(args);
-    return -1;
+    return false;
 }
 
 bool loader_retire_block(void* block) {
@@ -182,9 +182,7 @@ Scene* scene_load(const char* file_name) {
     if (!scene) scene_free(&block->scene);
     loader.loading_scene = nullptr;
     loader.current_object = nullptr;
-    loader.current_camera = nullptr;
     loader.current_light = nullptr;
-    loader.current_material = nullptr;
     return scene;
 }
 

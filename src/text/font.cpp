@@ -35,12 +35,16 @@ void draw_char_at(int64_t x, int64_t y, char c, uint32_t* target) {
 
 } // namespace
 
-int font_init(int32_t target_width, int32_t target_height) {
-    font_state.font_image = image_load_bmp("Font.bmp");
-    if (!font_state.font_image) return 0;
+bool font_init(int32_t target_width, int32_t target_height) {
+    return font_load("Font.bmp", target_width, target_height);
+}
+
+bool font_load(const char* file_name, int32_t target_width, int32_t target_height) {
+    font_state.font_image = image_load_bmp(file_name);
+    if (!font_state.font_image) return false;
     font_state.target_width = target_width;
     font_state.target_height = target_height;
-    return 1;
+    return true;
 }
 
 void font_draw_char(int32_t x, int32_t y, char c, uint32_t* target) {

@@ -30,8 +30,10 @@ Image* image_load_bmp(const char* file_name);
 const char* image_load_error();
 void image_free(Image* image);
 
-// Loads "Font.bmp" from the working directory. 1 when loaded, else 0.
-int font_init(int32_t target_width, int32_t target_height);
+// Loads "Font.bmp" from the working directory; false when it cannot.
+bool font_init(int32_t target_width, int32_t target_height);
+// The same with the font in another file.
+bool font_load(const char* file_name, int32_t target_width, int32_t target_height);
 // Copies the cell of c with its top-left corner at (x, y); target pixels outside
 // the target or in its column 0 or row 0 are skipped. A code outside 32..127, or
 // whose cell does not lie wholly inside the font image, draws nothing.

@@ -1,19 +1,20 @@
 // The real shell on the headless backend, run in a fresh folder that holds the
 // test font: start-up and shutdown, the frame tick, presentation faults, and
 // velmor-capture.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
-#include "../text/test_files.h"
 #include "app/app.h"
 #include "chunkwriter/chunk_writer.h"
+#include "imagefile/bmp_file.h"
+#include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
 #include "scene/chunk_ids.h"
+#include "support/fresh_folder.h"
+#include "support/test_font.h"
 
 namespace {
 
@@ -64,14 +65,14 @@ class AppRun : public InFreshFolder {
         if (view_state.scene) scene_free(view_state.scene);
         view_state.scene = nullptr;
     }
-    int run(HeadlessConfig config) {
+    int run(HeadlessConfig config, const AppOptions& options = {}) {
         free_scene();
         frames.clear();
         config.present_hook = keep;
         config.present_context = &frames;
         headless_reset(config);
         testing::internal::CaptureStderr();
-        int exit_code = app_run(5);
+        int exit_code = app_run(options, 5);
         stderr_text = testing::internal::GetCapturedStderr();
         return exit_code;
     }
@@ -185,23 +186,6 @@ std::vector<int> base_colours_of(uint32_t pixel) {
     return found;
 }
 
-// Object turning as documented: about its own X by speed x 0.031415924, then
-// about its own Y by the rocking sine, tick after tick from the identity.
-Matrix replay_turns(int index, int ticks) {
-    const float speeds[4] = {2.0f, 1.0f, 0.5f, 0.25f};
-    float s = speeds[index & 3];
-    Matrix m;
-    matrix_identity(m);
-    float angle = 0.0f;
-    for (int t = 0; t < ticks; ++t) {
-        angle = angle + 0.1f;
-        if ((double)angle > 6.28) angle = 0.0f;
-        matrix_rotate_x(m, s * 0.031415924f);
-        matrix_rotate_y(m, (float)(math_sinl(angle) * 0.031415926 * s));
-    }
-    return m;
-}
-
 bool same_bits(const Matrix& a, const Matrix& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -209,7 +193,7 @@ bool same_bits(const Matrix& a, const Matrix& b) {
 } // namespace
 
 // Keys other than Escape do nothing; Escape ends the program with exit code 0.
-TEST_F(AppRun, StartsAndEndsInTheListedOrder) {
+TEST_F(AppRun, StartsUpAndShutsDownInOrder) {
     write_empty_scene();
     HeadlessConfig config;
     config.script = {{HeadlessEventKind::tick, 0},
@@ -283,11 +267,24 @@ TEST_F(AppRun, AngleIsZeroOnTick63AndEvery63TicksAfter) {
 
 // Whatever placement the file gives, every object starts from the identity,
 // takes the colour of its index and turns about its own axes at its index's
-// speed: 2, 1, 0.5 and, for objects 3, 7, 11, ..., a quarter.
+// speed s: 2, 1, 0.5 and, for objects 3, 7, 11, ..., a quarter. After one tick
+// (angle 0.1) it has turned by s pi/100 about X, which is 3.6 degrees at
+// speed 2, and by s pi/100 sin(0.1) about Y; as the Y turn comes after the X
+// turn, the matrix holds the sine of the X turn in element 6 and the sine of
+// the Y turn in element 8.
 TEST_F(AppRun, ObjectsTakeTheirIndexsColourAndSpeedFromTheIdentity) {
+    const struct {
+        float sin_x, sin_y;
+    } one_tick[] = {
+        {0.0627905f, 0.0062727f}, // sin 3.6 degrees; sin(0.0628319 x 0.0998334)
+        {0.0314108f, 0.0031364f}, // sin 1.8 degrees
+        {0.0157073f, 0.0015682f}, // sin 0.9 degrees
+        {0.0078539f, 0.0007841f}, // sin 0.45 degrees
+        {0.0627905f, 0.0062727f}, // object 4 as object 0
+    };
     write_square_scene(FIVE_SQUARES);
-    ASSERT_EQ(run_ticks(70), 0);
-    ASSERT_EQ(frames.size(), 70u);
+    ASSERT_EQ(run_ticks(1), 0);
+    ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(view_state.scene->object_count, 5);
     for (int i = 0; i < 5; ++i) {
         const ScreenSquare& q = FIVE_SQUARES[i];
@@ -295,7 +292,10 @@ TEST_F(AppRun, ObjectsTakeTheirIndexsColourAndSpeedFromTheIdentity) {
         uint32_t pixel = frames[0].pixels[y * screen_width + x];
         EXPECT_EQ(base_colours_of(pixel), std::vector<int>{i & 3})
             << i << ": " << std::hex << pixel;
-        EXPECT_TRUE(same_bits(view_state.scene->objects[i].matrix, replay_turns(i, 70))) << i;
+        const float* m = view_state.scene->objects[i].matrix.m;
+        EXPECT_NEAR(m[6], one_tick[i].sin_x, 1e-7f) << i;
+        EXPECT_NEAR(m[8], one_tick[i].sin_y, 1e-7f) << i;
+        EXPECT_NEAR(m[12], 0.0f, 1e-7f) << i; // the file's local matrix is gone
     }
 }
 
@@ -351,7 +351,7 @@ TEST_F(AppRun, StartUpFailuresAreReported) {
         {EMPTY, HeadlessOp::register_class, 1, 0, "velmor: cannot register the window class\n",
          NOT_TIMER},
         {EMPTY, HeadlessOp::create_window, 1, 0, "velmor: cannot create the window\n", NOT_TIMER},
-        // The depth buffer (render_init) is made before the ColourBuffer.
+        // The depth buffer (render_init) is made before the colour buffer.
         {EMPTY, {}, 0, 1, "velmor: cannot allocate the depth buffer\n", NOT_TIMER},
         {EMPTY, {}, 0, 2, "velmor: cannot allocate the colour buffer\n", NOT_TIMER},
         {EMPTY, HeadlessOp::set_timer, 1, 0, "velmor: cannot start the frame timer\n", TIMER},
@@ -389,7 +389,7 @@ TEST_F(AppRun, AMissingOrBadFontIsNotFatal) {
                   "velmor: Font.bmp: " + std::string(why) + "; frames are drawn without text\n");
         ASSERT_EQ(frames.size(), 2u);
         expect_all_black(frames[1]);
-        write_file("Font.bmp", bmp_bytes({176, 78, 32}, font_pixel)); // for the second round
+        write_file("Font.bmp", bmp_encode({176, 78, 32}, font_pixel)); // for the second round
     }
 }
 
@@ -410,19 +410,11 @@ int capture(const std::string& arguments) {
 
 // The pixels (0x00RRGGBB) of a 512 x 384 8-bit RGB PNG; empty for anything else.
 std::vector<uint32_t> read_screen_png(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (image.format != PNG_FORMAT_RGB || image.width != 512 || image.height != 384 ||
-        !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
-        png_image_free(&image);
+    PngPicture picture;
+    if (!png_read(path, picture) || !picture.stored_as_rgb8 || picture.width != 512 ||
+        picture.height != 384)
         return {};
-    }
-    std::vector<uint32_t> pixels(rgb.size() / 3);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
-    return pixels;
+    return picture.pixels;
 }
 
 } // namespace
@@ -445,4 +437,170 @@ TEST_F(AppRun, CaptureWritesEveryPresentedFrameExactly) {
         EXPECT_TRUE(read_screen_png(name) == frames[n].pixels) << name;
     }
     EXPECT_FALSE(std::filesystem::exists("shots/run/frame_00004.png"));
+}
+
+namespace {
+
+AppOptions named(const char* scene) {
+    AppOptions options{};
+    options.scene_path = scene;
+    return options;
+}
+
+// Ticks, then a file dropped on the window, then more ticks.
+HeadlessConfig drop_between(int before, const char* path, int after) {
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(before);
+    config.script.back() = {HeadlessEventKind::open, 0, path};
+    for (const HeadlessEvent& event : headless_ticks_then_escape(after))
+        config.script.push_back(event);
+    return config;
+}
+
+} // namespace
+
+// A named scene is framed and turns as one body: every object from the
+// identity at object 0's speed (sin 3.6 degrees after one tick), tick by tick.
+TEST_F(AppRun, ANamedSceneTurnsAsOneBody) {
+    write_square_scene(FIVE_SQUARES);
+    ASSERT_EQ(run_ticks(0), 0); // demo mode: as in the file
+    float demo_x = view_state.scene->objects[1].vertices[0].x;
+    for (int ticks : {1, 12}) {
+        HeadlessConfig config;
+        config.script = headless_ticks_then_escape(ticks);
+        ASSERT_EQ(run(config, named("Z_Test.3ds")), 0);
+        EXPECT_EQ(stderr_text, "");
+        EXPECT_NE(view_state.scene->objects[1].vertices[0].x, demo_x);
+        const Matrix& first = view_state.scene->objects[0].matrix;
+        if (ticks == 1) {
+            EXPECT_NEAR(first.m[6], 0.0627905f, 1e-7f);
+        }
+        for (int i = 1; i < 5; ++i)
+            EXPECT_TRUE(same_bits(view_state.scene->objects[i].matrix, first)) << i;
+    }
+}
+
+// The frames after a drop are those of a run started with the file: counter,
+// angle, placement and framing start again.
+TEST_F(AppRun, ADroppedFileOpensAsIfStartedWithIt) {
+    write_square_scene({{-40, 0, 150, 30}, {40, 10, 120, 20}});
+    std::filesystem::rename("Z_Test.3ds", "dropped.3ds");
+    write_square_scene(FIVE_SQUARES);
+    ASSERT_EQ(run(drop_between(3, "dropped.3ds", 4)), 0);
+    EXPECT_EQ(stderr_text, "");
+    std::vector<Presented> dropped = frames;
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(4);
+    ASSERT_EQ(run(config, named("dropped.3ds")), 0);
+    ASSERT_EQ(dropped.size(), 7u);
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(dropped[3 + n].counter, n);
+        EXPECT_TRUE(dropped[3 + n].pixels == frames[n].pixels) << n;
+    }
+}
+
+// A file that does not load leaves the scene drawing on: its reason goes to
+// stderr and, in the font, under the counter for 200 frames.
+TEST_F(AppRun, AFileThatFailsToOpenLeavesTheSceneDrawing) {
+    write_square_scene(FIVE_SQUARES);
+    ASSERT_EQ(run(drop_between(3, "missing.3ds", 201)), 0);
+    EXPECT_EQ(stderr_text, "velmor: missing.3ds: cannot open: No such file or directory\n");
+    std::vector<Presented> dropped = frames;
+    ASSERT_EQ(run_ticks(204), 0);
+    ASSERT_EQ(dropped.size(), frames.size());
+    const int notice_top = 38, notice_bottom = 38 + 14 + 13; // two lines
+    for (int n = 3; n < 204; ++n) {
+        ASSERT_EQ(dropped[n].counter, n);
+        int differing_rows = 0;
+        for (int y = 0; y < screen_height; ++y) {
+            bool same = std::equal(&frames[n].pixels[y * screen_width],
+                                   &frames[n].pixels[(y + 1) * screen_width],
+                                   &dropped[n].pixels[y * screen_width]);
+            ASSERT_TRUE(same || (n < 203 && y >= notice_top && y < notice_bottom)) << n << " " << y;
+            differing_rows += !same;
+        }
+        ASSERT_EQ(differing_rows > 0, n < 203) << n;
+    }
+    // "missing.3ds: cannot open: No such file or" and "directory".
+    EXPECT_EQ(dropped[3].pixels[(notice_top + 5) * screen_width + 10 + 4], glyph_pixel('m', 4, 5));
+    EXPECT_EQ(dropped[3].pixels[(notice_top + 14 + 5) * screen_width + 10 + 4],
+              glyph_pixel('d', 4, 5));
+}
+
+// A named file that loads without a mesh object says so and runs on; a font
+// named on the command line is used instead of Font.bmp.
+TEST_F(AppRun, NoMeshObjectsAndAFontOfOnesOwn) {
+    write_empty_scene();
+    std::filesystem::create_directory("fonts");
+    std::filesystem::rename("Font.bmp", "fonts/mine.bmp");
+    AppOptions options = named("Z_Test.3ds");
+    options.font_path = "fonts/mine.bmp";
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(2);
+    ASSERT_EQ(run(config, options), 0);
+    EXPECT_EQ(stderr_text, "velmor: Z_Test.3ds: no mesh objects (is it a 3D Studio file?)\n");
+    ASSERT_EQ(frames.size(), 2u);
+    expect_black_with_counter(frames[1], 1);
+}
+
+namespace {
+
+struct ProgramRun {
+    int exit_code;
+    std::string out, err;
+};
+
+ProgramRun run_program(const std::string& program, const std::string& arguments) {
+    std::string command = program + " " + arguments + " >out.txt 2>err.txt";
+    int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp("out.txt"), slurp("err.txt")};
+}
+
+std::string first_line(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+} // namespace
+
+// Each program answers --help and --version on stdout with 0, a bad argument
+// with one line and the usage on stderr and 2, a scene that cannot be loaded
+// with the loader's reason and 1, and runs a named scene.
+TEST_F(AppRun, CommandLines) {
+    write_square_scene(FIVE_SQUARES);
+    std::vector<std::string> programs = {VELMOR_CAPTURE_PATH};
+#ifdef VELMOR_PROGRAM_PATH
+    programs.push_back(VELMOR_PROGRAM_PATH); // without a display: up to the window only
+#endif
+    for (const std::string& program : programs) {
+        SCOPED_TRACE(program);
+        std::string name = program.substr(program.rfind('/') + 1);
+        const struct {
+            const char* arguments;
+            int exit_code;
+            std::string out_first_line, err_first_line;
+        } cases[] = {
+            {"--help", 0, "Usage: " + name + " [", ""},
+            {"--version", 0, name + " 1.0", ""},
+            {"--frobnicate", 2, "", name + ": unknown option '--frobnicate'"},
+            {"--font", 2, "", name + ": --font needs a value"},
+            {"a.3ds b.3ds", 2, "", name + ": one scene at a time: 'a.3ds' and 'b.3ds'"},
+            {"nothing.3ds", 1, "", "velmor: nothing.3ds: cannot open: No such file or directory"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.arguments);
+            ProgramRun r = run_program(program, c.arguments);
+            EXPECT_EQ(r.exit_code, c.exit_code);
+            EXPECT_EQ(r.out.rfind(c.out_first_line, 0), 0u) << r.out;
+            EXPECT_EQ(first_line(r.err), c.err_first_line);
+            if (c.exit_code == 2) {
+                EXPECT_NE(r.err.find("\nUsage: " + name), std::string::npos);
+            }
+        }
+    }
+    ProgramRun named_scene = run_program(VELMOR_CAPTURE_PATH, "--frames 1 --out shots Z_Test.3ds");
+    EXPECT_EQ(named_scene.exit_code, 0) << named_scene.err;
+    EXPECT_TRUE(std::filesystem::exists("shots/frame_00000.png"));
+    ProgramRun dump_help = run_program(VELMOR_DUMP_PATH, "--help");
+    EXPECT_EQ(dump_help.exit_code, 0);
+    EXPECT_EQ(first_line(dump_help.out), "Usage: velmor-dump FILE.3ds");
 }

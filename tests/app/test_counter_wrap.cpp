@@ -1,9 +1,10 @@
 // The frame counter after 2^31 frames (about 16 months at 50 a second).
 #include <climits>
 
-#include "../text/test_files.h"
 #include "app/app.h"
 #include "platform/headless/headless.h"
+#include "support/fresh_folder.h"
+#include "support/test_font.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ TEST_F(CounterWrap, GoesOnFromTheLowestNumberAfterTheHighest) {
     config.present_hook = read_counter_text;
     config.present_context = &shown;
     headless_reset(config);
-    EXPECT_EQ(app_run(1), 0);
+    EXPECT_EQ(app_run(AppOptions{}, 1), 0);
     scene_free(view_state.scene);
     view_state.scene = nullptr;
     EXPECT_EQ(shown,

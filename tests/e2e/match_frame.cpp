@@ -7,7 +7,6 @@
 // match_frame --counter SCREENSHOT.xwd FONT.bmp: prints the frame counter shown
 // at (10, 10), read cell by cell against the font's glyphs; exit 1 when the
 // screenshot shows no counter there.
-#include <png.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -18,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "imagefile/png_file.h"
 #include "text/text.h"
 
 namespace {
@@ -55,20 +55,6 @@ const char* read_xwd(const char* path, Picture& picture) {
                 uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
         }
     return nullptr;
-}
-
-bool read_png(const std::string& path, Picture& picture) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
-    picture = {image.width, image.height, std::vector<uint32_t>(rgb.size() / 3)};
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] =
-            uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
-    return true;
 }
 
 size_t differing(const Picture& a, const Picture& b) {
@@ -149,12 +135,12 @@ int main(int argc, char** argv) {
     size_t best = SIZE_MAX;
     std::string best_name = "none";
     for (const std::string& name : frames) {
-        Picture frame;
-        if (!read_png(name, frame)) {
+        PngPicture png;
+        if (!png_read(name, png)) {
             std::fprintf(stderr, "match_frame: cannot read %s\n", name.c_str());
             return 2;
         }
-        size_t count = differing(shot, frame);
+        size_t count = differing(shot, {png.width, png.height, png.pixels});
         if (count == 0) {
             std::printf("screenshot equals %s\n", name.c_str());
             return 0;

@@ -11,7 +11,7 @@
 
 namespace {
 
-const float half_pi = 1.57079637f;
+const float HALF_PI = 1.57079637f;
 
 Matrix sample(float base) {
     Matrix m;
@@ -66,7 +66,7 @@ TEST(MatrixRotate, QuarterTurnsCarryOneAxisOntoAnother) {
     for (const auto& c : cases) {
         Matrix m;
         matrix_identity(m);
-        c.rotate(m, half_pi);
+        c.rotate(m, HALF_PI);
         const std::array<float, 3> q = transform(m, c.from[0], c.from[1], c.from[2]);
         for (int i = 0; i < 3; ++i) {
             if (c.to[i] == 0.0f)
@@ -87,7 +87,7 @@ TEST(MatrixTranslate, ActsBeforeWhatTheMatrixHolds) {
 
     // The reverse order moves the translation along the rotated axes.
     matrix_identity(m);
-    matrix_rotate_z(m, half_pi);
+    matrix_rotate_z(m, HALF_PI);
     matrix_translate(m, 1, 0, 0);
     EXPECT_NEAR(m.m[12], 0.0f, 1e-7f);
     EXPECT_EQ(m.m[13], 1.0f);

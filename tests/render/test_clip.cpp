@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "render/render.h"
-#include "test_mesh.h"
+#include "support/test_mesh.h"
 
 namespace {
 

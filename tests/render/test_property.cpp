@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "screen.h"
+#include "support/screen.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ class Property : public Screen {
     void expect_inside_band() {
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
-                if (depth(x, y) != cleared) {
+                if (depth(x, y) != CLEARED) {
                     ASSERT_TRUE(x >= 2 && x <= W - 2 && y >= 2 && y <= H - 2)
                         << "pixel " << x << "," << y;
                 }
@@ -92,6 +92,9 @@ TEST_F(Property, RandomTrianglesStayInsideTheGuardBand) {
     EXPECT_GT(drawn_batches, 30); // the generator does reach the screen
 }
 
+// What this checks is the guard zones around both buffers: the Screen
+// fixture's TearDown checks them after every test, and this test once more at
+// its end.
 TEST_F(Property, RandomPolygonsNeverWriteOutsideTheBuffers) {
     for (int i = 0; i < 20000; ++i) {
         ClipPolygon p = {};
@@ -107,4 +110,5 @@ TEST_F(Property, RandomPolygonsNeverWriteOutsideTheBuffers) {
         raster_polygon(p, colours, 0x123456);
         if (i % 1000 == 0) clear();
     }
+    EXPECT_TRUE(guards_intact());
 }

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "screen.h"
+#include "support/screen.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::vector<int> range(int first, int last) {
 } // namespace
 
 TEST_F(Screen, ExampleTriangleRowsAndWinding) {
-    EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 5}, {150, 100, 5}}), 1);
+    EXPECT_TRUE(draw({{100, 10, 5}, {50, 100, 5}, {150, 100, 5}}));
     EXPECT_TRUE(row(10).empty());
     EXPECT_EQ(row(11), std::vector<int>{100});
     EXPECT_FALSE(row(99).empty());
@@ -81,7 +81,7 @@ TEST_F(Screen, PolygonsThatDrawNothing) {
         {{10, 10, 5}, {10, 20, 5}},
     };
     for (const Points& p : cases)
-        EXPECT_EQ(draw(p), 0) << p[0][0] << "," << p[0][1];
+        EXPECT_FALSE(draw(p)) << p[0][0] << "," << p[0][1];
     EXPECT_EQ(drawn_count(), 0);
 }
 
@@ -103,7 +103,7 @@ TEST_F(Screen, FarAndNonFiniteDepthsSaturateAndStillDraw) {
 // in between; the last 8 pixels step towards their own exact end.
 TEST_F(Screen, LongSpanIsExactEverySixteenPixels) {
     uint32_t depths[40], pixels[40];
-    std::fill(depths, depths + 40, cleared);
+    std::fill(depths, depths + 40, CLEARED);
     render_state.w_dx = 0.0005f;
     span_fill(40, 0.01f, depths, pixels, 0xABCDEF);
     const uint32_t expected[][2] = {{0, 6553600},  {1, 6371556},  {15, 3822940},
@@ -125,7 +125,7 @@ TEST_F(Screen, SharedEdgesNeitherOverlapNorLeaveGaps) {
         const float *a = ring[t], *b = ring[(t + 1) % 6];
         draw({{cx, cy, 5}, {a[0], a[1], 6}, {b[0], b[1], 7}});
         for (int i = 0; i < W * H; ++i) {
-            if (render_state.depth_buffer[i] == cleared) continue;
+            if (render_state.depth_buffer[i] == CLEARED) continue;
             EXPECT_EQ(owner[i], -1) << "pixel " << i % W << "," << i / W;
             owner[i] = t;
         }
@@ -149,7 +149,7 @@ TEST_F(Screen, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
     ScanEdge edge;
     SceneVertex a = {}, b = {};
     a.x = 10, a.y = 19.9995f, b.x = 300, b.y = 20.0005f;
-    ASSERT_EQ(scan_edge_setup(a, b, edge), 1);
+    ASSERT_TRUE(scan_edge_setup(a, b, edge));
     EXPECT_EQ(edge.rows, 1);
     EXPECT_EQ(edge.dx, 0);
     EXPECT_EQ(edge.x, 155 * 65536);
@@ -158,7 +158,7 @@ TEST_F(Screen, NearlyHorizontalEdgeLandsWhereItCrossesItsRow) {
 TEST_F(Screen, DrawingEndsWhenEitherChainRunsOut) {
     // The right chain rises by a hair between (150, 49.9999) and (149, 50.0001):
     // that edge is skipped, the right chain counts 91 rows, the left one 90.
-    EXPECT_EQ(draw({{100, 10, 5}, {50, 100, 5}, {150, 49.9999f, 5}, {149, 50.0001f, 5}}), 1);
+    EXPECT_TRUE(draw({{100, 10, 5}, {50, 100, 5}, {150, 49.9999f, 5}, {149, 50.0001f, 5}}));
     for (int y = 11; y < 100; ++y)
         EXPECT_FALSE(row(y).empty()) << "row " << y;
     EXPECT_TRUE(row(100).empty());
@@ -172,7 +172,7 @@ TEST_F(Screen, DrawingEndsWhenEitherChainRunsOut) {
         {{150, 0, 5}, {5, 380, 5}, {6, 1, 5}, {7, 383, 5}, {300, 200, 5}},
     };
     for (const Points& p : rising)
-        EXPECT_EQ(draw(p), 1) << p[0][0] << "," << p[0][1];
+        EXPECT_TRUE(draw(p)) << p[0][0] << "," << p[0][1];
 }
 
 // The triangle path must draw exactly what the polygon path draws: random
@@ -182,7 +182,7 @@ TEST_F(Screen, TrianglePathDrawsWhatThePolygonPathDraws) {
     rng.seed(7u);
     const size_t size = (size_t)W * H;
     std::vector<uint32_t> polygon_colours(size, 0), triangle_colours(size, 0);
-    std::vector<uint32_t> polygon_depths(size, cleared), triangle_depths(size, cleared);
+    std::vector<uint32_t> polygon_depths(size, CLEARED), triangle_depths(size, CLEARED);
     uint32_t* const own_depths = render_state.depth_buffer;
     for (int i = 0; i < 200000; ++i) {
         float x[3], y[3], z[3];
@@ -208,8 +208,8 @@ TEST_F(Screen, TrianglePathDrawsWhatThePolygonPathDraws) {
         if (i % 20000 == 19999) {
             ASSERT_EQ(polygon_depths, triangle_depths) << "after triangle " << i;
             ASSERT_EQ(polygon_colours, triangle_colours) << "after triangle " << i;
-            std::fill(polygon_depths.begin(), polygon_depths.end(), cleared);
-            std::fill(triangle_depths.begin(), triangle_depths.end(), cleared);
+            std::fill(polygon_depths.begin(), polygon_depths.end(), CLEARED);
+            std::fill(triangle_depths.begin(), triangle_depths.end(), CLEARED);
         }
     }
     render_state.depth_buffer = own_depths;

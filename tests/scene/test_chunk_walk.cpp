@@ -24,7 +24,7 @@ TEST(ChunkWalk, SkipsUnknownChunksWithEverythingInside) {
     chunk_begin(w, UNLISTED_ID);
     chunk_mesh_object(w, "Hidden1", triangle, {0, 1, 2});
     chunk_end(w);
-    chunk_begin(w, CHUNK_UNKNOWN_4190); // listed, but neither handler nor descent
+    chunk_begin(w, CHUNK_UNKNOWN_4190); // in the table, but neither handler nor descent
     chunk_mesh_object(w, "Hidden2", triangle, {0, 1, 2});
     chunk_end(w);
     chunk_begin(w, CHUNK_MAIN);

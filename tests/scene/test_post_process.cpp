@@ -13,7 +13,7 @@
 
 namespace {
 
-// The normal sums as first described: every vertex against every corner.
+// The normal sums the plain, quadratic way: every vertex against every corner.
 void quadratic_vertex_normals(SceneObject& object) {
     for (int32_t v = 0; v < object.vertex_count; ++v) {
         SceneVertex& vertex = object.vertices[v];
@@ -91,7 +91,7 @@ std::array<float, 4> plane_of(std::array<float, 9> p) {
                         {p[3], p[4], p[5], 0, 0, 0, 0, 0},
                         {p[6], p[7], p[8], 0, 0, 0, 0, 0}};
     SceneFace face{0, {&v[0], &v[1], &v[2]}, {}};
-    return values_of(face_plane(face));
+    return values_of(scene_compute_face_plane(face));
 }
 
 } // namespace
@@ -105,10 +105,10 @@ TEST(FacePlane, UnitNormalAndSignedDistance) {
 TEST(VertexNormals, LinearSumsAreBitIdenticalToComparingEveryCorner) {
     for (uint32_t seed = 1; seed <= 40; ++seed) {
         Mesh mesh = random_mesh(seed, 20 + (int)seed * 7, 10 + (int)seed * 11);
-        compute_face_planes(mesh.object);
+        scene_compute_face_planes(mesh.object);
         Mesh reference = mesh;
 
-        ASSERT_TRUE(compute_vertex_normals(mesh.object));
+        ASSERT_TRUE(scene_compute_vertex_normals(mesh.object));
         quadratic_vertex_normals(reference.object);
         for (size_t v = 0; v < mesh.vertices.size(); ++v) {
             const SceneVertex& got = mesh.vertices[v];

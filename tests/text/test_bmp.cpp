@@ -1,6 +1,7 @@
 #include <cstdlib>
 
-#include "test_files.h"
+#include "imagefile/bmp_file.h"
+#include "support/fresh_folder.h"
 #include "text/text.h"
 
 namespace {
@@ -19,7 +20,7 @@ uint32_t pattern(int x, int y) {
 
 // Headers alone, of a picture of the given size.
 std::vector<uint8_t> headers(int32_t width, int32_t height) {
-    auto bytes = bmp_bytes({1, 1}, pattern);
+    auto bytes = bmp_encode({1, 1}, pattern);
     bytes.resize(54);
     for (int i = 0; i < 4; ++i) {
         bytes[18 + i] = (uint8_t)((uint32_t)width >> (8 * i));
@@ -36,8 +37,9 @@ std::vector<uint8_t> headers(int32_t width, int32_t height) {
 // whatever bfOffBits and biSizeImage say.
 TEST_F(ImageLoadBmp, ReadsRowsInEitherOrderAndSkipsPadding) {
     const BmpShape shapes[] = {{176, 5}, {177, 5}, {178, 5}, {179, 5}, {1, 5}, {177, -4}};
-    for (const BmpShape& shape : shapes) {
-        auto bytes = bmp_bytes(shape, pattern);
+    for (BmpShape shape : shapes) {
+        shape.row_filler = 0xEE; // read as a pixel, it would show
+        auto bytes = bmp_encode(shape, pattern);
         bytes[10] = 200; // bfOffBits
         bytes[34] = 1;   // biSizeImage
         Image* image = load(bytes);
@@ -54,18 +56,18 @@ TEST_F(ImageLoadBmp, ReadsRowsInEitherOrderAndSkipsPadding) {
 // Sizes whose byte counts overflow are refused from the headers alone, before
 // anything is read or allocated.
 TEST_F(ImageLoadBmp, RejectsOtherFormatsBadSizesAndShortFiles) {
-    auto short_rows = bmp_bytes({177, 3}, pattern);
+    auto short_rows = bmp_encode({177, 3}, pattern);
     short_rows.pop_back(); // the last row's last filler byte
     const struct {
         std::vector<uint8_t> bytes;
         const char* why;
     } cases[] = {
-        {bmp_bytes({8, 8, 8}, pattern), "not 24 bits per pixel"},
-        {bmp_bytes({8, 8, 32}, pattern), "not 24 bits per pixel"},
-        {bmp_bytes({8, 8, 8, 1}, pattern), "not 24 bits per pixel"}, // RLE8
-        {bmp_bytes({8, 8, 24, 1}, pattern), "compressed"},
-        {bmp_bytes({8, 8, 24, 3}, pattern), "compressed"}, // bit fields
-        {bmp_bytes({8, 8, 24, 0, 0x4D43}, pattern), "not a BMP file"},
+        {bmp_encode({8, 8, 8}, pattern), "not 24 bits per pixel"},
+        {bmp_encode({8, 8, 32}, pattern), "not 24 bits per pixel"},
+        {bmp_encode({8, 8, 8, 1}, pattern), "not 24 bits per pixel"}, // RLE8
+        {bmp_encode({8, 8, 24, 1}, pattern), "compressed"},
+        {bmp_encode({8, 8, 24, 3}, pattern), "compressed"}, // bit fields
+        {bmp_encode({8, 8, 24, 0, 0x4D43}, pattern), "not a BMP file"},
         {headers(0, 8), "no pixels"},
         {headers(-8, 8), "no pixels"},
         {headers(8, 0), "no pixels"},

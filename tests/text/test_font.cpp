@@ -1,5 +1,6 @@
 // The counter's text box is checked pixel by pixel by the shell's tests.
-#include "test_files.h"
+#include "support/test_font.h"
+#include "support/fresh_folder.h"
 #include "text/text.h"
 
 namespace {
@@ -20,7 +21,7 @@ class Font : public InFreshFolder {
     }
     void load_font(int width = 176, int height = 78) {
         write_file("Font.bmp", font_bmp(width, height));
-        ASSERT_EQ(font_init(W, H), 1);
+        ASSERT_TRUE(font_init(W, H));
     }
     void clear() { target.assign(W * H, BACKDROP); }
     uint32_t at(int x, int y) const { return target[y * W + x]; }

@@ -15,24 +15,26 @@
 #include <cstdio>
 #include <vector>
 
+#include "imagefile/bmp_file.h"
+
 #ifndef VELMOR_DEFAULT_FONT
 #define VELMOR_DEFAULT_FONT "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
 #endif
 
 namespace {
 
-constexpr int cell_width = 11, cell_height = 13, cells_per_row = 16;
-constexpr int first_code = 32, code_count = 96;
-constexpr int image_width = cell_width * cells_per_row;                  // 176
-constexpr int image_height = cell_height * (code_count / cells_per_row); // 78
-constexpr int margin = 1;
-constexpr int ink_width = cell_width - 2 * margin, ink_height = cell_height - 2 * margin;
+constexpr int CELL_WIDTH = 11, CELL_HEIGHT = 13, CELLS_PER_ROW = 16;
+constexpr int FIRST_CODE = 32, CODE_COUNT = 96;
+constexpr int IMAGE_WIDTH = CELL_WIDTH * CELLS_PER_ROW;                  // 176
+constexpr int IMAGE_HEIGHT = CELL_HEIGHT * (CODE_COUNT / CELLS_PER_ROW); // 78
+constexpr int MARGIN = 1;
+constexpr int INK_WIDTH = CELL_WIDTH - 2 * MARGIN, INK_HEIGHT = CELL_HEIGHT - 2 * MARGIN;
 
 struct Rgb {
     int r, g, b;
 };
-constexpr Rgb background = {10, 12, 24}; // dark blue-black: an opaque label box
-constexpr Rgb foreground = {255, 250, 225};
+constexpr Rgb BACKGROUND = {10, 12, 24}; // dark blue-black: an opaque label box
+constexpr Rgb FOREGROUND = {255, 250, 225};
 
 struct Glyph {
     int left, top; // bitmap offset from the pen position on the baseline
@@ -60,7 +62,7 @@ struct Extent {
 // margin when drawn rather than shrinking the whole font for it.
 bool measure(FT_Face face, Extent& extent) {
     extent = {};
-    for (int code = first_code + 1; code < first_code + code_count - 1; ++code) {
+    for (int code = FIRST_CODE + 1; code < FIRST_CODE + CODE_COUNT - 1; ++code) {
         Glyph g;
         if (!render_glyph(face, code, g)) return false;
         if (g.rows == 0) continue;
@@ -75,7 +77,7 @@ bool measure(FT_Face face, Extent& extent) {
 int choose_size(FT_Face face, Extent& extent) {
     for (int size = 24; size >= 6; --size) {
         if (FT_Set_Pixel_Sizes(face, 0, size) || !measure(face, extent)) return 0;
-        if (extent.ascent + extent.descent <= ink_height && extent.width <= ink_width) return size;
+        if (extent.ascent + extent.descent <= INK_HEIGHT && extent.width <= INK_WIDTH) return size;
     }
     return 0;
 }
@@ -84,13 +86,13 @@ int choose_size(FT_Face face, Extent& extent) {
 // baseline where the tallest glyph just fits, and nothing over the margin.
 void draw_glyph(const Glyph& g, int advance, const Extent& extent, int cell_x, int cell_y,
                 std::vector<uint8_t>& coverage) {
-    int pen_x = margin + (ink_width - advance) / 2;
-    int baseline = margin + extent.ascent + (ink_height - extent.ascent - extent.descent) / 2;
-    int x0 = std::clamp(pen_x + g.left, margin, margin + ink_width - g.width);
-    int y0 = std::clamp(baseline - g.top, margin, margin + ink_height - g.rows);
+    int pen_x = MARGIN + (INK_WIDTH - advance) / 2;
+    int baseline = MARGIN + extent.ascent + (INK_HEIGHT - extent.ascent - extent.descent) / 2;
+    int x0 = std::clamp(pen_x + g.left, MARGIN, MARGIN + INK_WIDTH - g.width);
+    int y0 = std::clamp(baseline - g.top, MARGIN, MARGIN + INK_HEIGHT - g.rows);
     for (int y = 0; y < g.rows; ++y)
         for (int x = 0; x < g.width; ++x)
-            coverage[(cell_y + y0 + y) * image_width + cell_x + x0 + x] =
+            coverage[(cell_y + y0 + y) * IMAGE_WIDTH + cell_x + x0 + x] =
                 g.coverage[y * g.width + x];
 }
 
@@ -98,41 +100,17 @@ int blend(int back, int front, int alpha) {
     return (back * (255 - alpha) + front * alpha + 127) / 255;
 }
 
-void put_le(std::vector<uint8_t>& out, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i)
-        out.push_back((uint8_t)(value >> (8 * i)));
-}
-
-// Uncompressed 24-bit BMP, rows from the bottom of the picture up.
+// Uncompressed 24-bit BMP, rows from the bottom of the picture up, at 72 dots
+// per inch.
 std::vector<uint8_t> encode_bmp(const std::vector<uint8_t>& coverage) {
-    const uint32_t row_size = (image_width * 3 + 3) & ~3u;
-    const uint32_t pixel_bytes = row_size * image_height;
-    std::vector<uint8_t> out = {'B', 'M'};
-    put_le(out, 54 + pixel_bytes, 4);
-    put_le(out, 0, 4);
-    put_le(out, 54, 4);
-    put_le(out, 40, 4);
-    put_le(out, image_width, 4);
-    put_le(out, image_height, 4);
-    put_le(out, 1, 2);  // planes
-    put_le(out, 24, 2); // bits per pixel
-    put_le(out, 0, 4);  // BI_RGB
-    put_le(out, pixel_bytes, 4);
-    put_le(out, 2835, 4); // 72 dots per inch
-    put_le(out, 2835, 4);
-    put_le(out, 0, 4);
-    put_le(out, 0, 4);
-    for (int y = image_height - 1; y >= 0; --y) {
-        for (int x = 0; x < image_width; ++x) {
-            int a = coverage[y * image_width + x];
-            out.push_back((uint8_t)blend(background.b, foreground.b, a));
-            out.push_back((uint8_t)blend(background.g, foreground.g, a));
-            out.push_back((uint8_t)blend(background.r, foreground.r, a));
-        }
-        for (uint32_t pad = image_width * 3; pad < row_size; ++pad)
-            out.push_back(0);
-    }
-    return out;
+    BmpShape shape{IMAGE_WIDTH, IMAGE_HEIGHT};
+    shape.pixels_per_metre = 2835;
+    return bmp_encode(shape, [&](int x, int y) {
+        const int a = coverage[y * IMAGE_WIDTH + x];
+        return (uint32_t)blend(BACKGROUND.r, FOREGROUND.r, a) << 16 |
+               (uint32_t)blend(BACKGROUND.g, FOREGROUND.g, a) << 8 |
+               (uint32_t)blend(BACKGROUND.b, FOREGROUND.b, a);
+    });
 }
 
 bool render_font(FT_Face face, std::vector<uint8_t>& coverage) {
@@ -141,13 +119,13 @@ bool render_font(FT_Face face, std::vector<uint8_t>& coverage) {
     if (size == 0) return false;
     std::printf("pixel size %d: ascent %d, descent %d, widest %d\n", size, extent.ascent,
                 extent.descent, extent.width);
-    coverage.assign(image_width * image_height, 0);
-    for (int i = 1; i < code_count - 1; ++i) { // space and DEL stay empty
+    coverage.assign(IMAGE_WIDTH * IMAGE_HEIGHT, 0);
+    for (int i = 1; i < CODE_COUNT - 1; ++i) { // space and DEL stay empty
         Glyph g;
-        if (!render_glyph(face, first_code + i, g)) return false;
+        if (!render_glyph(face, FIRST_CODE + i, g)) return false;
         int advance = (int)((face->glyph->advance.x + 32) >> 6);
-        draw_glyph(g, advance, extent, (i % cells_per_row) * cell_width,
-                   (i / cells_per_row) * cell_height, coverage);
+        draw_glyph(g, advance, extent, (i % CELLS_PER_ROW) * CELL_WIDTH,
+                   (i / CELLS_PER_ROW) * CELL_HEIGHT, coverage);
     }
     return true;
 }

@@ -16,10 +16,10 @@
 
 namespace {
 
-constexpr double outer_limit = 70.0; // the fixed view keeps everything within this radius
-constexpr uint16_t no_parent = 0xFFFF;
-constexpr float camera_height = 75.0f,
-                camera_back = -129.903811f; // 150 from the origin, 30 deg down
+constexpr double OUTER_LIMIT = 70.0; // the fixed view keeps everything within this radius
+constexpr uint16_t NO_PARENT = 0xFFFF;
+constexpr float CAMERA_HEIGHT = 75.0f,
+                CAMERA_BACK = -129.903811f; // 150 from the origin, 30 deg down
 
 MaterialDesc material(const char* name, Rgb ambient, Rgb diffuse, Rgb specular, uint16_t shininess,
                       uint16_t strength) {
@@ -70,7 +70,7 @@ std::vector<LightDesc> lights() {
 }
 
 CameraDesc camera() {
-    return {"Camera01", {0, camera_back, camera_height}, {0, 0, 0}, 0, 18};
+    return {"Camera01", {0, CAMERA_BACK, CAMERA_HEIGHT}, {0, 0, 0}, 0, 18};
 }
 
 Key key3(uint32_t frame, uint16_t flags, float x, float y, float z) {
@@ -84,17 +84,17 @@ Key key4(uint32_t frame, uint16_t flags, float angle, float x, float y, float z)
 // A node of a mesh object: still at the origin, one turn about an axis over the segment.
 NodeDesc mesh_node(uint16_t id, const std::string& name, uint16_t parent, float turns, float ax,
                    float ay, float az) {
-    const uint16_t tcb = key_tension | key_continuity | key_bias;
+    const uint16_t tcb = KEY_TENSION | KEY_CONTINUITY | KEY_BIAS;
     return {CHUNK_OBJECT_NODE,
             id,
             name,
             parent,
             "",
             true,
-            {{CHUNK_POSITION_TRACK, {key3(0, key_tension, 0, 0, 0)}},
+            {{CHUNK_POSITION_TRACK, {key3(0, KEY_TENSION, 0, 0, 0)}},
              {CHUNK_ROTATION_TRACK,
               {key4(0, 0, 0, ax, ay, az), key4(100, tcb, turns * 6.2831855f, ax, ay, az)}},
-             {CHUNK_SCALE_TRACK, {key3(0, key_ease_to | key_ease_from, 1, 1, 1)}}}};
+             {CHUNK_SCALE_TRACK, {key3(0, KEY_EASE_TO | KEY_EASE_FROM, 1, 1, 1)}}}};
 }
 
 std::vector<NodeDesc> nodes() {
@@ -105,14 +105,14 @@ std::vector<NodeDesc> nodes() {
     list.push_back({CHUNK_AMBIENT_NODE,
                     0,
                     "$AMBIENT$",
-                    no_parent,
+                    NO_PARENT,
                     "",
                     false,
                     {{CHUNK_COLOR_TRACK, {key3(0, 0, 0.1f, 0.1f, 0.12f)}}}});
     list.push_back({CHUNK_OBJECT_NODE,
                     1,
                     "$$$DUMMY",
-                    no_parent,
+                    NO_PARENT,
                     "Gimbal",
                     true,
                     {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, 0, 0)}},
@@ -121,31 +121,31 @@ std::vector<NodeDesc> nodes() {
                      {CHUNK_HIDE_TRACK, {{50, 0, {}}}}}});
     list.push_back(mesh_node(2, "Frame", 1, 2.0f, 1, 0, 0));
     NodeDesc torus = mesh_node(3, "Torus", 1, 1.0f, 1, 0, 0);
-    torus.tracks[0].keys.push_back(key3(50, key_continuity, 0, 0, 5)); // a little bob
+    torus.tracks[0].keys.push_back(key3(50, KEY_CONTINUITY, 0, 0, 5)); // a little bob
     list.push_back(torus);
     list.push_back(mesh_node(4, "Gear", 1, 0.5f, 1, 0, 0));
     list.push_back(mesh_node(5, "Sphere", 2, 1.0f, 0, 0, 1));
-    list.push_back(mesh_node(6, "Knot", no_parent, 0.5f, 0, 0.6f, 0.8f));
+    list.push_back(mesh_node(6, "Knot", NO_PARENT, 0.5f, 0, 0.6f, 0.8f));
     list.push_back({CHUNK_CAMERA_NODE,
                     7,
                     "Camera01",
-                    no_parent,
+                    NO_PARENT,
                     "",
                     false,
-                    {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, camera_back, camera_height)}},
-                     {CHUNK_FOV_TRACK, {{0, key_ease_to, {90.0f}}}},
-                     {CHUNK_ROLL_TRACK, {{0, key_ease_from, {0.0f}}}}}});
+                    {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, CAMERA_BACK, CAMERA_HEIGHT)}},
+                     {CHUNK_FOV_TRACK, {{0, KEY_EASE_TO, {90.0f}}}},
+                     {CHUNK_ROLL_TRACK, {{0, KEY_EASE_FROM, {0.0f}}}}}});
     list.push_back({CHUNK_TARGET_NODE,
                     8,
                     "Camera01",
-                    no_parent,
+                    NO_PARENT,
                     "",
                     false,
                     {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, 0, 0)}}}});
     list.push_back({CHUNK_LIGHT_NODE,
                     9,
                     "Fill",
-                    no_parent,
+                    NO_PARENT,
                     "",
                     false,
                     {{CHUNK_POSITION_TRACK, {key3(0, 0, fill[0], fill[1], fill[2])}},
@@ -153,7 +153,7 @@ std::vector<NodeDesc> nodes() {
     list.push_back({CHUNK_SPOTLIGHT_NODE,
                     10,
                     "Key",
-                    no_parent,
+                    NO_PARENT,
                     "",
                     false,
                     {{CHUNK_POSITION_TRACK, {key3(0, 0, key[0], key[1], key[2])}},
@@ -162,7 +162,7 @@ std::vector<NodeDesc> nodes() {
     list.push_back({CHUNK_LIGHT_TARGET_NODE,
                     11,
                     "Key",
-                    no_parent,
+                    NO_PARENT,
                     "",
                     false,
                     {{CHUNK_POSITION_TRACK, {key3(0, 0, 0, 0, 0)}}}});
@@ -235,7 +235,7 @@ bool check_shapes(const std::vector<ObjectDesc>& meshes) {
         double lo = mesh_min_radius(o.mesh), hi = mesh_max_radius(o.mesh);
         std::printf("%-7s %5zu vertices %5zu faces  radius %5.1f to %5.1f\n", o.name.c_str(),
                     o.mesh.vertices.size(), o.mesh.faces.size(), lo, hi);
-        if (!mesh_is_closed(o.mesh) || mesh_volume(o.mesh) <= 0 || hi > outer_limit) {
+        if (!mesh_is_closed(o.mesh) || mesh_volume(o.mesh) <= 0 || hi > OUTER_LIMIT) {
             std::fprintf(stderr, "make-scene: %s is open, inside out or too large\n",
                          o.name.c_str());
             ok = false;

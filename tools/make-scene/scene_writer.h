@@ -57,11 +57,11 @@ struct CameraDesc {
 // Key flag bits: tension, continuity, bias, ease to, ease from; each set bit
 // is followed by one float.
 enum KeyFlag : uint16_t {
-    key_tension = 1,
-    key_continuity = 2,
-    key_bias = 4,
-    key_ease_to = 8,
-    key_ease_from = 16,
+    KEY_TENSION = 1,
+    KEY_CONTINUITY = 2,
+    KEY_BIAS = 4,
+    KEY_EASE_TO = 8,
+    KEY_EASE_FROM = 16,
 };
 
 struct Key {

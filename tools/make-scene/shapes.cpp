@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double pi = 3.14159265358979323846;
+constexpr double PI = 3.14159265358979323846;
 
 // Planar mapping across the shape's extent: enough for a map to sit on.
 float map_coordinate(double value, double extent) {
@@ -94,7 +94,7 @@ Vec3 on_circle(double radius, double angle, double z) {
 std::vector<std::pair<double, double>> gear_outline(double root, double tip, int teeth) {
     static const double tooth_steps[4] = {0.0, 0.15, 0.45, 0.6};
     std::vector<std::pair<double, double>> outline; // (angle, radius)
-    const double pitch = 2.0 * pi / teeth;
+    const double pitch = 2.0 * PI / teeth;
     for (int k = 0; k < teeth; ++k)
         for (int s = 0; s < 4; ++s)
             outline.push_back({pitch * (k + tooth_steps[s]), (s == 1 || s == 2) ? tip : root});
@@ -178,7 +178,7 @@ Mesh make_torus(double major_radius, double minor_radius, int rings, int sides) 
     Mesh mesh;
     for (int i = 0; i < rings; ++i)
         for (int j = 0; j < sides; ++j) {
-            double u = 2.0 * pi * i / rings, v = 2.0 * pi * j / sides;
+            double u = 2.0 * PI * i / rings, v = 2.0 * PI * j / sides;
             double r = major_radius + minor_radius * math_cos(v);
             mesh_add_vertex(mesh, on_circle(r, u, minor_radius * math_sin(v)),
                             (float)i / (float)rings, (float)j / (float)sides);
@@ -190,7 +190,7 @@ Mesh make_torus(double major_radius, double minor_radius, int rings, int sides) 
 Mesh make_knot(double major_radius, double amplitude, double tube_radius, int segments, int sides) {
     Mesh mesh;
     for (int i = 0; i < segments; ++i) {
-        double t = 2.0 * pi * i / segments;
+        double t = 2.0 * PI * i / segments;
         double c2 = math_cos(2 * t), s2 = math_sin(2 * t), c3 = math_cos(3 * t),
                s3 = math_sin(3 * t);
         double rho = major_radius + amplitude * c3, drho = -3.0 * amplitude * s3;
@@ -203,7 +203,7 @@ Mesh make_knot(double major_radius, double amplitude, double tube_radius, int se
         Vec3 normal = normalised(away - tangent * dot(away, tangent));
         Vec3 binormal = cross(tangent, normal);
         for (int j = 0; j < sides; ++j) {
-            double v = 2.0 * pi * j / sides;
+            double v = 2.0 * PI * j / sides;
             Vec3 p = centre + (binormal * math_cos(v) + normal * math_sin(v)) * tube_radius;
             mesh_add_vertex(mesh, p, (float)i / (float)segments, (float)j / (float)sides);
         }

@@ -17,11 +17,11 @@
 
 namespace {
 
-constexpr int warm_up_frames = 5;
+constexpr int WARM_UP_FRAMES = 5;
 
 // One frame as the program's timer tick does it, up to the copy into the
-// display surface: the shell's own drawing work, then the copy into a second
-// buffer that stands in for the locked surface.
+// display surface: frame_draw, then the copy into a second buffer that stands
+// in for the locked surface.
 void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
     frame_draw(view, animation_angle);
     std::memcpy(presented, view.colour_buffer, screen_bytes);
@@ -56,7 +56,7 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
     view.colour_buffer = colours.data();
     view.scene = scene;
     float animation_angle = 0.0f;
-    for (int f = 0; f < warm_up_frames; ++f)
+    for (int f = 0; f < WARM_UP_FRAMES; ++f)
         bench_frame(view, animation_angle, presented.data());
     std::vector<double> times;
     times.reserve(frames);
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         }
     }
     if (paths.empty()) return usage();
-    if (render_init(screen_width, screen_height) == 0) {
+    if (!render_init(screen_width, screen_height)) {
         std::fprintf(stderr, "velmor-bench: out of memory\n");
         return 1;
     }

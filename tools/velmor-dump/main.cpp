@@ -2,13 +2,34 @@
 // JSON document on stdout. On failure: nothing on stdout, the reason on
 // stderr, exit status 1.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "dump_json.h"
 
+namespace {
+
+const char* const USAGE =
+    "Usage: velmor-dump FILE.3ds\n"
+    "\n"
+    "Loads FILE with Velmor's scene loader and prints the scene as one JSON\n"
+    "document on stdout: objects with vertices, faces, planes and tracks,\n"
+    "cameras, lights and materials. Exit status: 0 after printing; 1 when the\n"
+    "file cannot be loaded (the loader's reason is the one line on stderr) or\n"
+    "the output cannot be written; 2 for bad arguments.\n";
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return std::fputs(USAGE, stdout), 0;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: velmor-dump FILE.3ds\n");
+        std::fprintf(stderr, "velmor-dump: one FILE.3ds is needed, %d given\n\n%s", argc - 1,
+                     USAGE);
+        return 2;
+    }
+    if (std::strncmp(argv[1], "--", 2) == 0) {
+        std::fprintf(stderr, "velmor-dump: unknown option '%s'\n\n%s", argv[1], USAGE);
         return 2;
     }
     Scene* scene = scene_load(argv[1]);

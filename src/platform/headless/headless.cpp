@@ -146,6 +146,11 @@ bool next_scripted_message(PlatformMessage* message) {
             message->message = MESSAGE_CLOSE;
             return true;
         }
+        if (event.kind == HeadlessEventKind::open) {
+            message->message = MESSAGE_DROPFILES;
+            message->wparam = reinterpret_cast<uintptr_t>(event.path.c_str());
+            return true;
+        }
         if (backend.report.timer_running) {
             ++backend.report.ticks_delivered;
             message->message = MESSAGE_TIMER;

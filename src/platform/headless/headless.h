@@ -44,11 +44,13 @@ enum class HeadlessEventKind {
     tick,  // a timer message, delivered only while the timer runs
     key,   // a key-down message with the event's key code
     close, // the user closes the window
+    open,  // a file dropped on the window: MESSAGE_DROPFILES with the event's path
 };
 
 struct HeadlessEvent {
     HeadlessEventKind kind;
     uintptr_t key;
+    std::string path = {}; // for open
 };
 
 // Calls first_call, first_call + 1, ..., first_call + count - 1 (counted from 1,

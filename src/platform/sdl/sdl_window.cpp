@@ -24,8 +24,8 @@ struct WindowClass {
     WindowProc proc;
 };
 
-constexpr int max_classes = 4;
-WindowClass classes[max_classes];
+constexpr int MAX_CLASSES = 4;
+WindowClass classes[MAX_CLASSES];
 int class_count = 0;
 
 // The program has one window; it lives until sdl_backend_shutdown so that a
@@ -36,6 +36,9 @@ int quit_code = 0;
 int cursor_count = 0;
 uint32_t tick_event = 0;
 bool video_ready = false;
+// The path of the last dropped file: SDL's copy, kept until the next drop or
+// the backend's shutdown, so that it lives through the dispatch.
+char* dropped_path = nullptr;
 
 const char* fake_driver_reason(const char* driver) {
     if (driver == nullptr) return "SDL chose no video driver";
@@ -117,6 +120,12 @@ bool translate_event(const SDL_Event& event, PlatformMessage* out) {
             return false;
         set_message(out, MESSAGE_CLOSE, 0);
         return true;
+    case SDL_DROPFILE:
+        SDL_free(dropped_path);
+        dropped_path = event.drop.file;
+        if (!live(the_window) || dropped_path == nullptr) return false;
+        set_message(out, MESSAGE_DROPFILES, reinterpret_cast<uintptr_t>(dropped_path));
+        return true;
     case SDL_QUIT: // a signal, or the last window closed: ask the window to close
         if (!live(the_window)) return false;
         set_message(out, MESSAGE_CLOSE, 0);
@@ -170,6 +179,8 @@ void sdl_backend_shutdown() {
         delete the_window;
         the_window = nullptr;
     }
+    SDL_free(dropped_path);
+    dropped_path = nullptr;
     class_count = 0;
     quit_posted = false;
     quit_code = 0;
@@ -179,7 +190,7 @@ void sdl_backend_shutdown() {
 }
 
 int platform_register_window_class(const char* class_name, uint32_t, WindowProc proc) {
-    if (class_name == nullptr || proc == nullptr || class_count == max_classes) return 0;
+    if (class_name == nullptr || proc == nullptr || class_count == MAX_CLASSES) return 0;
     if (std::strlen(class_name) >= sizeof classes[0].name || find_class(class_name)) return 0;
     std::strcpy(classes[class_count].name, class_name);
     classes[class_count].proc = proc;

@@ -25,8 +25,12 @@ IDirectDraw* direct_draw(PlatformDisplay display) {
     return reinterpret_cast<IDirectDraw*>(display);
 }
 
-// On 64-bit Windows DDSURFACEDESC is 112 bytes (the pointer is aligned), not
-// the 108 of 32-bit Windows; DirectDraw checks dwSize against its own size.
+// The display logic writes SURFACE_DESC_SIZE, 32-bit Windows' 108 bytes. On
+// x64, DDSURFACEDESC is 120 bytes (its surface pointer is aligned to 8, and
+// so is the record's end), and DirectDraw checks dwSize against its own size.
+#if defined(_WIN64)
+static_assert(sizeof(DDSURFACEDESC) == 120, "DDSURFACEDESC on x64");
+#endif
 DWORD native_size(uint32_t size) {
     return size == SURFACE_DESC_SIZE ? DWORD(sizeof(DDSURFACEDESC)) : DWORD(size);
 }

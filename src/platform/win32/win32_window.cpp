@@ -3,8 +3,11 @@
 // because the shell's procedure has the neutral signature.
 #include "platform/win32/win32_backend.h"
 
+#include <shellapi.h>
+
 #include <cstring>
 
+static_assert(MESSAGE_DROPFILES == WM_DROPFILES, "the shell's message values are Win32's");
 static_assert(sizeof(uintptr_t) == sizeof(WPARAM) && sizeof(intptr_t) == sizeof(LPARAM),
               "message parameters pass through unchanged");
 
@@ -20,8 +23,22 @@ PlatformWindow window_of(HWND hwnd) {
     return reinterpret_cast<PlatformWindow>(hwnd);
 }
 
+// The shell takes a dropped file as MESSAGE_DROPFILES with the path of the
+// first file; the drop's handle is given back here.
+LRESULT dispatch_drop(HWND hwnd, HDROP drop) {
+    char path[MAX_PATH];
+    UINT length = DragQueryFileA(drop, 0, path, sizeof path);
+    LRESULT result = 0;
+    if (length > 0 && length < sizeof path)
+        result =
+            shell_proc(window_of(hwnd), MESSAGE_DROPFILES, reinterpret_cast<uintptr_t>(path), 0);
+    DragFinish(drop);
+    return result;
+}
+
 LRESULT CALLBACK window_proc_trampoline(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (shell_proc == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+    if (message == WM_DROPFILES) return dispatch_drop(hwnd, reinterpret_cast<HDROP>(wparam));
     return shell_proc(window_of(hwnd), message, wparam, lparam);
 }
 
@@ -68,6 +85,7 @@ PlatformWindow platform_create_window(const char* class_name, const char* title,
                                       int32_t width, int32_t height) {
     HWND hwnd = CreateWindowExA(0, class_name, title, style, CW_USEDEFAULT, CW_USEDEFAULT, width,
                                 height, nullptr, nullptr, instance, nullptr);
+    if (hwnd != nullptr) DragAcceptFiles(hwnd, TRUE);
     return window_of(hwnd);
 }
 

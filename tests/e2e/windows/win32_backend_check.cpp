@@ -1,11 +1,15 @@
 // The Win32 + DirectDraw backend driven directly, under Wine on a 512 x 384 X
 // screen, for what the end-to-end run of the program cannot show: that
-// DirectDraw leaves the x87 unit's precision alone, and that a surface whose
-// rows are padded keeps what is written to it. Prints one line per failed
+// DirectDraw leaves the x87 unit's precision alone, that a surface whose rows
+// are padded keeps what is written to it, and that a dropped file reaches the
+// window procedure with its path. Prints one line per failed
 // check; exit code 0 when all hold.
 #include "platform/win32/win32_backend.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -17,8 +21,30 @@ void check(bool ok, const char* what, long value = 0) {
     ++failures;
 }
 
+char dropped_path[MAX_PATH];
+
 intptr_t quiet_proc(PlatformWindow window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    if (message == MESSAGE_DROPFILES)
+        std::snprintf(dropped_path, sizeof dropped_path, "%s",
+                      reinterpret_cast<const char*>(wparam));
     return platform_default_window_proc(window, message, wparam, lparam);
+}
+
+// Explorer's drop, as WM_DROPFILES carries it: a DROPFILES block followed by
+// the file names, each ended by a NUL, the list by another. The window
+// procedure sees the first file's path.
+void drop_reaches_the_shell(PlatformWindow window) {
+    const char names[] = "C:\\models\\ship one.3ds\0C:\\second.3ds\0";
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof names);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names, sizeof names);
+    GlobalUnlock(block);
+    check(PostMessageA(win32_window_handle(window), WM_DROPFILES, (WPARAM)block, 0), "post a drop");
+    PlatformMessage message{};
+    check(platform_get_message(&message) == 1, "the drop arrives");
+    platform_dispatch_message(&message);
+    check(std::strcmp(dropped_path, "C:\\models\\ship one.3ds") == 0, "the dropped path");
 }
 
 // The frame tick takes sines in long double: the x87 unit must stay at its
@@ -89,6 +115,7 @@ int main() {
     check(precision == 0x300, "x87 precision is extended at start", precision);
     if (window) {
         platform_show_window(window, SW_SHOWNORMAL);
+        drop_reaches_the_shell(window);
         check(platform_display_create(&display) == DISPLAY_OK, "DirectDrawCreate");
     }
     if (display) {

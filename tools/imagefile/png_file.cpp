@@ -1,4 +1,4 @@
-#include "png_file.h"
+#include "imagefile/png_file.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -44,4 +44,25 @@ bool png_write_rgb(const std::string& path, const uint32_t* pixels, int32_t widt
     ok = std::fclose(file) == 0 && ok;
     if (!ok) std::remove(path.c_str());
     return ok;
+}
+
+bool png_read(const std::string& path, PngPicture& picture) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    const bool rgb8 = image.format == PNG_FORMAT_RGB;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.stored_as_rgb8 = rgb8;
+    picture.pixels.resize(rgb.size() / 3);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] =
+            (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
+    return true;
 }

@@ -1,12 +1,14 @@
-#include "test_mesh.h"
+#include "support/test_mesh.h"
+
+#include <cstddef>
 
 #include "math/maths.h"
-#include "scene/loader.h"
+#include "scene/scene.h"
 
 namespace {
 
-constexpr double two_pi = 6.283185307179586;
-constexpr double pi = 3.141592653589793;
+constexpr double TWO_PI = 6.283185307179586;
+constexpr double PI = 3.141592653589793;
 
 } // namespace
 
@@ -33,16 +35,16 @@ void mesh_finish(TestMesh& mesh) {
     mesh.object.vertices = mesh.vertices.data();
     mesh.object.faces = mesh.faces.data();
     matrix_identity(mesh.object.matrix);
-    compute_face_planes(mesh.object); // as the loader does
+    scene_compute_face_planes(mesh.object); // as the loader does
 }
 
 void mesh_add_torus(TestMesh& mesh, float ring_radius, float tube_radius, int ring_steps,
                     int tube_steps, float cx, float cy, float cz) {
     const int base = (int)mesh.vertices.size();
     for (int i = 0; i < ring_steps; ++i) {
-        const double u = two_pi * i / ring_steps;
+        const double u = TWO_PI * i / ring_steps;
         for (int j = 0; j < tube_steps; ++j) {
-            const double v = two_pi * j / tube_steps;
+            const double v = TWO_PI * j / tube_steps;
             const double d = ring_radius + tube_radius * math_cos(v);
             mesh_vertex(mesh, (float)(cx + d * math_cos(u)),
                         (float)(cy + tube_radius * math_sin(v)), (float)(cz + d * math_sin(u)));
@@ -64,10 +66,10 @@ void mesh_add_sphere(TestMesh& mesh, float radius, int segments, int bands, floa
                      float cz) {
     const int north = mesh_vertex(mesh, cx, cy + radius, cz);
     for (int k = 1; k < bands; ++k) {
-        const double theta = pi * k / bands;
+        const double theta = PI * k / bands;
         const double y = radius * math_cos(theta), r = radius * math_sin(theta);
         for (int i = 0; i < segments; ++i) {
-            const double phi = two_pi * i / segments;
+            const double phi = TWO_PI * i / segments;
             mesh_vertex(mesh, (float)(cx + r * math_cos(phi)), (float)(cy + y),
                         (float)(cz + r * math_sin(phi)));
         }

@@ -1,6 +1,7 @@
 // The screen of the renderer's tests: render_init's state for 512 x 384, with
-// the DepthBuffer and the ColourBuffer between guard zones that no test may
-// touch, and the random numbers of the randomized tests.
+// the depth buffer and the colour buffer between GUARD zones that no test may
+// touch (TearDown checks them after every test), and the random numbers of
+// the randomized tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,10 +12,10 @@
 #include <vector>
 
 #include "render/render_internal.h"
-#include "test_mesh.h"
+#include "support/test_mesh.h"
 
 constexpr int W = 512, H = 384;
-constexpr uint32_t cleared = 0xFFFFFFFFu;
+constexpr uint32_t CLEARED = 0xFFFFFFFFu;
 
 // Screen x, y and camera z per vertex.
 using Points = std::vector<std::array<float, 3>>;
@@ -30,31 +31,33 @@ inline ClipPolygon polygon(const Points& points) {
 
 class Screen : public ::testing::Test {
   protected:
-    static constexpr size_t guard = 4096;
-    static constexpr uint32_t canary = 0xDEADBEEFu;
+    static constexpr size_t GUARD = 4096;
+    static constexpr uint32_t CANARY = 0xDEADBEEFu;
 
     void SetUp() override {
-        ASSERT_EQ(render_init(W, H), 1);
+        ASSERT_TRUE(render_init(W, H));
         own_depths = render_state.depth_buffer;
-        render_state.depth_buffer = depth_storage.data() + guard;
+        render_state.depth_buffer = depth_storage.data() + GUARD;
         matrix_identity(identity);
         clear();
     }
     void TearDown() override {
         render_state.depth_buffer = own_depths;
         render_shutdown();
-        EXPECT_TRUE(intact(depth_storage) && intact(colour_storage)) << "written outside a buffer";
+        EXPECT_TRUE(guards_intact()) << "written outside a buffer";
     }
+    // Whether the guard zones around both buffers still hold their canary.
+    bool guards_intact() const { return intact(depth_storage) && intact(colour_storage); }
     static bool intact(const std::vector<uint32_t>& s) {
-        auto is_canary = [](uint32_t v) { return v == canary; };
-        return std::all_of(s.begin(), s.begin() + guard, is_canary) &&
-               std::all_of(s.end() - guard, s.end(), is_canary);
+        auto is_canary = [](uint32_t v) { return v == CANARY; };
+        return std::all_of(s.begin(), s.begin() + GUARD, is_canary) &&
+               std::all_of(s.end() - GUARD, s.end(), is_canary);
     }
     void clear(uint32_t colour = 0) {
         depth_buffer_clear();
         std::fill(colours, colours + W * H, colour);
     }
-    int draw(const Points& points, uint32_t colour = 0x123456) {
+    bool draw(const Points& points, uint32_t colour = 0x123456) {
         ClipPolygon p = polygon(points);
         return raster_polygon(p, colours, colour);
     }
@@ -67,19 +70,19 @@ class Screen : public ::testing::Test {
     std::vector<int> row(int y) const {
         std::vector<int> xs;
         for (int x = 0; x < W; ++x)
-            if (depth(x, y) != cleared) xs.push_back(x);
+            if (depth(x, y) != CLEARED) xs.push_back(x);
         return xs;
     }
     int drawn_count() const {
         const uint32_t* d = render_state.depth_buffer;
-        return (int)std::count_if(d, d + W * H, [](uint32_t v) { return v != cleared; });
+        return (int)std::count_if(d, d + W * H, [](uint32_t v) { return v != CLEARED; });
     }
     float uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
 
-    std::vector<uint32_t> depth_storage = std::vector<uint32_t>(guard + W * H + guard, canary);
-    std::vector<uint32_t> colour_storage = std::vector<uint32_t>(guard + W * H + guard, canary);
-    uint32_t* const colours = colour_storage.data() + guard;
+    std::vector<uint32_t> depth_storage = std::vector<uint32_t>(GUARD + W * H + GUARD, CANARY);
+    std::vector<uint32_t> colour_storage = std::vector<uint32_t>(GUARD + W * H + GUARD, CANARY);
+    uint32_t* const colours = colour_storage.data() + GUARD;
     uint32_t* own_depths = nullptr;
     Matrix identity;
     std::mt19937 rng{20240611u};

@@ -1,0 +1,134 @@
+#include "app/options.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/version.h"
+
+namespace {
+
+const char* const USAGE_VELMOR =
+    "Usage: velmor [--demo] [--font FILE.bmp] [--help] [--version] [SCENE.3ds]\n";
+const char* const USAGE_CAPTURE = "Usage: velmor-capture [--frames N] [--out DIR] [--demo] "
+                                  "[--font FILE.bmp] [--help] [--version] [SCENE.3ds]\n";
+
+const char* const ABOUT_MODES =
+    "\n"
+    "Without SCENE, demo mode: Z_Test.3ds and Font.bmp from the working folder,\n"
+    "each object turning at its own speed. With SCENE, view mode: the scene is\n"
+    "moved and scaled to fill the picture and turns as one body.\n"
+    "\n"
+    "  --demo           load SCENE as demo mode loads Z_Test.3ds (no framing)\n"
+    "  --font FILE.bmp  the font (default: Font.bmp in the working folder, else\n"
+    "                   the one installed with the program)\n"
+    "  --help           print this and exit\n"
+    "  --version        print the version and exit\n";
+
+const char* const ABOUT_VELMOR =
+    "\n"
+    "Escape ends the program; a .3DS file dropped on the window opens in view mode.\n";
+
+const char* const ABOUT_CAPTURE =
+    "  --frames N       run N timer ticks (default 10), then Escape\n"
+    "  --out DIR        write the frames to DIR (default \"frames\", made if missing)\n"
+    "\n"
+    "Runs Velmor's real start-up, frame tick and shutdown without a screen and\n"
+    "writes every presented frame to DIR as frame_NNNNN.png, NNNNN being the\n"
+    "frame counter printed on it: 8-bit RGB, 512 x 384, exactly the pixels of the\n"
+    "presented surface. Exit status: 0 after a normal run; 1 when start-up failed\n"
+    "(the reason is the one line on stderr) or a frame could not be written; 2\n"
+    "for bad arguments.\n";
+
+const char* program_name(AppProgram program) {
+    return program == AppProgram::capture ? "velmor-capture" : "velmor";
+}
+
+void print_usage(AppProgram program, FILE* stream) {
+    bool capture = program == AppProgram::capture;
+    std::fputs(capture ? USAGE_CAPTURE : USAGE_VELMOR, stream);
+    std::fputs(ABOUT_MODES, stream);
+    std::fputs(capture ? ABOUT_CAPTURE : ABOUT_VELMOR, stream);
+}
+
+__attribute__((format(printf, 2, 3))) int bad_argument(AppProgram program, const char* format,
+                                                       ...) {
+    std::fprintf(stderr, "%s: ", program_name(program));
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputs("\n\n", stderr);
+    print_usage(program, stderr);
+    return 2;
+}
+
+bool parse_count(const char* text, long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= 100000000;
+}
+
+// The option at argv[i] with its value at argv[i + 1], for velmor-capture's
+// own options and --font; -1 when it was taken, else the exit code.
+int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
+                AppOptions& options) {
+    const char* name = argv[i];
+    if (i + 1 >= argc || argv[i + 1][0] == '\0')
+        return bad_argument(program, "%s needs a value", name);
+    const char* value = argv[++i];
+    if (std::strcmp(name, "--font") == 0) {
+        options.font_path = value;
+    } else if (std::strcmp(name, "--out") == 0) {
+        options.out_dir = value;
+    } else if (!parse_count(value, options.frames)) {
+        return bad_argument(program, "--frames needs a count from 0 to 100000000, not '%s'", value);
+    }
+    return -1;
+}
+
+bool takes_value(const char* arg, AppProgram program) {
+    if (std::strcmp(arg, "--font") == 0) return true;
+    return program == AppProgram::capture &&
+           (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--out") == 0);
+}
+
+int take_scene(const char* arg, AppProgram program, AppOptions& options) {
+    if (options.scene_path)
+        return bad_argument(program, "one scene at a time: '%s' and '%s'", options.scene_path, arg);
+    options.scene_path = arg;
+    return -1;
+}
+
+} // namespace
+
+int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOptions& options) {
+    options = AppOptions{nullptr, false, nullptr, 10, "frames"};
+    bool options_end = false; // after "--" every argument is a scene
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        int exit_code = -1;
+        if (options_end || arg[0] != '-') {
+            exit_code = take_scene(arg, program, options);
+        } else if (std::strcmp(arg, "--") == 0) {
+            options_end = true;
+        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            print_usage(program, stdout);
+            return 0;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            std::printf("%s %s\n", program_name(program), velmor_version);
+            return 0;
+        } else if (std::strcmp(arg, "--demo") == 0) {
+            options.demo = true;
+        } else if (takes_value(arg, program)) {
+            exit_code = take_valued(argc, argv, i, program, options);
+        } else {
+            exit_code = bad_argument(program, "unknown option '%s'", arg);
+        }
+        if (exit_code >= 0) return exit_code;
+    }
+    return -1;
+}

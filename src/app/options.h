@@ -1,0 +1,25 @@
+// The command line of velmor, velmor.exe and velmor-capture:
+//   [--demo] [--font FILE.bmp] [--help] [--version] [SCENE.3ds]
+// and velmor-capture's own --frames N and --out DIR.
+#pragma once
+
+struct AppOptions {
+    const char* scene_path; // null: demo mode with "Z_Test.3ds"
+    bool demo;              // SCENE loaded as demo mode loads it: no framing
+    const char* font_path;  // null: "Font.bmp", else the installed one
+    long frames;            // velmor-capture: timer ticks before Escape
+    const char* out_dir;    // velmor-capture: the folder for the frames
+};
+
+enum class AppProgram { velmor, capture };
+
+// Fills options from argv (the defaults first). Returns -1 when the program
+// should run, else the exit code once it has answered: 0 after --help (the
+// usage on stdout) or --version, 2 after a bad argument (one line and the
+// usage on stderr).
+int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOptions& options);
+
+// A named scene without --demo is framed and turns as one body.
+inline bool app_view_mode(const AppOptions& options) {
+    return options.scene_path && !options.demo;
+}

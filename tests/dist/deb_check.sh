@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# deb_check.sh BUILD_DIR CAPTURE ASSETS
+#
+# Makes the .deb with CPack from BUILD_DIR, unpacks it with dpkg-deb -x into a
+# temporary root and runs the unpacked velmor-capture from an empty folder:
+# on the unpacked demo scene its frames equal, byte for byte, those of the
+# build's own velmor-capture in the assets folder (so the installed font was
+# found); without a scene it says where the demo scene is installed and ends
+# with 1.
+set -euo pipefail
+build=$(realpath "$1") capture=$(realpath "$2") assets=$(realpath "$3")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "deb_check: FAILED: $*"; exit 1; }
+
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >/dev/null
+deb=$(ls "$work/package"/velmor_*_amd64.deb)
+echo "deb_check: $(basename "$deb")"
+dpkg-deb -f "$deb" Depends | grep -q "libsdl2" || fail "no dependency on SDL2"
+dpkg-deb -f "$deb" Depends | grep -q "libpng" || fail "no dependency on libpng"
+dpkg-deb -x "$deb" "$work/root"
+for file in usr/bin/velmor usr/bin/velmor-capture usr/share/velmor/Z_Test.3ds \
+    usr/share/velmor/Font.bmp usr/share/doc/velmor/LICENSE usr/share/doc/velmor/NOTICE; do
+    [ -f "$work/root/$file" ] || fail "$file is not in the package"
+done
+
+(cd "$assets" && "$capture" --frames 3 --out "$work/expected" >/dev/null)
+mkdir "$work/empty"
+cd "$work/empty"
+installed=$work/root/usr/bin/velmor-capture
+"$installed" --frames 3 --out "$work/frames" --demo "$work/root/usr/share/velmor/Z_Test.3ds"
+for n in 0 1 2; do
+    cmp "$work/expected/frame_0000$n.png" "$work/frames/frame_0000$n.png" ||
+        fail "frame $n differs from the build's own"
+done
+code=0
+"$installed" --out "$work/none" 2>"$work/stderr" || code=$?
+cat "$work/stderr"
+[ "$code" -eq 1 ] || fail "without Z_Test.3ds: exit code $code"
+grep -q "installed as $work/root/usr/share/velmor/Z_Test.3ds" "$work/stderr" ||
+    fail "without Z_Test.3ds it does not say where the demo scene is"
+echo "deb_check: passed"
