@@ -129,6 +129,47 @@ const char* printable_text(const char* text, char* buffer, size_t buffer_size) {
     return buffer;
 }
 
+namespace {
+
+// Twice as many slots as records, at least 16: probes stay short and one slot
+// is always empty.
+bool allocate_index(NameIndex& index, int32_t records) {
+    size_t slots = 16;
+    while (slots < 2 * (size_t)records)
+        slots *= 2;
+    if (slots > UINT32_MAX) return false;
+    index = {(int32_t*)allocate_cleared(slots, sizeof(int32_t)), (uint32_t)(slots - 1), 0};
+    return index.slots != nullptr;
+}
+
+} // namespace
+
+bool name_indexes_allocate(const Scene& s) {
+    if (allocate_index(loader.object_names, s.object_count) &&
+        allocate_index(loader.camera_names, s.camera_count) &&
+        allocate_index(loader.light_names, s.light_count) &&
+        allocate_index(loader.material_names, s.material_count))
+        return true;
+    return loader_fail_at(-1, "out of memory for the name indexes");
+}
+
+void name_indexes_free() {
+    NameIndex* indexes[] = {&loader.object_names, &loader.camera_names, &loader.light_names,
+                            &loader.material_names};
+    for (NameIndex* index : indexes) {
+        std::free(index->slots);
+        *index = NameIndex{};
+    }
+}
+
+// FNV-1a.
+uint32_t name_hash(const char* name) {
+    uint32_t hash = 2166136261u;
+    for (const unsigned char* p = (const unsigned char*)name; *p; ++p)
+        hash = (hash ^ *p) * 16777619u;
+    return hash;
+}
+
 void* allocate_cleared(size_t count, size_t size) {
     if (size != 0 && count > SIZE_MAX / size) return nullptr;
     return std::calloc(count == 0 ? 1 : count, size);

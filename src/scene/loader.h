@@ -37,6 +37,16 @@ bool chunk_walk(FILE* stream, int64_t end);
 
 // --- Loader state -------------------------------------------------------------
 
+// The names of the filled records of one kind, for lookups in constant time: a
+// small file of overlapping chunks can hold tens of thousands of records and
+// look names up as often, and a search of the whole array each time took
+// minutes.
+struct NameIndex {
+    int32_t* slots;  // record index + 1, or 0 when empty; at least one is empty
+    uint32_t mask;   // the slot count - 1, the count a power of two
+    int32_t indexed; // records[0 .. indexed) have been added
+};
+
 struct LoaderState {
     Scene* loading_scene;
     bool counting_pass;
@@ -44,6 +54,7 @@ struct LoaderState {
     int32_t next_object, next_camera, next_light, next_material;
     SceneObject* current_object;
     SceneLight* current_light;
+    NameIndex object_names, camera_names, light_names, material_names; // filling pass
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;
@@ -128,13 +139,34 @@ bool name_record(char*& name, const char* kind);
 // buffer, for messages.
 const char* printable_text(const char* text, char* buffer, size_t buffer_size);
 
-// First record, in array order, whose name is set and equals name byte for byte.
+// Indexes for the records that the counting pass found; false, with the reason
+// set, when they cannot be allocated. name_indexes_free gives them back.
+bool name_indexes_allocate(const Scene& s);
+void name_indexes_free();
+uint32_t name_hash(const char* name);
+
+// The slot that holds name, or the empty slot where it would go.
 template <typename Record>
-int32_t find_by_name(const char* name, const Record* records, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-        if (records[i].name && std::strcmp(records[i].name, name) == 0) return i;
+uint32_t name_slot(const NameIndex& index, const Record* records, const char* name) {
+    uint32_t slot = name_hash(name) & index.mask;
+    while (index.slots[slot] != 0 && std::strcmp(records[index.slots[slot] - 1].name, name) != 0)
+        slot = (slot + 1) & index.mask;
+    return slot;
+}
+
+// First record, in array order, whose name is set and equals name byte for
+// byte, among the filled records[0 .. filled); -1 when none is. Records are
+// named as they are filled, in array order, and never renamed, so the first
+// record added under a name is the one.
+template <typename Record>
+int32_t find_by_name(const char* name, const Record* records, int32_t filled, NameIndex& index) {
+    for (; index.indexed < filled; ++index.indexed) {
+        const char* added = records[index.indexed].name;
+        if (!added) continue;
+        uint32_t slot = name_slot(index, records, added);
+        if (index.slots[slot] == 0) index.slots[slot] = index.indexed + 1;
     }
-    return -1;
+    return index.slots[name_slot(index, records, name)] - 1;
 }
 
 // One more record of a kind (objects, cameras, lights or materials), in

@@ -126,7 +126,7 @@ Scene* load(const char* file_name, SceneAllocation* block) {
     loader.counting_pass = true;
     int64_t file_size = 0;
     if (!run_pass(file_name, file_size)) return nullptr;
-    if (!allocate_records(*scene)) return nullptr;
+    if (!allocate_records(*scene) || !name_indexes_allocate(*scene)) return nullptr;
 
     loader.counting_pass = false;
     const int64_t slack = 64 << 20, factor = 16;
@@ -177,6 +177,7 @@ Scene* scene_load(const char* file_name) {
         return nullptr;
     }
     Scene* scene = load(file_name, block);
+    name_indexes_free();
     // The program never frees a scene; tools, tests and the fuzzer need a
     // failed load to leave nothing behind.
     if (!scene) scene_free(&block->scene);
