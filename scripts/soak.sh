@@ -73,6 +73,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'fail "stopped by a signal"' HUP INT TERM
 say() { echo "soak $name [${SECONDS}s] $*"; }
 fail() {
     say "FAILED: $*"
@@ -92,7 +93,7 @@ while [ $((SECONDS - start)) -lt "$duration" ]; do
     sleep "$every"
     kill -0 "$pid" 2>/dev/null || fail "the program ended after $((SECONDS - start))s"
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
-    timeout 20 xwd -root -silent -out "$work/shot.xwd"
+    timeout 20 xwd -root -silent -out "$work/shot.xwd" || fail "no screenshot: is the X server gone?"
     counter=$("$reader" --counter "$work/shot.xwd" "$work/Font.bmp") || counter=""
     say "rss ${rss} KiB, frame ${counter:-none}"
     [ $((SECONDS - start)) -ge "$warmup" ] || continue
