@@ -35,6 +35,13 @@ __attribute__((format(printf, 2, 3))) bool fail(StartupFailure& failure, const c
     return false;
 }
 
+// A platform step failed: the backend's own reason names the cause better than
+// the step does, when it gives one.
+bool fail_in_platform(StartupFailure& failure, const char* step) {
+    const char* reason = platform_failure_reason();
+    return fail(failure, "%s", reason[0] != '\0' ? reason : step);
+}
+
 void reset_records() {
     view_state = ViewState{};
     frame_values = FrameValues{};
@@ -45,10 +52,10 @@ void reset_records() {
 
 bool open_window(int show_command, Started& started, StartupFailure& failure) {
     if (!platform_register_window_class(WINDOW_CLASS, WINDOW_CLASS_STYLE_REDRAW, main_window_proc))
-        return fail(failure, "cannot register the window class");
+        return fail_in_platform(failure, "cannot register the window class");
     started.window = platform_create_window(WINDOW_CLASS, WINDOW_TITLE, WINDOW_STYLE_DLGFRAME,
                                             screen_width, screen_height);
-    if (!started.window) return fail(failure, "cannot create the window");
+    if (!started.window) return fail_in_platform(failure, "cannot create the window");
     platform_show_window(started.window, show_command);
     platform_update_window(started.window);
     platform_show_cursor(0);
@@ -85,6 +92,9 @@ bool load_scene(const AppOptions& options, StartupFailure& failure) {
     }
     frame_objects_reset(*view_state.scene);
     shell_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
+    shell_state.file_colours = app_file_colours(options);
+    if (app_view_mode(options))
+        view_state.face_colours = app_face_colours_create(*view_state.scene);
     return true;
 }
 
@@ -117,10 +127,11 @@ bool start_up(const AppOptions& options, int show_command, Started& started,
     view_state.colour_buffer = (uint32_t*)std::malloc(screen_bytes);
     if (!view_state.colour_buffer) return fail(failure, "cannot allocate the colour buffer");
     if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
-        return fail(failure, "cannot start the frame timer");
-    if (!display_init(started.window, screen_width, screen_height))
-        return fail(failure, "cannot take over the display: %s", display_error());
-    return true;
+        return fail_in_platform(failure, "cannot start the frame timer");
+    if (display_init(started.window, screen_width, screen_height)) return true;
+    char step[96];
+    std::snprintf(step, sizeof step, "cannot take over the display: %s", display_error());
+    return fail_in_platform(failure, step);
 }
 
 void shut_down(const Started& started) {
@@ -138,6 +149,8 @@ void abandon(const Started& started) {
     shut_down(started);
     if (view_state.scene) scene_free(view_state.scene);
     view_state.scene = nullptr;
+    std::free(view_state.face_colours);
+    view_state.face_colours = nullptr;
 }
 
 int run_message_loop() {
@@ -161,8 +174,13 @@ int app_run(const AppOptions& options, int show_command) {
     Started started = {};
     StartupFailure failure;
     if (!start_up(options, show_command, started, failure)) {
-        std::fprintf(stderr, "velmor: %s\n", failure.reason);
+        // One line for one failure, also in a box for whoever started the
+        // program without a console; shown once the window and display are gone.
+        char line[sizeof failure.reason + 8];
+        std::snprintf(line, sizeof line, "velmor: %s", failure.reason);
+        std::fprintf(stderr, "%s\n", line);
         abandon(started);
+        platform_show_message(WINDOW_TITLE, line);
         return 1;
     }
     int exit_code = run_message_loop();

@@ -15,11 +15,13 @@ struct FrameValues {
     uint32_t* surface_pixels; // the locked surface of the current frame
 };
 
-extern ViewState view_state; // its scene is freed only when a dropped file replaces it
+// Its scene and face colours are freed only when a dropped file replaces them.
+extern ViewState view_state;
 extern FrameValues frame_values;
 
 // Runs the program on the linked platform backend and returns its exit code:
-// 0 after a normal end, 1 when start-up failed (the reason went to stderr).
+// 0 after a normal end, 1 when start-up failed (the reason went to stderr as
+// one line, and into a message box).
 // Every program-wide record starts from zero, so it may run many times.
 int app_run(const AppOptions& options, int show_command);
 
@@ -34,6 +36,7 @@ intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wpa
 // (why a dropped file did not open) shown under the counter for a while.
 struct ShellState {
     Turning turning;
+    bool file_colours; // view mode's choice, kept for the files dropped later
     char notice[512];
     int32_t notice_frames; // presented frames left that show it
 };
@@ -43,9 +46,13 @@ extern ShellState shell_state;
 // Loads a scene; in view mode frames it. Says on stderr when the file holds
 // no mesh object. Null on failure: scene_load_error() tells why.
 Scene* app_scene_load(const char* path, bool view_mode);
-// A file dropped on the running program opens in view mode: the new scene
-// replaces the old one, which is freed after; the objects start from the
-// identity, the angle and the counter from 0. On failure the reason goes to
+// The face colours of a scene in view mode: the file's own when
+// shell_state.file_colours says so, else null (the index colours). Null too,
+// said on stderr, when there is no memory for them.
+uint32_t* app_face_colours_create(const Scene& scene);
+// A file dropped on the running program opens in view mode: the new scene and
+// its face colours replace the old ones, which are freed after; the objects
+// start from the identity, the angle and the counter from 0. On failure the reason goes to
 // stderr and into the picture, and the old scene goes on.
 void app_scene_open(const char* path);
 // The path of a file installed with the program (share/velmor/NAME beside

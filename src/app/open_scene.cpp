@@ -1,5 +1,6 @@
 // Scenes that the person names: on the command line or dropped on the window.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -43,6 +44,15 @@ Scene* app_scene_load(const char* path, bool view_mode) {
     return scene;
 }
 
+uint32_t* app_face_colours_create(const Scene& scene) {
+    if (!shell_state.file_colours) return nullptr;
+    uint32_t* colours = frame_face_colours_create(scene);
+    if (!colours)
+        std::fprintf(stderr,
+                     "velmor: out of memory for the file's colours; drawing index colours\n");
+    return colours;
+}
+
 void app_scene_open(const char* path) {
     Scene* opened = app_scene_load(path, true);
     if (!opened) {
@@ -53,8 +63,11 @@ void app_scene_open(const char* path) {
     }
     frame_objects_reset(*opened);
     Scene* previous = view_state.scene;
+    uint32_t* previous_colours = view_state.face_colours;
     view_state.scene = opened;
+    view_state.face_colours = app_face_colours_create(*opened);
     scene_free(previous);
+    std::free(previous_colours);
     frame_values.animation_angle = 0.0f;
     frame_values.frame_counter = 0;
     shell_state.turning = Turning::as_one_body;

@@ -11,9 +11,11 @@
 namespace {
 
 const char* const USAGE_VELMOR =
-    "Usage: velmor [--demo] [--font FILE.bmp] [--help] [--version] [SCENE.3ds]\n";
-const char* const USAGE_CAPTURE = "Usage: velmor-capture [--frames N] [--out DIR] [--demo] "
-                                  "[--font FILE.bmp] [--help] [--version] [SCENE.3ds]\n";
+    "Usage: velmor [--demo] [--font FILE.bmp] [--colours file|index] [--help] [--version]\n"
+    "              [SCENE.3ds]\n";
+const char* const USAGE_CAPTURE =
+    "Usage: velmor-capture [--frames N] [--out DIR] [--demo] [--font FILE.bmp]\n"
+    "                      [--colours file|index] [--help] [--version] [SCENE.3ds]\n";
 
 const char* const ABOUT_MODES =
     "\n"
@@ -24,6 +26,10 @@ const char* const ABOUT_MODES =
     "  --demo           load SCENE as demo mode loads Z_Test.3ds (no framing)\n"
     "  --font FILE.bmp  the font (default: Font.bmp in the working folder, else\n"
     "                   the one installed with the program)\n"
+    "  --colours file   view mode draws every face in its material's colour from\n"
+    "                   the file, where the file gives one (the default)\n"
+    "  --colours index  view mode draws every object in its index colour, as demo\n"
+    "                   mode does; demo mode always does, whatever is asked\n"
     "  --help           print this and exit\n"
     "  --version        print the version and exit\n";
 
@@ -72,8 +78,19 @@ bool parse_count(const char* text, long& value) {
     return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= 100000000;
 }
 
+bool parse_colours(const char* text, AppColours& colours) {
+    if (std::strcmp(text, "file") == 0) {
+        colours = AppColours::file;
+    } else if (std::strcmp(text, "index") == 0) {
+        colours = AppColours::index;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // The option at argv[i] with its value at argv[i + 1], for velmor-capture's
-// own options and --font; -1 when it was taken, else the exit code.
+// own options, --font and --colours; -1 when it was taken, else the exit code.
 int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
                 AppOptions& options) {
     const char* name = argv[i];
@@ -82,6 +99,9 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
     const char* value = argv[++i];
     if (std::strcmp(name, "--font") == 0) {
         options.font_path = value;
+    } else if (std::strcmp(name, "--colours") == 0) {
+        if (!parse_colours(value, options.colours))
+            return bad_argument(program, "--colours needs file or index, not '%s'", value);
     } else if (std::strcmp(name, "--out") == 0) {
         options.out_dir = value;
     } else if (!parse_count(value, options.frames)) {
@@ -91,7 +111,7 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
 }
 
 bool takes_value(const char* arg, AppProgram program) {
-    if (std::strcmp(arg, "--font") == 0) return true;
+    if (std::strcmp(arg, "--font") == 0 || std::strcmp(arg, "--colours") == 0) return true;
     return program == AppProgram::capture &&
            (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--out") == 0);
 }
@@ -106,7 +126,7 @@ int take_scene(const char* arg, AppProgram program, AppOptions& options) {
 } // namespace
 
 int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOptions& options) {
-    options = AppOptions{nullptr, false, nullptr, 10, "frames"};
+    options = AppOptions{nullptr, false, nullptr, AppColours::file, 10, "frames"};
     bool options_end = false; // after "--" every argument is a scene
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];

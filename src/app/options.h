@@ -1,12 +1,18 @@
 // The command line of velmor, velmor.exe and velmor-capture:
-//   [--demo] [--font FILE.bmp] [--help] [--version] [SCENE.3ds]
+//   [--demo] [--font FILE.bmp] [--colours file|index] [--help] [--version]
+//   [SCENE.3ds]
 // and velmor-capture's own --frames N and --out DIR.
 #pragma once
+
+// The base colour of every face in view mode: the diffuse colour of its
+// material in the file (the default), or its object's index colour.
+enum class AppColours { file, index };
 
 struct AppOptions {
     const char* scene_path; // null: demo mode with "Z_Test.3ds"
     bool demo;              // SCENE loaded as demo mode loads it: no framing
     const char* font_path;  // null: "Font.bmp", else the installed one
+    AppColours colours;     // view mode's; demo mode always has the index colours
     long frames;            // velmor-capture: timer ticks before Escape
     const char* out_dir;    // velmor-capture: the folder for the frames
 };
@@ -22,4 +28,11 @@ int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOpt
 // A named scene without --demo is framed and turns as one body.
 inline bool app_view_mode(const AppOptions& options) {
     return options.scene_path && !options.demo;
+}
+
+// Whether view mode draws the file's own colours; files dropped on the window
+// open in view mode, so they follow the choice even when the program started
+// in demo mode.
+inline bool app_file_colours(const AppOptions& options) {
+    return options.colours == AppColours::file;
 }

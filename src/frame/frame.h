@@ -21,6 +21,9 @@ struct ViewState {
     Matrix camera;
     uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
     Scene* scene;
+    // The base colour of every face of the scene, object after object (see
+    // frame_face_colours_create); null draws each object in its index colour.
+    uint32_t* face_colours;
 };
 
 // Indexed by the object's index AND 3.
@@ -39,8 +42,14 @@ enum class Turning { by_index, as_one_body };
 
 // Clears view.colour_buffer, advances the animation angle (a cycle of 63
 // frames), clears the depth buffer, turns every object about its own X and Y
-// axes and draws it in its colour. Needs render_init.
+// axes and draws it in its colour, or its faces in view.face_colours. Needs
+// render_init.
 void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index);
+// The scene in the file's own colours: for every face, object after object,
+// the diffuse colour of the material that its face material list names, or its
+// object's index colour when no list names it or the material has no colour.
+// Made once per loaded scene, freed with std::free; null when out of memory.
+uint32_t* frame_face_colours_create(const Scene& scene);
 
 // View mode's framing, for a named scene of any size anywhere in space: moves
 // and scales every vertex of every object together, with one uniform scale.

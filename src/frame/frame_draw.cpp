@@ -60,14 +60,17 @@ void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
     animation_angle = angle_advance(animation_angle);
     depth_buffer_clear();
     // The rocking turn: the sine of the float angle in extended precision, times
-    // the double step and the speed, rounded to float once at the end.
+    // the double step and the speed, rounded to float once at the end (the same
+    // float whatever the width of long double: see math/trig.cpp).
     long double sine = math_sinl(animation_angle);
+    const uint32_t* face_colours = view.face_colours;
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
         SceneObject& object = view.scene->objects[i];
         float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
         matrix_rotate_x(object.matrix, s * TURN_X_STEP);
         matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
-        render_object(object.matrix, view.camera, object, view.colour_buffer,
-                      object_colours[i & 3]);
+        render_object(object.matrix, view.camera, object, view.colour_buffer, object_colours[i & 3],
+                      face_colours);
+        if (face_colours) face_colours += object.face_count;
     }
 }

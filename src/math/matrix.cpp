@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "math/maths.h"
 
 void matrix_identity(Matrix& m) {
@@ -27,8 +29,36 @@ struct SinCos {
     float s, c;
 };
 
+// The program turns by few distinct angles (the speeds are fixed, the rocking
+// comes back every 63 ticks), and where long double arithmetic is done in
+// software (WebAssembly) its sine and cosine are dear: results are remembered
+// by the angle's bits, in a table with one place for each hash.
+constexpr int memo_bits = 10;
+
+struct SinCosMemo {
+    uint32_t angle_bits[1 << memo_bits];
+    SinCos values[1 << memo_bits];
+    bool used[1 << memo_bits];
+};
+
+// One table per thread; an Emscripten build without threads has one thread
+// and no thread-local storage.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+SinCosMemo memo;
+#else
+thread_local SinCosMemo memo;
+#endif
+
 SinCos sin_cos_of(float angle) {
-    return {(float)math_sin(angle), (float)math_cos(angle)};
+    uint32_t bits;
+    std::memcpy(&bits, &angle, sizeof bits);
+    const uint32_t slot = (bits * 2654435761u) >> (32 - memo_bits);
+    if (memo.used[slot] && memo.angle_bits[slot] == bits) return memo.values[slot];
+    const SinCos sc = {(float)math_sin(angle), (float)math_cos(angle)};
+    memo.angle_bits[slot] = bits;
+    memo.values[slot] = sc;
+    memo.used[slot] = true;
+    return sc;
 }
 
 } // namespace
@@ -77,7 +107,8 @@ void matrix_translate(Matrix& m, float x, float y, float z) {
 
 void matrix_affine_inverse(const Matrix& src, Matrix& dst) {
     // Products and sums in extended precision, every element rounded to float
-    // once before and once after the division by the determinant.
+    // once before and once after the division by the determinant (the same
+    // floats whatever the width of long double: see trig.cpp).
     using X = long double;
     const float* m = src.m;
     float* r = dst.m;

@@ -57,6 +57,17 @@ intptr_t platform_default_window_proc(PlatformWindow window, uint32_t message, u
 void platform_destroy_window(PlatformWindow window);
 void platform_post_quit_message(int exit_code);
 
+// --- Telling the person at the screen --------------------------------------------
+
+// Why the latest failed call of the backend failed, in words that complete the
+// line "velmor: ..." ("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+// "" when no failure said why.
+const char* platform_failure_reason();
+// A message box with the title, one line of text and an OK button, like
+// MessageBoxA; returns once it is closed. Where no box can be shown (no
+// display) it does nothing.
+void platform_show_message(const char* title, const char* text);
+
 // --- Display device -------------------------------------------------------------
 
 using PlatformDisplay = struct PlatformDisplayRecord*;

@@ -42,6 +42,8 @@ bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colo
 // --- Render driver ----------------------------------------------------------
 // Draws the faces of the object that turn towards the eye, clipped to the
 // view volume and lit by a headlight, into colour_buffer (width x height
-// pixels 0x00RRGGBB, as render_init was given).
+// pixels 0x00RRGGBB, as render_init was given). Every face is drawn in colour,
+// or, given face_colours (one per face), in its own.
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
-                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour);
+                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
+                   const uint32_t* face_colours = nullptr);

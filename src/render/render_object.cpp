@@ -195,7 +195,8 @@ uint32_t face_colour(const FaceShade& face) {
 }
 
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
-                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour) {
+                   const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
+                   const uint32_t* face_colours) {
     if (render_state.depth_buffer == nullptr) return;
     Matrix inverse_camera, model_view, eye;
     matrix_affine_inverse(camera_matrix, inverse_camera);
@@ -210,6 +211,7 @@ void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
         const SceneFace& face = object.faces[i];
         if (faces_away(face.plane, ex, ey, ez)) continue;
         shade.plane = &face.plane;
+        if (face_colours) shade.base_colour = face_colours[i];
 #if VELMOR_SSE2
         draw_face(face, model_view, setup, shade, colour_buffer);
 #else

@@ -3,8 +3,8 @@
 
 namespace {
 
-// Chunks whose data nobody keeps: versions, scales, percentages, 24-bit
-// colours, vertex flags, map file names and parameters, the keyframer's pivot
+// Chunks whose data nobody keeps: versions, scales, percentages, gamma-corrected
+// 24-bit colours, vertex flags, map file names and parameters, the keyframer's pivot
 // and its scale, field-of-view, roll and colour tracks. The walk moves to the
 // chunk's end after its handler (or walks its sub-chunks), so reading their
 // data first would change nothing.
@@ -21,7 +21,7 @@ constexpr bool LEAF = false;
 const ChunkTableRow chunk_table[] = {
     {CHUNK_VERSION, LEAF, ignore_chunk},                   // file version
     {CHUNK_COLOR_F, LEAF, read_float_colour},              // colour as three floats: a light's
-    {CHUNK_COLOR_24, LEAF, ignore_chunk},                  // colour as three bytes
+    {CHUNK_COLOR_24, LEAF, read_byte_colour},              // colour as three bytes: a material's
     {CHUNK_COLOR_24_GAMMA, LEAF, ignore_chunk},            // gamma-corrected colour as three bytes
     {CHUNK_COLOR_F_GAMMA, LEAF, read_float_colour},        // gamma-corrected colour as three floats
     {CHUNK_PERCENT_INT, LEAF, ignore_chunk},               // percentage as an integer
@@ -143,6 +143,7 @@ bool walk_one_chunk(FILE* stream, int64_t start) {
     uint32_t length = le32(header + 2);
     loader.chunk_id = id;
     loader.chunk_offset = start;
+    loader.chunk_path[loader.depth] = {id, start};
     if ((int32_t)length < 6) return bad_length(length);
     int64_t next = start + (int32_t)length;
 

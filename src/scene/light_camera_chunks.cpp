@@ -80,14 +80,16 @@ bool read_light_ray_shadows(FILE*, int64_t) {
     return true;
 }
 
-bool read_float_colour(FILE* stream, int64_t) {
+bool read_float_colour(FILE* stream, int64_t end) {
     float rgb[3];
     read_f32_values(stream, rgb, 3);
     if (loader.counting_pass) return true;
+    // Also a material's colour when it stands in its diffuse colour chunk.
+    if (loader.chunk_id == CHUNK_COLOR_F) loader_take_float_diffuse(rgb, end);
     // The colour belongs to the light named like the last name read, if any.
     const Scene* s = loader.loading_scene;
     int32_t index =
-        find_by_name(loader.name_buffer, s->lights, loader.next_light, loader.light_names);
+        find_by_name(loader.name_buffer, s->lights, loader.next_light, loader.light_index);
     if (index < 0) return true;
     SceneLight& light = s->lights[index];
     for (int i = 0; i < 3; ++i) {

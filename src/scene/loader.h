@@ -37,14 +37,23 @@ bool chunk_walk(FILE* stream, int64_t end);
 
 // --- Loader state -------------------------------------------------------------
 
-// The names of the filled records of one kind, for lookups in constant time: a
-// small file of overlapping chunks can hold tens of thousands of records and
-// look names up as often, and a search of the whole array each time took
-// minutes.
+// Names looked up in constant time: a small file of overlapping chunks can hold
+// tens of thousands of records and look names up as often, and searching every
+// record each time took minutes. A name keeps the first position added under it.
+struct NameSlot {
+    const char* name; // not owned; null when the slot is empty
+    int32_t position;
+};
 struct NameIndex {
-    int32_t* slots;  // record index + 1, or 0 when empty; at least one is empty
+    NameSlot* slots; // at least one is empty
     uint32_t mask;   // the slot count - 1, the count a power of two
-    int32_t indexed; // records[0 .. indexed) have been added
+    int32_t added;   // names at positions [0 .. added) have been offered
+};
+
+// A chunk being walked: its id and the file offset of its header.
+struct ChunkPlace {
+    uint32_t id;
+    int64_t offset;
 };
 
 struct LoaderState {
@@ -54,7 +63,18 @@ struct LoaderState {
     int32_t next_object, next_camera, next_light, next_material;
     SceneObject* current_object;
     SceneLight* current_light;
-    NameIndex object_names, camera_names, light_names, material_names; // filling pass
+    // The filling pass's names: of the records filled so far, and of
+    // material_names (all the file's materials).
+    NameIndex object_index, camera_index, light_index, material_index, listed_material_index;
+
+    // Every material's name in file order, kept by the counting pass, so that
+    // face material lists also find the materials written after them.
+    char** material_names;
+    int32_t material_name_count, material_name_capacity;
+    // The material named in the material block at block_offset: the colour
+    // chunks of that block's diffuse colour chunk give it its colour.
+    SceneMaterial* block_material;
+    int64_t block_offset;
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;
@@ -64,6 +84,9 @@ struct LoaderState {
     int64_t headers_left;     // chunk headers this pass may still read
     uint32_t chunk_id;        // chunk whose handler runs
     int64_t chunk_offset;     // file offset of that chunk
+    // The chunks enclosing the one whose handler runs, by level: [depth] is
+    // that chunk, [depth - 1] its parent, down to [1] at the top level.
+    ChunkPlace chunk_path[MAX_CHUNK_DEPTH + 1];
 };
 extern LoaderState loader;
 
@@ -139,34 +162,25 @@ bool name_record(char*& name, const char* kind);
 // buffer, for messages.
 const char* printable_text(const char* text, char* buffer, size_t buffer_size);
 
-// Indexes for the records that the counting pass found; false, with the reason
-// set, when they cannot be allocated. name_indexes_free gives them back.
+// Indexes for what the counting pass found; false, with the reason set, when
+// they cannot be allocated. name_indexes_free gives them back.
 bool name_indexes_allocate(const Scene& s);
 void name_indexes_free();
-uint32_t name_hash(const char* name);
-
-// The slot that holds name, or the empty slot where it would go.
-template <typename Record>
-uint32_t name_slot(const NameIndex& index, const Record* records, const char* name) {
-    uint32_t slot = name_hash(name) & index.mask;
-    while (index.slots[slot] != 0 && std::strcmp(records[index.slots[slot] - 1].name, name) != 0)
-        slot = (slot + 1) & index.mask;
-    return slot;
-}
+// Adds name at position unless the index holds the name already.
+void name_index_add(NameIndex& index, const char* name, int32_t position);
+// The first position added under name, or -1.
+int32_t name_index_find(const NameIndex& index, const char* name);
 
 // First record, in array order, whose name is set and equals name byte for
 // byte, among the filled records[0 .. filled); -1 when none is. Records are
-// named as they are filled, in array order, and never renamed, so the first
-// record added under a name is the one.
+// named as they are filled, in array order, and never renamed, so the index
+// keeps the right one for each name.
 template <typename Record>
 int32_t find_by_name(const char* name, const Record* records, int32_t filled, NameIndex& index) {
-    for (; index.indexed < filled; ++index.indexed) {
-        const char* added = records[index.indexed].name;
-        if (!added) continue;
-        uint32_t slot = name_slot(index, records, added);
-        if (index.slots[slot] == 0) index.slots[slot] = index.indexed + 1;
-    }
-    return index.slots[name_slot(index, records, name)] - 1;
+    for (; index.added < filled; ++index.added)
+        if (records[index.added].name)
+            name_index_add(index, records[index.added].name, index.added);
+    return name_index_find(index, name);
 }
 
 // One more record of a kind (objects, cameras, lights or materials), in
@@ -195,6 +209,21 @@ void* allocate_cleared(size_t count, size_t size);
 // otherwise take gigabytes. Null, with the reason set, when it fails.
 void* allocate_array(size_t count, size_t size, const char* what);
 
+// --- Materials ------------------------------------------------------------------
+
+// Counting pass: keeps a copy of name_buffer as the name of the material just
+// counted. False, with the reason set, when out of memory.
+bool loader_keep_material_name();
+// Index of the first material of the whole file named name, or -1.
+int32_t loader_find_material(const char* name);
+void loader_release_material_names();
+// Filling pass: the material block enclosing the material name chunk being
+// read now belongs to material.
+void loader_enter_material_block(SceneMaterial* material);
+// A float colour chunk 0x0010 of the filling pass: when it lies in a material's
+// diffuse colour chunk that has no colour yet, rgb (0..1) becomes its colour.
+void loader_take_float_diffuse(const float rgb[3], int64_t end);
+
 // --- Chunk handlers -------------------------------------------------------------
 
 bool read_named_object(FILE* stream, int64_t end);
@@ -206,6 +235,7 @@ bool read_mapping_coordinates(FILE* stream, int64_t end);
 bool read_smoothing_groups(FILE* stream, int64_t end);
 bool read_local_matrix(FILE* stream, int64_t end);
 bool read_material_name(FILE* stream, int64_t end);
+bool read_byte_colour(FILE* stream, int64_t end);
 
 bool read_light(FILE* stream, int64_t end);
 bool read_float_colour(FILE* stream, int64_t end);

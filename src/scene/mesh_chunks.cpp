@@ -56,6 +56,7 @@ bool store_faces(FILE* stream, SceneObject& object) {
             face.corners[0] = &object.vertices[abc[0]];
             face.corners[1] = &object.vertices[abc[2]];
             face.corners[2] = &object.vertices[abc[1]];
+            face.listed_material = -1;
         }
     }
     return true;
@@ -121,7 +122,8 @@ bool read_face_material(FILE* stream, int64_t) {
     if (!object) return false;
     const Scene* s = loader.loading_scene;
     int32_t material =
-        find_by_name(name, s->materials, loader.next_material, loader.material_names);
+        find_by_name(name, s->materials, loader.next_material, loader.material_index);
+    int32_t listed = loader_find_material(name);
     uint16_t count = read_u16(stream);
     uint16_t faces[BATCH];
     for (size_t i = 0; i < count;) {
@@ -129,7 +131,9 @@ bool read_face_material(FILE* stream, int64_t) {
         read_u16_values(stream, faces, n);
         i += n;
         for (size_t j = 0; j < n; ++j) {
-            if (faces[j] < object->face_count) object->faces[faces[j]].material = material;
+            if (faces[j] >= object->face_count) continue;
+            object->faces[faces[j]].material = material;
+            object->faces[faces[j]].listed_material = listed;
         }
     }
     return true;
@@ -183,6 +187,8 @@ bool read_material_name(FILE* stream, int64_t) {
     SceneMaterial* material;
     bool ok =
         take_record(s->materials, s->material_count, loader.next_material, "materials", material);
-    if (!material) return ok;
+    if (!ok) return false;
+    if (!material) return loader_keep_material_name(); // the counting pass
+    loader_enter_material_block(material);
     return name_record(material->name, "a material");
 }

@@ -16,7 +16,14 @@ struct SceneVertex {
 };
 
 struct SceneFace {
-    int32_t material;        // index into Scene::materials, or -1
+    // Index into Scene::materials of the material that the last face material
+    // list naming this face names, found among the materials read before that
+    // list; -1 when none of them bears the name, 0 when no list names the face.
+    int32_t material;
+    // The same material found among all materials of the file, so that a
+    // library written after the meshes counts too; -1 when no list names the
+    // face or no material bears the name.
+    int32_t listed_material;
     SceneVertex* corners[3]; // file corners 0, 2, 1
     Plane plane;             // unit normal (a, b, c) and d = -(normal . corner 0)
 };
@@ -80,6 +87,8 @@ struct SceneLight {
 
 struct SceneMaterial {
     char* name;
+    uint8_t diffuse[3];  // red, green, blue
+    uint8_t has_diffuse; // 1 when the file gave the diffuse colour
 };
 
 struct Scene {

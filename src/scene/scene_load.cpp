@@ -177,6 +177,7 @@ Scene* scene_load(const char* file_name) {
         return nullptr;
     }
     Scene* scene = load(file_name, block);
+    loader_release_material_names();
     name_indexes_free();
     // The program never frees a scene; tools, tests and the fuzzer need a
     // failed load to leave nothing behind.
@@ -184,6 +185,7 @@ Scene* scene_load(const char* file_name) {
     loader.loading_scene = nullptr;
     loader.current_object = nullptr;
     loader.current_light = nullptr;
+    loader.block_material = nullptr;
     return scene;
 }
 

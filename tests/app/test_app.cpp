@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "chunkwriter/chunk_writer.h"
+#include "chunkwriter/scene_chunks.h"
 #include "imagefile/bmp_file.h"
 #include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
@@ -64,6 +65,8 @@ class AppRun : public InFreshFolder {
     static void free_scene() {
         if (view_state.scene) scene_free(view_state.scene);
         view_state.scene = nullptr;
+        std::free(view_state.face_colours);
+        view_state.face_colours = nullptr;
     }
     int run(HeadlessConfig config, const AppOptions& options = {}) {
         free_scene();
@@ -112,14 +115,19 @@ const std::vector<ScreenSquare> FIVE_SQUARES = {
 };
 
 // Each square becomes a double-sided object, drawn whichever way it turns, with
-// a local matrix that start-up must throw away.
-void write_square_scene(const std::vector<ScreenSquare>& squares) {
+// a local matrix that start-up must throw away. Square i's faces are listed
+// under materials[i] when it is given and not empty; the library of coloured
+// materials comes after the meshes.
+void write_square_scene(const std::vector<ScreenSquare>& squares,
+                        const std::vector<std::string>& materials = {},
+                        const std::vector<std::pair<std::string, uint32_t>>& library = {}) {
     Matrix c;
     frame_camera_build(c);
     ChunkWriter w;
     chunk_begin(w, CHUNK_MAIN);
     chunk_begin(w, CHUNK_EDITOR);
-    for (const ScreenSquare& q : squares) {
+    for (size_t i = 0; i < squares.size(); ++i) {
+        const ScreenSquare& q = squares[i];
         chunk_begin(w, CHUNK_NAMED_OBJECT);
         chunk_name(w, "square");
         chunk_begin(w, CHUNK_TRIANGLE_MESH);
@@ -137,6 +145,14 @@ void write_square_scene(const std::vector<ScreenSquare>& squares) {
         chunk_u16(w, 4);
         for (uint16_t index : {0, 1, 2, 0, 0, 2, 1, 0, 0, 2, 3, 0, 0, 3, 2, 0})
             chunk_u16(w, index);
+        if (i < materials.size() && !materials[i].empty()) {
+            chunk_begin(w, CHUNK_FACE_MATERIAL);
+            chunk_name(w, materials[i]);
+            chunk_u16(w, 4);
+            for (uint16_t face : {0, 1, 2, 3})
+                chunk_u16(w, face);
+            chunk_end(w);
+        }
         chunk_end(w);
         chunk_begin(w, CHUNK_LOCAL_MATRIX);
         chunk_f32s(w, {0, 1, 0, -1, 0, 0, 0, 0, 1, 5, 6, 7});
@@ -144,6 +160,8 @@ void write_square_scene(const std::vector<ScreenSquare>& squares) {
         chunk_end(w);
         chunk_end(w);
     }
+    for (const auto& [name, rgb] : library)
+        chunk_material_diffuse(w, name, rgb >> 16 & 255, rgb >> 8 & 255, rgb & 255);
     chunk_end(w);
     chunk_end(w);
     ASSERT_TRUE(chunk_write_file(w, "Z_Test.3ds"));
@@ -333,43 +351,71 @@ TEST_F(AppRun, FramesSurviveBusyAndLostSurfaces) {
     expect_all_given_back();
 }
 
-// Each failure ends start-up with one line that names it and exit code 1,
-// before what comes after it starts, giving back everything made so far.
+// Each failure ends start-up with one line that names it, the same line in a
+// message box, and exit code 1, before what comes after it starts, giving
+// back everything made so far. A backend's own reason replaces the shell's.
 TEST_F(AppRun, StartUpFailuresAreReported) {
     enum Scene { MISSING, BAD, EMPTY };
     enum Reached { NOT_TIMER, TIMER, DISPLAY };
     const struct {
         Scene scene;
-        HeadlessOp op; // fails at this call, unless the call is 0
-        int call;
+        HeadlessFault fault;    // none when the call is 0
         int failing_allocation; // of the screen's size, unless 0
-        const char* line;       // or its start, for the loader's reason
+        const char* line;
         Reached reached;
     } cases[] = {
-        {MISSING, {}, 0, 0, "velmor: cannot load the scene: ", NOT_TIMER},
-        {BAD, {}, 0, 0, "velmor: cannot load the scene: ", NOT_TIMER},
-        {EMPTY, HeadlessOp::register_class, 1, 0, "velmor: cannot register the window class\n",
+        {MISSING,
+         {},
+         0,
+         "cannot load the scene: Z_Test.3ds: cannot open: No such file or directory",
          NOT_TIMER},
-        {EMPTY, HeadlessOp::create_window, 1, 0, "velmor: cannot create the window\n", NOT_TIMER},
+        {BAD,
+         {},
+         0,
+         "cannot load the scene: Z_Test.3ds: chunk 0x4D4D at offset 0: length 0 is below the "
+         "6-byte "
+         "header",
+         NOT_TIMER},
+        {EMPTY,
+         {HeadlessOp::register_class, 1, 1, 1},
+         0,
+         "cannot register the window class",
+         NOT_TIMER},
+        {EMPTY, {HeadlessOp::create_window, 1, 1, 1}, 0, "cannot create the window", NOT_TIMER},
+        {EMPTY,
+         {HeadlessOp::create_window, 1, 1, 1, "no display: nowhere to show it"},
+         0,
+         "no display: nowhere to show it",
+         NOT_TIMER},
         // The depth buffer (render_init) is made before the colour buffer.
-        {EMPTY, {}, 0, 1, "velmor: cannot allocate the depth buffer\n", NOT_TIMER},
-        {EMPTY, {}, 0, 2, "velmor: cannot allocate the colour buffer\n", NOT_TIMER},
-        {EMPTY, HeadlessOp::set_timer, 1, 0, "velmor: cannot start the frame timer\n", TIMER},
-        {EMPTY, HeadlessOp::create_surface, 3, 0,
-         "velmor: cannot take over the display: unsupported (0x80004001)\n", DISPLAY},
+        {EMPTY, {}, 1, "cannot allocate the depth buffer", NOT_TIMER},
+        {EMPTY, {}, 2, "cannot allocate the colour buffer", NOT_TIMER},
+        {EMPTY, {HeadlessOp::set_timer, 1, 1, 1}, 0, "cannot start the frame timer", TIMER},
+        {EMPTY,
+         {HeadlessOp::create_surface, 3, 1, DISPLAY_ERR_UNSUPPORTED},
+         0,
+         "cannot take over the display: unsupported (0x80004001)",
+         DISPLAY},
+        {EMPTY,
+         {HeadlessOp::set_mode, 1, 1, DISPLAY_ERR_GENERIC, "cannot create a renderer: none"},
+         0,
+         "cannot create a renderer: none",
+         DISPLAY},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
+        const std::string line = std::string("velmor: ") + c.line;
+        SCOPED_TRACE(line);
         std::remove("Z_Test.3ds");
         if (c.scene == BAD)
             write_file("Z_Test.3ds", {CHUNK_MAIN & 0xFF, CHUNK_MAIN >> 8, 0, 0, 0, 0}); // length 0
         if (c.scene == EMPTY) write_empty_scene();
         failing_screen_allocation = c.failing_allocation;
         screen_allocations = 0;
-        EXPECT_EQ(run_ticks(2, {{c.op, c.call, 1, DISPLAY_ERR_UNSUPPORTED}}), 1);
+        EXPECT_EQ(run_ticks(2, {c.fault}), 1);
         failing_screen_allocation = 0;
-        EXPECT_EQ(stderr_text.rfind(c.line, 0), 0u) << stderr_text;
-        EXPECT_EQ(std::count(stderr_text.begin(), stderr_text.end(), '\n'), 1);
+        EXPECT_EQ(stderr_text, line + "\n");
+        EXPECT_EQ(headless_report().message_boxes,
+                  std::vector<std::string>{"Velmor Engine 1.0: " + line});
         EXPECT_EQ(headless_calls(HeadlessOp::set_timer), c.reached >= TIMER);
         EXPECT_EQ(headless_calls(HeadlessOp::display_create), c.reached >= DISPLAY);
         EXPECT_EQ(headless_report().ticks_delivered, 0);
@@ -423,9 +469,9 @@ std::vector<uint32_t> read_screen_png(const std::string& path) {
 // counter value; a failed start-up is one line on stderr and exit code 1.
 TEST_F(AppRun, CaptureWritesEveryPresentedFrameExactly) {
     EXPECT_EQ(capture("--frames 2"), 1);
-    std::string text = slurp("stderr.txt");
-    EXPECT_EQ(text.rfind("velmor: cannot load the scene: ", 0), 0u) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
+    EXPECT_EQ(
+        slurp("stderr.txt"),
+        "velmor: cannot load the scene: Z_Test.3ds: cannot open: No such file or directory\n");
 
     write_square_scene({{-40, 0, 150, 30}, {40, 10, 120, 20}});
     ASSERT_EQ(capture("--frames 4 --out shots/run"), 0) << slurp("stderr.txt");
@@ -496,6 +542,107 @@ TEST_F(AppRun, ADroppedFileOpensAsIfStartedWithIt) {
     for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(dropped[3 + n].counter, n);
         EXPECT_TRUE(dropped[3 + n].pixels == frames[n].pixels) << n;
+    }
+}
+
+namespace {
+
+constexpr uint32_t RED = 0xC82814, BLUE = 0x0A3CDC;
+
+// FIVE_SQUARES with the top row's first two squares in Red, the next two in
+// Blue and the last without a material.
+void write_coloured_squares() {
+    write_square_scene(FIVE_SQUARES, {"Red", "Red", "Blue", "Blue", ""},
+                       {{"Red", RED}, {"Blue", BLUE}});
+}
+
+AppOptions coloured(const char* scene, AppColours colours) {
+    AppOptions options = named(scene);
+    options.colours = colours;
+    return options;
+}
+
+bool is_shade_of(uint32_t pixel, uint32_t base) {
+    for (uint32_t e = 1; e < 256; ++e)
+        if (shade(base, e) == pixel) return true;
+    return false;
+}
+
+// How many lit pixels below the counter are a shade of each base colour (the
+// first that fits), and last how many are a shade of none.
+std::vector<int> count_shades(const Presented& frame, const std::vector<uint32_t>& bases) {
+    std::vector<int> counts(bases.size() + 1, 0);
+    for (int i = 30 * screen_width; i < screen_width * screen_height; ++i) {
+        uint32_t pixel = frame.pixels[i];
+        if (pixel == 0) continue;
+        size_t b = 0;
+        while (b < bases.size() && !is_shade_of(pixel, bases[b]))
+            ++b;
+        ++counts[b];
+    }
+    return counts;
+}
+
+} // namespace
+
+// View mode draws each face in its material's colour from the file, shaded as
+// the index colours are, and a face without one in its object's index colour;
+// --colours index gives exactly the frames of the file without materials.
+TEST_F(AppRun, ViewModeDrawsTheFilesColoursUnlessToldOtherwise) {
+    write_square_scene(FIVE_SQUARES);
+    std::filesystem::rename("Z_Test.3ds", "plain.3ds");
+    write_coloured_squares();
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(3);
+    ASSERT_EQ(run(config, named("plain.3ds")), 0);
+    std::vector<Presented> plain = frames;
+    ASSERT_EQ(run(config, coloured("Z_Test.3ds", AppColours::index)), 0);
+    ASSERT_EQ(frames.size(), plain.size());
+    for (size_t n = 0; n < frames.size(); ++n)
+        EXPECT_TRUE(frames[n].pixels == plain[n].pixels) << n;
+
+    ASSERT_EQ(run(config, coloured("Z_Test.3ds", AppColours::file)), 0);
+    EXPECT_EQ(stderr_text, "");
+    ASSERT_EQ(frames.size(), 3u);
+    for (const Presented& frame : frames) {
+        std::vector<int> counts = count_shades(frame, {RED, BLUE, object_colours[0]});
+        EXPECT_GT(counts[0], 1000);
+        EXPECT_GT(counts[1], 1000);
+        EXPECT_GT(counts[2], 500);
+        EXPECT_EQ(counts[3], 0);
+    }
+}
+
+// Demo mode keeps its index colours whatever is asked, and a dropped file
+// follows the choice made at start-up.
+TEST_F(AppRun, DemoModeKeepsItsColoursAndDroppedFilesFollowTheChoice) {
+    write_coloured_squares();
+    ASSERT_EQ(run_ticks(3), 0);
+    std::vector<Presented> demo = frames;
+    AppOptions demo_named = coloured("Z_Test.3ds", AppColours::file);
+    demo_named.demo = true;
+    AppOptions demo_index{};
+    demo_index.colours = AppColours::index;
+    for (const AppOptions& options : {demo_named, demo_index}) {
+        HeadlessConfig config;
+        config.script = headless_ticks_then_escape(3);
+        ASSERT_EQ(run(config, options), 0);
+        ASSERT_EQ(frames.size(), demo.size());
+        for (size_t n = 0; n < frames.size(); ++n)
+            EXPECT_TRUE(frames[n].pixels == demo[n].pixels) << n;
+    }
+
+    for (AppColours colours : {AppColours::file, AppColours::index}) {
+        AppOptions started{};
+        started.colours = colours;
+        ASSERT_EQ(run(drop_between(2, "Z_Test.3ds", 3), started), 0);
+        std::vector<Presented> dropped = frames;
+        HeadlessConfig config;
+        config.script = headless_ticks_then_escape(3);
+        ASSERT_EQ(run(config, coloured("Z_Test.3ds", colours)), 0);
+        ASSERT_EQ(dropped.size(), 5u);
+        for (int n = 0; n < 3; ++n)
+            EXPECT_TRUE(dropped[2 + n].pixels == frames[n].pixels) << n;
     }
 }
 
@@ -584,6 +731,8 @@ TEST_F(AppRun, CommandLines) {
             {"--frobnicate", 2, "", name + ": unknown option '--frobnicate'"},
             {"--font", 2, "", name + ": --font needs a value"},
             {"a.3ds b.3ds", 2, "", name + ": one scene at a time: 'a.3ds' and 'b.3ds'"},
+            {"--colours", 2, "", name + ": --colours needs a value"},
+            {"--colours red", 2, "", name + ": --colours needs file or index, not 'red'"},
             {"nothing.3ds", 1, "", "velmor: nothing.3ds: cannot open: No such file or directory"},
         };
         for (const auto& c : cases) {
@@ -600,6 +749,11 @@ TEST_F(AppRun, CommandLines) {
     ProgramRun named_scene = run_program(VELMOR_CAPTURE_PATH, "--frames 1 --out shots Z_Test.3ds");
     EXPECT_EQ(named_scene.exit_code, 0) << named_scene.err;
     EXPECT_TRUE(std::filesystem::exists("shots/frame_00000.png"));
+    for (const char* colours : {"file", "index"}) {
+        ProgramRun r = run_program(VELMOR_CAPTURE_PATH,
+                                   std::string("--frames 1 --out shots --colours ") + colours);
+        EXPECT_EQ(r.exit_code, 0) << colours << r.err;
+    }
     ProgramRun dump_help = run_program(VELMOR_DUMP_PATH, "--help");
     EXPECT_EQ(dump_help.exit_code, 0);
     EXPECT_EQ(first_line(dump_help.out), "Usage: velmor-dump FILE.3ds");

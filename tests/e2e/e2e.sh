@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # e2e.sh sdl|windows PROGRAM CAPTURE MATCH ASSETS [--check WIN32_CHECK]
-#        [--hashes LINUX_HASHES WINDOWS_HASHES SCENES_DIR]
+#        [--hashes LINUX_HASHES WINDOWS_HASHES SCENES_DIR] [--box-text BOX_TEXT]
 #
 # Runs the real program on the X screen that with-xvfb.sh set up (512 x 384 x
 # 24), in a folder holding the two assets; takes screenshots once frames are
 # showing, sends Escape, and requires exit code 0 and screenshots equal, pixel
 # for pixel, to frames that velmor-capture writes for the same scene; then the
 # same with the scene named on the command line from another folder (view
-# mode), against velmor-capture's frames of that file. For sdl,
-# the program must first refuse to run without a display. For windows, PROGRAM
-# is velmor.exe, run under Wine in a fresh prefix after the backend's check
-# program; with --hashes, the Linux and Windows builds must draw the same
+# mode), against velmor-capture's frames of that file. First, in a folder
+# without the scene, the program must fail with exactly one line on stderr and
+# show the same line in a message box, which is found on the screen, read and
+# closed here. For sdl, the program must also refuse to run without a display,
+# with one line. For windows, PROGRAM is velmor.exe, run under Wine in a fresh
+# prefix after the backend's check program; BOX_TEXT reads the box's text;
+# with --hashes, the Linux and Windows builds must draw the same
 # frames of the assets' scene and of every scene in SCENES_DIR (if it exists).
 # Every step has a time limit; every process started here is stopped by its id.
 # Exit 77 (skipped) when the program has not been built.
@@ -18,11 +21,12 @@ set -euo pipefail
 
 kind=$1 program=$2 capture=$3 match=$4 assets=$5
 shift 5
-check="" hashes_linux="" hashes_windows="" scenes=""
+check="" hashes_linux="" hashes_windows="" scenes="" box_text=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --check) check=$2; shift 2 ;;
     --hashes) hashes_linux=$2 hashes_windows=$3 scenes=$4; shift 4 ;;
+    --box-text) box_text=$2; shift 2 ;;
     *) echo "e2e: unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -31,18 +35,21 @@ done
 program=$(realpath "$program") capture=$(realpath "$capture") match=$(realpath "$match")
 [ -z "$check" ] || check=$(realpath "$check")
 [ -z "$hashes_linux" ] || hashes_linux=$(realpath "$hashes_linux") hashes_windows=$(realpath "$hashes_windows")
+[ -z "$box_text" ] || box_text=$(realpath "$box_text")
 title="Velmor Engine 1.0"
 work=$(mktemp -d)
 program_pid=""
+xtrace_pid="" xtrace_socket=""
 
 say() { echo "e2e $kind [${SECONDS}s] $*"; }
 fail() { say "FAILED: $*"; exit 1; }
 
 cleanup() {
-    if [ -n "$program_pid" ]; then
-        kill "$program_pid" 2>/dev/null || true
-        wait "$program_pid" 2>/dev/null || true
-    fi
+    for pid in $program_pid $xtrace_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    [ -z "$xtrace_socket" ] || rm -f "$xtrace_socket"
     if [ "$kind" = windows ] && [ -d "${WINEPREFIX:-/nonexistent}" ]; then
         timeout 20 wineserver -k 2>/dev/null || true
         timeout 20 wineserver -w 2>/dev/null || true
@@ -50,6 +57,94 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+# The windows titled "$title" that the X server shows.
+titled_windows() {
+    local id
+    for id in $(xwininfo -root -tree | grep -F "\"$title\":" | awk '{print $1}'); do
+        xwininfo -id "$id" 2>/dev/null | grep -q "IsViewable" && echo "$id"
+    done
+    return 0
+}
+
+# The SDL program's box draws its text with core X requests: xtrace, between
+# the program and the X server, logs them, and the message is the first line
+# drawn, read until its first character is drawn again.
+start_xtrace() {
+    local n=50
+    while [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    xtrace -n -k -d "$DISPLAY" -D ":$n" -o "$work/xtrace.log" >/dev/null 2>&1 &
+    xtrace_pid=$!
+    xtrace_socket="/tmp/.X11-unix/X$n" # left behind when xtrace is stopped
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    [ -e "/tmp/.X11-unix/X$n" ] || fail "xtrace did not start"
+    traced_display=":$n"
+}
+drawn_text() {
+    python3 - "$work/xtrace.log" <<'PYTHON'
+import re, sys
+request = re.compile(r"PolyText8 drawable=(\S+) gc=\S+ x=(-?\d+) y=(-?\d+) texts=\{(.*)\};$")
+first, last_x, text = None, None, ""
+for line in open(sys.argv[1], errors="replace"):
+    m = request.search(line.rstrip("\n"))
+    if not m:
+        continue
+    where, x = (m.group(1), m.group(3)), int(m.group(2))
+    first = first or where
+    if where != first:
+        continue
+    if last_x is not None and x <= last_x:
+        break
+    last_x = x
+    text += "".join(re.findall(r"s='((?:[^'\\]|\\.)*)'", m.group(4)))
+print(text)
+PYTHON
+}
+
+# Without Z_Test.3ds start-up fails: exactly one line on stderr, and the same
+# line in a message box that stays until it is closed.
+failure_shows_one_line_and_a_box() {
+    local expected="velmor: cannot load the scene: Z_Test.3ds: cannot open: No such file or directory"
+    local shown="" box code=0
+    mkdir -p "$work/noscene"
+    cp "$assets/Font.bmp" "$work/noscene/"
+    if [ "$kind" = windows ]; then
+        cp "$program" "$work/noscene/velmor.exe"
+        (cd "$work/noscene" && exec timeout 120 wine velmor.exe) >/dev/null 2>"$work/failure.log" &
+    else
+        start_xtrace
+        (cd "$work/noscene" && DISPLAY=$traced_display exec timeout 120 "$program") \
+            >/dev/null 2>"$work/failure.log" &
+    fi
+    program_pid=$!
+    # The box's text, once the box is made (Windows) or drawing starts (SDL).
+    if [ "$kind" = windows ]; then
+        shown=$(cd "$work/noscene" && timeout 60 wine "$box_text" "$title" | tr -d '\r') || true
+    else
+        for _ in $(seq 600); do
+            shown=$(drawn_text)
+            [ -n "$shown" ] || ! kill -0 "$program_pid" 2>/dev/null && break
+            sleep 0.1
+        done
+    fi
+    # By now the program's window is gone: the box is the one window left with
+    # the title, and it must stay until it is closed.
+    sleep 3
+    [ "$kind" = windows ] || shown=$(drawn_text) # the whole line, drawn by now
+    box=$(titled_windows)
+    kill -0 "$program_pid" 2>/dev/null && [ -n "$box" ] && [ "$(wc -l <<<"$box")" -eq 1 ] ||
+        { cat "$work/failure.log"; fail "no message box \"$title\" is showing, alone, until closed"; }
+    timeout 10 xdotool key --window "$box" Return 2>/dev/null
+    wait "$program_pid" || code=$?
+    program_pid=""
+    [ "$kind" = windows ] && timeout 30 wineserver -w
+    say "stderr: $(cat "$work/failure.log")"
+    say "box: $shown"
+    [ "$code" -eq 1 ] || fail "without a scene: exit code $code"
+    tr -d '\r' <"$work/failure.log" | cmp -s - <(printf '%s\n' "$expected") ||
+        fail "without a scene: stderr is not the one line"
+    [ "$shown" = "$expected" ] || fail "the box does not show the line"
+}
 
 mkdir -p "$work/run" "$work/scenes"
 cp "$assets/Z_Test.3ds" "$assets/Font.bmp" "$work/run/"
@@ -87,15 +182,28 @@ if [ "$kind" = windows ]; then
     cp "$program" "$work/run/velmor.exe"
     launch=(wine velmor.exe)
 else
-    say "without a display the program must say so and end with 1"
+    say "without a display the program must say so in one line and end with 1"
     code=0
     (cd "$work/run" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 "$program") \
         2>"$work/nodisplay.log" || code=$?
     cat "$work/nodisplay.log"
-    [ "$code" -eq 1 ] && grep -q "no display" "$work/nodisplay.log" ||
-        fail "without a display: exit code $code"
+    [ "$code" -eq 1 ] || fail "without a display: exit code $code"
+    printf 'velmor: no display: neither DISPLAY nor WAYLAND_DISPLAY is set\n' |
+        cmp -s - "$work/nodisplay.log" || fail "without a display: stderr is not the one line"
     launch=("$program")
 fi
+say "without the scene: one line, and the same line in a message box"
+failure_shows_one_line_and_a_box
+
+# xwd walks every window to find their visuals; one that Wine drops meanwhile
+# ends it with an X error, so a failed screenshot is taken again.
+screenshot() {
+    for _ in 1 2 3; do
+        timeout 20 xwd -root -silent -out "$1" && return 0
+        sleep 0.2
+    done
+    fail "no screenshot"
+}
 
 # show_and_match NAME FRAMES_DIR PROGRAM ARGUMENTS...: runs the program in the
 # run folder, takes screenshots once frames are showing, sends Escape, and
@@ -109,7 +217,7 @@ show_and_match() {
     # The screen is one colour until the first frame shows.
     for _ in $(seq 240); do
         kill -0 "$program_pid" 2>/dev/null || break
-        timeout 20 xwd -root -silent -out "$work/first.xwd"
+        screenshot "$work/first.xwd"
         blank=0
         "$match" --blank "$work/first.xwd" || blank=$?
         [ "$blank" -eq 1 ] && break
@@ -120,7 +228,7 @@ show_and_match() {
     sleep 1
     # Three screenshots a little apart, each of another frame.
     for shot in 1 2 3; do
-        timeout 20 xwd -root -silent -out "$work/shot$shot.xwd"
+        screenshot "$work/shot$shot.xwd"
         sleep 0.3
     done
     timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true

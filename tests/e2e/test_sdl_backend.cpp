@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -129,13 +130,29 @@ TEST_F(SdlBackend, DisplayTakesTheDesktopAndSurvivesRenderResets) {
     EXPECT_FALSE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
+// A renderer that cannot be created (here: the window has one already) says
+// why, for the shell's one line, and prints nothing itself.
+TEST_F(SdlBackend, ARendererThatCannotBeMadeGivesItsReason) {
+    SDL_Renderer* taken = SDL_CreateRenderer(sdl_window_handle(window), -1, 0);
+    ASSERT_NE(taken, nullptr);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(display_init(window, 512, 384));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_STREQ(platform_failure_reason(),
+                 "cannot create a renderer: Renderer already associated with window");
+    display_shutdown();
+    SDL_DestroyRenderer(taken);
+}
+
 // SDL would fall back to a driver that shows nothing rather than fail.
 TEST(SdlWithoutDisplay, FallbackDriversAreRefused) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             setenv("SDL_VIDEODRIVER", "dummy", 1);
-            std::exit(sdl_video_start() ? 0 : 1);
+            if (sdl_video_start()) std::exit(0);
+            std::fputs(platform_failure_reason(), stderr);
+            std::exit(1);
         },
         testing::ExitedWithCode(1), "shows nothing \\(dummy\\)");
 }

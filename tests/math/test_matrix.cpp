@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "math/maths.h"
 
@@ -137,5 +138,26 @@ TEST(PlaneFromPoints, UnitNormalSignedDistanceAndNoArea) {
         const Plane got = plane_from_points(c.p[0], c.p[1], c.p[2]);
         EXPECT_EQ(std::memcmp(&got, &c.want, sizeof got), 0)
             << got.a << " " << got.b << " " << got.c << " " << got.d;
+    }
+}
+
+// Sines and cosines are remembered by the angle's bits: more angles than the
+// memo holds, each turned by twice in an order that evicts, must give the bits
+// of a rotation built from math_sin and math_cos directly.
+TEST(MatrixRotate, RememberedAnglesGiveTheBitsOfFreshOnes) {
+    std::vector<float> angles;
+    for (int i = 0; i < 3000; ++i)
+        angles.push_back(-20.0f + 0.0137f * (float)i);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (float angle : angles) {
+            Matrix turned = sample(0.5f), expected = sample(0.5f), r;
+            matrix_identity(r);
+            r.m[5] = r.m[10] = (float)math_cos(angle);
+            r.m[6] = (float)math_sin(angle);
+            r.m[9] = -r.m[6];
+            matrix_multiply(r, expected, expected);
+            matrix_rotate_x(turned, angle);
+            ASSERT_TRUE(same_bits(turned, expected)) << angle << " pass " << pass;
+        }
     }
 }

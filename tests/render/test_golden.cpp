@@ -138,7 +138,7 @@ void check_frames(const std::string& name, int frames,
 // The program's own frames: each advances the angle, turns every object and
 // draws it with the camera of start-up.
 void check_program_frames(const std::string& name, Scene& scene, int frames) {
-    ViewState view = {{}, nullptr, &scene};
+    ViewState view = {{}, nullptr, &scene, nullptr};
     frame_camera_build(view.camera);
     frame_objects_reset(scene);
     float angle = 0.0f;

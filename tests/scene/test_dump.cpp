@@ -10,7 +10,7 @@ TEST(DumpJson, EscapesNamesAndWritesNonFiniteFloatsAsStrings) {
     const float inf = std::numeric_limits<float>::infinity();
     SceneVertex vertices[3] = {
         {0.1f, -0.0f, inf, -inf, std::numeric_limits<float>::quiet_NaN(), 1, 2, 3}, {}, {}};
-    SceneFace face{-1, {&vertices[0], &vertices[2], &vertices[1]}, {0, 0, 1, -0.0f}};
+    SceneFace face{-1, -1, {&vertices[0], &vertices[2], &vertices[1]}, {0, 0, 1, -0.0f}};
     float frames[1] = {10}, xs[1] = {1}, ys[1] = {2}, zs[1] = {3};
     char name[] = "q\"b\\c\x01\xE9";
     SceneObject object{};
@@ -26,9 +26,9 @@ TEST(DumpJson, EscapesNamesAndWritesNonFiniteFloatsAsStrings) {
     object.position_x = xs;
     object.position_y = ys;
     object.position_z = zs;
-    char material_name[] = "M";
-    SceneMaterial material{material_name};
-    Scene scene{0, 4000000000u, 1, 0, 0, 1, &object, nullptr, nullptr, &material};
+    char plain[] = "M", coloured[] = "D";
+    SceneMaterial materials[2] = {{plain, {9, 9, 9}, 0}, {coloured, {0, 128, 255}, 1}};
+    Scene scene{0, 4000000000u, 1, 0, 0, 2, &object, nullptr, nullptr, materials};
 
     std::string json;
     dump_scene_json(scene, json);
@@ -47,5 +47,6 @@ TEST(DumpJson, EscapesNamesAndWritesNonFiniteFloatsAsStrings) {
               " \"cameras\": [],\n"
               " \"lights\": [],\n"
               " \"materials\": [\n"
-              "  {\"name\": \"M\"}]}\n");
+              "  {\"name\": \"M\"},\n"
+              "  {\"name\": \"D\", \"diffuse\": [0, 128, 255]}]}\n");
 }

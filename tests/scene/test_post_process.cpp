@@ -90,7 +90,7 @@ std::array<float, 4> plane_of(std::array<float, 9> p) {
     SceneVertex v[3] = {{p[0], p[1], p[2], 0, 0, 0, 0, 0},
                         {p[3], p[4], p[5], 0, 0, 0, 0, 0},
                         {p[6], p[7], p[8], 0, 0, 0, 0, 0}};
-    SceneFace face{0, {&v[0], &v[1], &v[2]}, {}};
+    SceneFace face{0, -1, {&v[0], &v[1], &v[2]}, {}};
     return values_of(scene_compute_face_plane(face));
 }
 

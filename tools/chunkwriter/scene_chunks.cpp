@@ -31,10 +31,32 @@ void chunk_mesh_object(ChunkWriter& w, const std::string& name, const std::vecto
     chunk_end(w); // CHUNK_NAMED_OBJECT
 }
 
-void chunk_material(ChunkWriter& w, const std::string& name) {
-    chunk_begin(w, CHUNK_MATERIAL);
+namespace {
+
+void material_name(ChunkWriter& w, const std::string& name) {
     chunk_begin(w, CHUNK_MAT_NAME);
     chunk_name(w, name);
+    chunk_end(w);
+}
+
+} // namespace
+
+void chunk_material(ChunkWriter& w, const std::string& name) {
+    chunk_begin(w, CHUNK_MATERIAL);
+    material_name(w, name);
+    chunk_end(w);
+}
+
+void chunk_material_diffuse(ChunkWriter& w, const std::string& name, uint8_t r, uint8_t g,
+                            uint8_t b) {
+    chunk_begin(w, CHUNK_MATERIAL);
+    material_name(w, name);
+    chunk_begin(w, CHUNK_MAT_DIFFUSE);
+    chunk_begin(w, CHUNK_COLOR_24);
+    chunk_u8(w, r);
+    chunk_u8(w, g);
+    chunk_u8(w, b);
+    chunk_end(w);
     chunk_end(w);
     chunk_end(w);
 }

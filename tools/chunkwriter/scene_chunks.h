@@ -15,6 +15,10 @@ void chunk_mesh_object(ChunkWriter& w, const std::string& name, const std::vecto
                        const std::vector<uint16_t>& corners, const std::string& material = "");
 // CHUNK_MATERIAL { CHUNK_MAT_NAME name }.
 void chunk_material(ChunkWriter& w, const std::string& name);
+// CHUNK_MATERIAL { CHUNK_MAT_NAME name, CHUNK_MAT_DIFFUSE { CHUNK_COLOR_24 r g b } }: a
+// material with a diffuse colour.
+void chunk_material_diffuse(ChunkWriter& w, const std::string& name, uint8_t r, uint8_t g,
+                            uint8_t b);
 // CHUNK_NODE_HEADER: name, two flag words, parent node number.
 void chunk_node_header(ChunkWriter& w, const std::string& name, uint16_t parent);
 // The 14 bytes before the keys of a track: flags, reserved, key count.

@@ -51,7 +51,7 @@ bool bench_scene(const std::string& path, int frames, std::vector<uint32_t>& col
     for (int32_t i = 0; i < scene->object_count; ++i)
         faces += scene->objects[i].face_count;
     frame_objects_reset(*scene);
-    ViewState view;
+    ViewState view{};
     frame_camera_build(view.camera);
     view.colour_buffer = colours.data();
     view.scene = scene;

@@ -201,6 +201,10 @@ void put_light(std::string& out, const SceneLight& l) {
 void put_material(std::string& out, const SceneMaterial& m) {
     put_first_key(out, "  {", "name");
     put_string(out, m.name);
+    if (m.has_diffuse) {
+        put_key(out, "diffuse");
+        put_list(out, 3, [&](int i) { put_int(out, m.diffuse[i]); });
+    }
     out += '}';
 }
 

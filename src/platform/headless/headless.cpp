@@ -54,6 +54,7 @@ struct Backend {
     int quit_code;
     size_t next_event;
     bool close_sent_at_end;
+    std::string failure_reason;
 };
 
 Backend backend;
@@ -75,6 +76,7 @@ int32_t enter(HeadlessOp op) {
     for (const HeadlessFault& f : backend.config.faults) {
         if (f.op != op || call < f.first_call || call >= f.first_call + f.count) continue;
         if (f.result == DISPLAY_ERR_SURFACE_LOST) lose_video_memory();
+        if (f.reason) backend.failure_reason = f.reason;
         return f.result;
     }
     return 0;
@@ -299,6 +301,15 @@ void platform_post_quit_message(int exit_code) {
     enter(HeadlessOp::post_quit);
     backend.quit_posted = true;
     backend.quit_code = exit_code;
+}
+
+const char* platform_failure_reason() {
+    return backend.failure_reason.c_str();
+}
+
+void platform_show_message(const char* title, const char* text) {
+    log_call("show_message");
+    backend.report.message_boxes.push_back(std::string(title) + ": " + text);
 }
 
 // --- Display device ----------------------------------------------------------------

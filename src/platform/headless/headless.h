@@ -1,7 +1,8 @@
 // The in-memory platform backend. It runs the real shell without a screen:
 // the timer ticks as fast as messages are asked for, a script says which ticks
 // and keys arrive, any operation can be made to fail on demand, every call is
-// counted and logged, and a hook sees every picture that a flip shows.
+// counted and logged, a hook sees every picture that a flip shows, and message
+// boxes are recorded instead of shown.
 //
 // Tests and velmor-capture set it up with headless_reset before each run.
 #pragma once
@@ -63,6 +64,7 @@ struct HeadlessFault {
     int first_call;
     int count;
     int32_t result;
+    const char* reason = nullptr; // what platform_failure_reason says after it, if anything
 };
 
 // Sees the picture on the screen after every successful flip.
@@ -96,6 +98,8 @@ struct HeadlessReport {
     // released record, a wrong descriptor size, releasing the back buffer.
     int misuse;
     int writes_to_rejected_locks; // pixels written while a lock reported != 32 bits
+    // Every message box, "title: text"; none is shown, so none waits for a click.
+    std::vector<std::string> message_boxes;
 };
 
 void headless_reset(const HeadlessConfig& config);

@@ -6,8 +6,10 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
-// Starts SDL's video on a real display; on failure says why on stderr.
+// Starts SDL's video on a real display; on failure keeps the reason.
 bool sdl_video_start();
+// Keeps the reason of a failure for platform_failure_reason.
+__attribute__((format(printf, 1, 2))) void sdl_failure(const char* format, ...);
 // The SDL window of a live platform window, null once it is destroyed.
 SDL_Window* sdl_window_handle(PlatformWindow window);
 // Takes down the SDL window of a destroyed platform window.

@@ -2,10 +2,10 @@
 // buffer is a streaming texture that blits write into, and a flip presents it
 // scaled to the desktop with the aspect kept. A render reset loses the
 // texture; restore makes a new one.
+#include "platform/memory_surface.h"
 #include "platform/sdl/sdl_backend.h"
 
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -16,9 +16,7 @@ enum class SurfaceKind { primary, back_buffer, offscreen };
 struct PlatformSurfaceRecord {
     SurfaceKind kind = SurfaceKind::offscreen;
     PlatformDisplayRecord* display = nullptr;
-    int32_t width = 0, height = 0;
-    std::vector<uint32_t> pixels; // off-screen surfaces only
-    bool locked = false;
+    MemorySurface memory; // the size of every kind, the pixels of off-screen ones
     PlatformSurfaceRecord* attached = nullptr; // the primary's back buffer
 };
 
@@ -43,8 +41,8 @@ PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* disp
     auto* surface = new PlatformSurfaceRecord;
     surface->kind = kind;
     surface->display = display;
-    surface->width = width;
-    surface->height = height;
+    surface->memory.width = width;
+    surface->memory.height = height;
     return surface;
 }
 
@@ -75,7 +73,7 @@ int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
     if (display->renderer == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
     display->texture = create_back_texture(display);
     if (display->texture == nullptr) {
-        std::fprintf(stderr, "velmor: cannot create the back buffer: %s\n", SDL_GetError());
+        sdl_failure("cannot create the back buffer: %s", SDL_GetError());
         return DISPLAY_ERR_OUT_OF_MEMORY;
     }
     auto* primary = new_surface(SurfaceKind::primary, display, display->width, display->height);
@@ -89,19 +87,13 @@ int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
 
 int32_t create_offscreen(PlatformDisplayRecord* display, const SurfaceDesc* desc,
                          PlatformSurface* out) {
-    if (!has(desc->flags, SURFACE_FLAG_WIDTH | SURFACE_FLAG_HEIGHT)) return DISPLAY_ERR_GENERIC;
-    if (desc->width == 0 || desc->height == 0 || desc->width > 16384 || desc->height > 16384)
-        return DISPLAY_ERR_UNSUPPORTED;
-    auto* surface =
-        new_surface(SurfaceKind::offscreen, display, int32_t(desc->width), int32_t(desc->height));
-    surface->pixels.assign(size_t(desc->width) * desc->height, 0);
+    MemorySurface memory;
+    int32_t result = memory_surface_create(desc, memory);
+    if (result != DISPLAY_OK) return result;
+    auto* surface = new_surface(SurfaceKind::offscreen, display, 0, 0);
+    surface->memory = std::move(memory);
     *out = surface;
     return DISPLAY_OK;
-}
-
-bool rect_inside(const SurfaceRect& r, int32_t width, int32_t height) {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
-           r.bottom <= height;
 }
 
 } // namespace
@@ -133,7 +125,7 @@ int32_t platform_display_set_cooperative_level(PlatformDisplay display, Platform
     display->sdl_window = sdl;
     display->exclusive = (flags & 0x1) != 0; // DDSCL_FULLSCREEN
     if (display->exclusive && SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-        std::fprintf(stderr, "velmor: cannot go full-screen: %s\n", SDL_GetError());
+        sdl_failure("cannot go full-screen: %s", SDL_GetError());
         return DISPLAY_ERR_GENERIC;
     }
     return DISPLAY_OK;
@@ -146,7 +138,7 @@ int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     display->renderer = SDL_CreateRenderer(display->sdl_window, -1, 0);
     if (display->renderer == nullptr) {
-        std::fprintf(stderr, "velmor: cannot create a renderer: %s\n", SDL_GetError());
+        sdl_failure("cannot create a renderer: %s", SDL_GetError());
         return DISPLAY_ERR_GENERIC;
     }
     SDL_RenderSetLogicalSize(display->renderer, width, height);
@@ -177,21 +169,11 @@ int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
 // waits, so a surface locked already fails at once.
 int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t) {
     if (surface->kind != SurfaceKind::offscreen) return DISPLAY_ERR_UNSUPPORTED;
-    if (surface->locked) return DISPLAY_ERR_GENERIC;
-    surface->locked = true;
-    desc->flags = SURFACE_FLAG_CAPS | SURFACE_FLAG_HEIGHT | SURFACE_FLAG_WIDTH;
-    desc->width = uint32_t(surface->width);
-    desc->height = uint32_t(surface->height);
-    desc->caps = SURFACE_CAPS_OFFSCREENPLAIN | SURFACE_CAPS_SYSTEMMEMORY;
-    desc->surface = surface->pixels.data();
-    desc->rgb_bit_count = 32;
-    return DISPLAY_OK;
+    return memory_surface_lock(surface->memory, desc);
 }
 
 int32_t platform_surface_unlock(PlatformSurface surface) {
-    if (!surface->locked) return DISPLAY_ERR_GENERIC;
-    surface->locked = false;
-    return DISPLAY_OK;
+    return memory_surface_unlock(surface->memory);
 }
 
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
@@ -200,14 +182,14 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
         return DISPLAY_ERR_UNSUPPORTED;
     PlatformDisplayRecord* display = destination->display;
     if (primary_lost(display)) return DISPLAY_ERR_SURFACE_LOST;
-    if (source->locked) return DISPLAY_ERR_GENERIC;
-    SurfaceRect from = rect ? *rect : SurfaceRect{0, 0, source->width, source->height};
-    if (!rect_inside(from, source->width, source->height)) return DISPLAY_ERR_GENERIC;
-    SurfaceRect to{x, y, x + from.right - from.left, y + from.bottom - from.top};
-    if (!rect_inside(to, destination->width, destination->height)) return DISPLAY_ERR_GENERIC;
+    if (source->memory.locked) return DISPLAY_ERR_GENERIC;
+    SurfaceRect from, to;
+    if (!blit_rects(rect, x, y, source->memory, destination->memory, from, to))
+        return DISPLAY_ERR_GENERIC;
     SDL_Rect area{to.left, to.top, to.right - to.left, to.bottom - to.top};
-    const uint32_t* first = source->pixels.data() + size_t(from.top) * source->width + from.left;
-    if (SDL_UpdateTexture(display->texture, &area, first, source->width * 4) != 0)
+    const MemorySurface& memory = source->memory;
+    const uint32_t* first = memory.pixels.data() + size_t(from.top) * memory.width + from.left;
+    if (SDL_UpdateTexture(display->texture, &area, first, memory.width * 4) != 0)
         return DISPLAY_ERR_GENERIC;
     return DISPLAY_OK;
 }

@@ -4,6 +4,7 @@
 #include "platform/sdl/sdl_backend.h"
 
 #include <atomic>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,7 @@ int quit_code = 0;
 int cursor_count = 0;
 uint32_t tick_event = 0;
 bool video_ready = false;
+char failure_reason[256] = "";
 // The path of the last dropped file: SDL's copy, kept until the next drop or
 // the backend's shutdown, so that it lives through the dispatch.
 char* dropped_path = nullptr;
@@ -141,19 +143,37 @@ bool translate_event(const SDL_Event& event, PlatformMessage* out) {
 
 } // namespace
 
+void sdl_failure(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(failure_reason, sizeof failure_reason, format, args);
+    va_end(args);
+}
+
+const char* platform_failure_reason() {
+    return failure_reason;
+}
+
+// SDL draws the box itself on X11 (or asks zenity on Wayland), with or without
+// SDL_Init; without a display there is nowhere to show it.
+void platform_show_message(const char* title, const char* text) {
+    if (has_display_variable())
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, nullptr);
+}
+
 bool sdl_video_start() {
     if (video_ready) return true;
     if (!has_display_variable()) {
-        std::fprintf(stderr, "velmor: no display: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
+        sdl_failure("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
         return false;
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
-        std::fprintf(stderr, "velmor: no display: %s\n", SDL_GetError());
+        sdl_failure("no display: %s", SDL_GetError());
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (const char* reason = fake_driver_reason(driver)) {
-        std::fprintf(stderr, "velmor: no display: %s (%s)\n", reason, driver ? driver : "none");
+        sdl_failure("no display: %s (%s)", reason, driver ? driver : "none");
         SDL_Quit();
         return false;
     }
@@ -182,6 +202,7 @@ void sdl_backend_shutdown() {
     SDL_free(dropped_path);
     dropped_path = nullptr;
     class_count = 0;
+    failure_reason[0] = '\0';
     quit_posted = false;
     quit_code = 0;
     cursor_count = 0;
@@ -207,7 +228,7 @@ PlatformWindow platform_create_window(const char* class_name, const char* title,
     SDL_Window* sdl = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                        width, height, SDL_WINDOW_HIDDEN);
     if (sdl == nullptr) {
-        std::fprintf(stderr, "velmor: cannot create the window: %s\n", SDL_GetError());
+        sdl_failure("cannot create the window: %s", SDL_GetError());
         return nullptr;
     }
     the_window = new PlatformWindowRecord;

@@ -22,6 +22,7 @@ void use_the_starting_console() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    win32_set_float_control();
     use_the_starting_console();
     AppOptions options;
     int answered = app_parse_args(__argc, __argv, AppProgram::velmor, options);

@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 static_assert(MESSAGE_DROPFILES == WM_DROPFILES, "the shell's message values are Win32's");
@@ -15,6 +16,20 @@ namespace {
 
 HINSTANCE instance = nullptr;
 WindowProc shell_proc = nullptr;
+char failure_reason[256] = "";
+
+// "what: the system's words for the last error (code)".
+void fail_with_last_error(const char* what) {
+    DWORD code = GetLastError();
+    char words[160] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, words, sizeof words, nullptr);
+    while (length > 0 && (words[length - 1] == '\n' || words[length - 1] == '\r' ||
+                          words[length - 1] == ' ' || words[length - 1] == '.'))
+        words[--length] = '\0';
+    std::snprintf(failure_reason, sizeof failure_reason, "%s: %s (error %lu)", what,
+                  length > 0 ? words : "no description", (unsigned long)code);
+}
 
 HWND hwnd_of(PlatformWindow window) {
     return reinterpret_cast<HWND>(window);
@@ -78,15 +93,31 @@ int platform_register_window_class(const char* class_name, uint32_t class_style,
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     window_class.lpszMenuName = nullptr;
     window_class.lpszClassName = class_name;
-    return RegisterClassExA(&window_class) != 0 ? 1 : 0;
+    if (RegisterClassExA(&window_class) != 0) return 1;
+    fail_with_last_error("cannot register the window class");
+    return 0;
 }
 
 PlatformWindow platform_create_window(const char* class_name, const char* title, uint32_t style,
                                       int32_t width, int32_t height) {
     HWND hwnd = CreateWindowExA(0, class_name, title, style, CW_USEDEFAULT, CW_USEDEFAULT, width,
                                 height, nullptr, nullptr, instance, nullptr);
+    if (hwnd == nullptr) fail_with_last_error("cannot create the window");
     if (hwnd != nullptr) DragAcceptFiles(hwnd, TRUE);
     return window_of(hwnd);
+}
+
+const char* platform_failure_reason() {
+    return failure_reason;
+}
+
+// Started from Explorer the program has no console: the box is all a person
+// sees. The destroyed main window has posted the quit message, which would end
+// the box's own message loop at once; it is taken out of the queue first.
+void platform_show_message(const char* title, const char* text) {
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    MessageBoxA(nullptr, text, title, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 void platform_show_window(PlatformWindow window, int show_command) {

@@ -1,0 +1,12 @@
+# Cross-compiling the drawing core for 64-bit Arm with Debian's
+# g++-aarch64-linux-gnu; the programs run under qemu-aarch64 -L /usr/aarch64-linux-gnu.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR aarch64)
+set(VELMOR_CROSS_PREFIX aarch64-linux-gnu)
+set(CMAKE_C_COMPILER ${VELMOR_CROSS_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${VELMOR_CROSS_PREFIX}-g++)
+set(CMAKE_FIND_ROOT_PATH /usr/${VELMOR_CROSS_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

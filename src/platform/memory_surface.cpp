@@ -1,0 +1,50 @@
+#include "platform/memory_surface.h"
+
+namespace {
+
+bool has(uint32_t value, uint32_t bits) {
+    return (value & bits) == bits;
+}
+
+bool rect_inside(const SurfaceRect& r, int32_t width, int32_t height) {
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
+           r.bottom <= height;
+}
+
+} // namespace
+
+int32_t memory_surface_create(const SurfaceDesc* desc, MemorySurface& surface) {
+    if (!has(desc->flags, SURFACE_FLAG_WIDTH | SURFACE_FLAG_HEIGHT)) return DISPLAY_ERR_GENERIC;
+    if (desc->width == 0 || desc->height == 0 || desc->width > 16384 || desc->height > 16384)
+        return DISPLAY_ERR_UNSUPPORTED;
+    surface.width = int32_t(desc->width);
+    surface.height = int32_t(desc->height);
+    surface.pixels.assign(std::size_t(desc->width) * desc->height, 0);
+    return DISPLAY_OK;
+}
+
+int32_t memory_surface_lock(MemorySurface& surface, SurfaceDesc* desc) {
+    if (surface.locked) return DISPLAY_ERR_GENERIC;
+    surface.locked = true;
+    desc->flags = SURFACE_FLAG_CAPS | SURFACE_FLAG_HEIGHT | SURFACE_FLAG_WIDTH;
+    desc->width = uint32_t(surface.width);
+    desc->height = uint32_t(surface.height);
+    desc->caps = SURFACE_CAPS_OFFSCREENPLAIN | SURFACE_CAPS_SYSTEMMEMORY;
+    desc->surface = surface.pixels.data();
+    desc->rgb_bit_count = 32;
+    return DISPLAY_OK;
+}
+
+int32_t memory_surface_unlock(MemorySurface& surface) {
+    if (!surface.locked) return DISPLAY_ERR_GENERIC;
+    surface.locked = false;
+    return DISPLAY_OK;
+}
+
+bool blit_rects(const SurfaceRect* rect, int32_t x, int32_t y, const MemorySurface& source,
+                const MemorySurface& destination, SurfaceRect& from, SurfaceRect& to) {
+    from = rect ? *rect : SurfaceRect{0, 0, source.width, source.height};
+    to = {x, y, x + from.right - from.left, y + from.bottom - from.top};
+    return rect_inside(from, source.width, source.height) &&
+           rect_inside(to, destination.width, destination.height);
+}

@@ -1,0 +1,28 @@
+// Off-screen surfaces in plain memory, as the SDL2 and web backends keep them,
+// and the rectangle checks of their blits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct MemorySurface {
+    int32_t width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    bool locked = false;
+};
+
+// DISPLAY_OK with width x height black pixels from desc (DDSD_WIDTH and
+// DDSD_HEIGHT, 1 to 16384 each), else the error and nothing allocated.
+int32_t memory_surface_create(const SurfaceDesc* desc, MemorySurface& surface);
+// Never waits: a surface locked already fails at once. Fills desc as a locked
+// 32-bit off-screen system-memory surface.
+int32_t memory_surface_lock(MemorySurface& surface, SurfaceDesc* desc);
+int32_t memory_surface_unlock(MemorySurface& surface);
+
+// The part of a source surface (all of it when rect is null) that a blit
+// takes, and where it lands at (x, y); false when either falls outside.
+bool blit_rects(const SurfaceRect* rect, int32_t x, int32_t y, const MemorySurface& source,
+                const MemorySurface& destination, SurfaceRect& from, SurfaceRect& to);

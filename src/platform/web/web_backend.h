@@ -1,0 +1,43 @@
+// The backend for a web page (Emscripten): the window is the page's canvas,
+// messages come from the page's timer, keys and opened files, and a flip puts
+// the picture on the canvas. The page's script (web_library.js) does the
+// JavaScript half; these are the C++ halves that meet it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// What the page calls (exported from the module; the page wakes the program
+// afterwards). Each queues at most one message for the window.
+extern "C" {
+// A timer tick: queued only when none is waiting.
+void web_timer_fired();
+// A key went down; key is its Win32 virtual-key code.
+void web_key_down(uint32_t key);
+// A file that the page has written into the in-memory file system.
+void web_open_file(const char* path);
+}
+
+// Forgets the window, its messages and the window classes after a run of the
+// shell, so that the next run starts as the first did.
+void web_window_reset();
+
+// What the page's script does for the C++ half (web_library.js).
+extern "C" {
+void web_window_open(const char* title, int32_t width, int32_t height);
+void web_window_show(int shown);
+void web_cursor_hide(int hidden);
+void web_timer_start(uint32_t milliseconds);
+void web_timer_stop();
+// Sleeps until the page has queued a message.
+void web_wait_for_message();
+// width x height pixels in the canvas's byte order onto the canvas.
+void web_canvas_present(const uint32_t* pixels, int32_t width, int32_t height);
+// A message for the person: the page shows its text.
+void web_show_message(const char* title, const char* text);
+void web_program_started();
+void web_program_ended(int exit_code);
+// Sleeps until the page asks for another run.
+void web_wait_for_restart();
+}

@@ -1,0 +1,182 @@
+// The display device in a page: off-screen surfaces are plain memory, the back
+// buffer holds the picture in the canvas's byte order, and a flip puts it on
+// the canvas. A page has no display mode to take over, and a 2D canvas keeps
+// its pixels, so no surface is ever lost.
+#include "platform/memory_surface.h"
+#include "platform/web/web_backend.h"
+
+namespace {
+
+enum class SurfaceKind { primary, back_buffer, offscreen };
+
+} // namespace
+
+struct PlatformSurfaceRecord {
+    SurfaceKind kind = SurfaceKind::offscreen;
+    PlatformDisplayRecord* display = nullptr;
+    // The size of every kind; the pixels of the off-screen surfaces (0x00RRGGBB)
+    // and of the back buffer (in the canvas's byte order).
+    MemorySurface memory;
+    PlatformSurfaceRecord* attached = nullptr; // the primary's back buffer
+};
+
+struct PlatformDisplayRecord {
+    PlatformWindow window = nullptr;
+    int32_t width = 0, height = 0;
+    PlatformSurfaceRecord* primary = nullptr;
+};
+
+namespace {
+
+PlatformDisplayRecord* the_display = nullptr;
+
+PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* display) {
+    auto* surface = new PlatformSurfaceRecord;
+    surface->kind = kind;
+    surface->display = display;
+    surface->memory.width = display->width;
+    surface->memory.height = display->height;
+    return surface;
+}
+
+bool has(uint32_t value, uint32_t bits) {
+    return (value & bits) == bits;
+}
+
+int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
+                       PlatformSurface* out) {
+    if (!has(desc->flags, SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1 ||
+        !has(desc->caps, SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX))
+        return DISPLAY_ERR_UNSUPPORTED;
+    if (display->width == 0 || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
+    PlatformSurfaceRecord* primary = new_surface(SurfaceKind::primary, display);
+    primary->attached = new_surface(SurfaceKind::back_buffer, display);
+    primary->attached->memory.pixels.assign(size_t(display->width) * display->height, 0xFF000000);
+    display->primary = primary;
+    *out = primary;
+    return DISPLAY_OK;
+}
+
+int32_t create_offscreen(PlatformDisplayRecord* display, const SurfaceDesc* desc,
+                         PlatformSurface* out) {
+    MemorySurface memory;
+    int32_t result = memory_surface_create(desc, memory);
+    if (result != DISPLAY_OK) return result;
+    auto* surface = new PlatformSurfaceRecord;
+    surface->display = display;
+    surface->memory = std::move(memory);
+    *out = surface;
+    return DISPLAY_OK;
+}
+
+// 0x00RRGGBB -> the bytes R, G, B, 255 of the canvas's image data. Plain
+// integer work: every compiler and vector width gives the same bytes.
+void to_canvas_order(const uint32_t* from, uint32_t* to, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t p = from[i];
+        to[i] = 0xFF000000u | (p & 0xFF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+    }
+}
+
+} // namespace
+
+int32_t platform_display_create(PlatformDisplay* display) {
+    if (the_display != nullptr) return DISPLAY_ERR_GENERIC;
+    the_display = new PlatformDisplayRecord;
+    *display = the_display;
+    return DISPLAY_OK;
+}
+
+// The page shows the canvas however the person has sized it; there is nothing
+// to take over exclusively.
+int32_t platform_display_set_cooperative_level(PlatformDisplay display, PlatformWindow window,
+                                               uint32_t) {
+    if (window == nullptr || (display->window != nullptr && display->window != window))
+        return DISPLAY_ERR_GENERIC;
+    display->window = window;
+    return DISPLAY_OK;
+}
+
+// The mode becomes the canvas's size.
+int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_t height,
+                                  int32_t bits_per_pixel) {
+    if (bits_per_pixel != 32 || width <= 0 || height <= 0) return DISPLAY_ERR_UNSUPPORTED;
+    if (display->window == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
+    display->width = width;
+    display->height = height;
+    return DISPLAY_OK;
+}
+
+int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDesc* desc,
+                                        PlatformSurface* surface) {
+    if (desc == nullptr || desc->size != SURFACE_DESC_SIZE || !has(desc->flags, SURFACE_FLAG_CAPS))
+        return DISPLAY_ERR_GENERIC;
+    if (has(desc->caps, SURFACE_CAPS_PRIMARYSURFACE)) return create_primary(display, desc, surface);
+    if (has(desc->caps, SURFACE_CAPS_OFFSCREENPLAIN))
+        return create_offscreen(display, desc, surface);
+    return DISPLAY_ERR_UNSUPPORTED;
+}
+
+int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
+                                      PlatformSurface* attached) {
+    if (surface->attached == nullptr || !has(caps, SURFACE_CAPS_BACKBUFFER))
+        return DISPLAY_ERR_GENERIC;
+    *attached = surface->attached;
+    return DISPLAY_OK;
+}
+
+// Only the off-screen surfaces are the program's to write; a lock never waits,
+// so a surface locked already fails at once.
+int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t) {
+    if (surface->kind != SurfaceKind::offscreen) return DISPLAY_ERR_UNSUPPORTED;
+    return memory_surface_lock(surface->memory, desc);
+}
+
+int32_t platform_surface_unlock(PlatformSurface surface) {
+    return memory_surface_unlock(surface->memory);
+}
+
+// The blit is where the picture takes the canvas's byte order.
+int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
+                                  PlatformSurface source, const SurfaceRect* rect, uint32_t) {
+    if (destination->kind != SurfaceKind::back_buffer || source->kind != SurfaceKind::offscreen)
+        return DISPLAY_ERR_UNSUPPORTED;
+    const MemorySurface& in = source->memory;
+    MemorySurface& out = destination->memory;
+    SurfaceRect from, to;
+    if (in.locked || !blit_rects(rect, x, y, in, out, from, to)) return DISPLAY_ERR_GENERIC;
+    for (int32_t row = 0; row < to.bottom - to.top; ++row)
+        to_canvas_order(&in.pixels[size_t(from.top + row) * in.width + from.left],
+                        &out.pixels[size_t(to.top + row) * out.width + to.left],
+                        to.right - to.left);
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface, uint32_t) {
+    if (surface->kind != SurfaceKind::primary) return DISPLAY_ERR_UNSUPPORTED;
+    const MemorySurface& back = surface->attached->memory;
+    web_canvas_present(back.pixels.data(), back.width, back.height);
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_restore(PlatformSurface) {
+    return DISPLAY_OK;
+}
+
+// No reference counts: every surface has one owner and goes with one release.
+uint32_t platform_surface_release(PlatformSurface surface) {
+    if (surface->kind == SurfaceKind::back_buffer) return 0; // goes with the primary
+    if (surface->kind == SurfaceKind::primary) {
+        surface->display->primary = nullptr;
+        delete surface->attached;
+    }
+    delete surface;
+    return 0;
+}
+
+uint32_t platform_display_release(PlatformDisplay display) {
+    if (display->primary != nullptr) platform_surface_release(display->primary);
+    delete display;
+    the_display = nullptr;
+    return 0;
+}

@@ -1,0 +1,114 @@
+// The JavaScript half of Velmor's web backend, linked in with --js-library:
+// what the C++ half calls (the canvas, the timer, the cursor, the waits), and
+// what the page calls to hand the program its messages (Module.velmor*).
+//
+// The program runs on the page's one thread. While platform_get_message has
+// nothing to return, the program sleeps (Asyncify) and the browser runs the
+// page; a message queued by the page wakes it.
+
+mergeInto(LibraryManager.library, {
+  $WebPage: {
+    wake: null,    // resumes the wait of platform_get_message
+    restart: null, // resumes main's wait between two runs
+    running: false,
+    timer: 0,
+    context: null,
+
+    // Queues a message through one of the exported C++ calls, then lets the
+    // sleeping program take it. False while no program runs.
+    post: function(queue) {
+      if (!WebPage.running) return false;
+      queue();
+      var wake = WebPage.wake;
+      WebPage.wake = null;
+      if (wake) wake();
+      return true;
+    },
+
+    install: function() {
+      Module['velmorKeyDown'] = function(key) {
+        return WebPage.post(function() { _web_key_down(key); });
+      };
+      Module['velmorOpenFile'] = function(path) {
+        return WebPage.post(function() {
+          ccall('web_open_file', null, ['string'], [path]);
+        });
+      };
+      Module['velmorRestart'] = function() {
+        var restart = WebPage.restart;
+        WebPage.restart = null;
+        if (restart) restart();
+        return restart != null;
+      };
+    },
+  },
+  $WebPage__postset: 'WebPage.install();',
+
+  web_window_open__deps: ['$WebPage'],
+  web_window_open: function(title, width, height) {
+    var canvas = Module['canvas'];
+    canvas.width = width;
+    canvas.height = height;
+    document.title = UTF8ToString(title);
+  },
+
+  web_window_show: function(shown) {
+    Module['canvas'].style.visibility = shown ? 'visible' : 'hidden';
+  },
+
+  web_cursor_hide: function(hidden) {
+    Module['canvas'].style.cursor = hidden ? 'none' : '';
+  },
+
+  web_timer_start__deps: ['$WebPage', 'web_timer_stop'],
+  web_timer_start: function(milliseconds) {
+    _web_timer_stop();
+    WebPage.timer = setInterval(function() {
+      WebPage.post(function() { _web_timer_fired(); });
+    }, milliseconds);
+  },
+
+  web_timer_stop__deps: ['$WebPage'],
+  web_timer_stop: function() {
+    if (WebPage.timer) clearInterval(WebPage.timer);
+    WebPage.timer = 0;
+  },
+
+  // Sleeps until the page posts a message. Listed in ASYNCIFY_IMPORTS.
+  web_wait_for_message__deps: ['$WebPage'],
+  web_wait_for_message: function() {
+    return Asyncify.handleSleep(function(wakeUp) { WebPage.wake = wakeUp; });
+  },
+
+  // Shows width x height pixels, already in the canvas's byte order.
+  web_canvas_present__deps: ['$WebPage'],
+  web_canvas_present: function(pixels, width, height) {
+    if (!WebPage.context) WebPage.context = Module['canvas'].getContext('2d');
+    var bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
+    WebPage.context.putImageData(new ImageData(bytes, width, height), 0, 0);
+  },
+
+  web_show_message: function(title, text) {
+    if (Module['onVelmorMessage']) Module['onVelmorMessage'](UTF8ToString(title), UTF8ToString(text));
+  },
+
+  web_program_started__deps: ['$WebPage'],
+  web_program_started: function() {
+    WebPage.running = true;
+    if (Module['onVelmorStarted']) Module['onVelmorStarted']();
+  },
+
+  web_program_ended__deps: ['$WebPage', 'web_timer_stop'],
+  web_program_ended: function(exitCode) {
+    WebPage.running = false;
+    WebPage.wake = null;
+    _web_timer_stop();
+    if (Module['onVelmorEnded']) Module['onVelmorEnded'](exitCode);
+  },
+
+  // Sleeps until the page asks for another run. Listed in ASYNCIFY_IMPORTS.
+  web_wait_for_restart__deps: ['$WebPage'],
+  web_wait_for_restart: function() {
+    return Asyncify.handleSleep(function(wakeUp) { WebPage.restart = wakeUp; });
+  },
+});

@@ -1,0 +1,16 @@
+// The page as web_backend_test plays it (linked in place of web_library.js):
+// the calls that matter go to the test's own hooks.
+mergeInto(LibraryManager.library, {
+  web_window_open: function(title, width, height) {},
+  web_window_show: function(shown) {},
+  web_cursor_hide: function(hidden) { _test_cursor_hidden(hidden); },
+  web_timer_start: function(milliseconds) { _test_timer(milliseconds); },
+  web_timer_stop: function() { _test_timer(0); },
+  // The program would sleep here; the test lets the page act instead.
+  web_wait_for_message: function() { _test_page_acts(); },
+  web_canvas_present: function(pixels, width, height) { _test_canvas(pixels, width, height); },
+  web_show_message: function(title, text) {},
+  web_program_started: function() {},
+  web_program_ended: function(exitCode) {},
+  web_wait_for_restart: function() {},
+});

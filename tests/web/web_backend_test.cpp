@@ -1,0 +1,231 @@
+// web_backend_test: the web backend's C++ half under node, the page played by
+// page_stub.js. Ticks that come while one waits merge into one; messages keep
+// their order; an opened file's path lives through its dispatch and the file
+// goes after it; Escape ends the loop and stops the timer; a reset forgets the
+// run; a flip hands the canvas the picture in its byte order. Exit 0 when
+// every check holds.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/web/web_backend.h"
+
+namespace {
+
+int failures = 0;
+#define CHECK(condition)                                                                           \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::printf("FAILED line %d: %s\n", __LINE__, #condition);                             \
+            ++failures;                                                                            \
+        }                                                                                          \
+    } while (0)
+
+// What the page does each time the program would sleep, one entry a time.
+std::vector<std::function<void()>> page_acts;
+uint32_t timer_milliseconds = 0;
+int cursor_hidden = 0;
+std::vector<uint8_t> canvas;
+
+struct Seen {
+    uint32_t message;
+    uintptr_t wparam;
+    std::string path;
+    bool file_there;
+};
+std::vector<Seen> seen;
+
+bool file_exists(const char* path) {
+    FILE* file = std::fopen(path, "rb");
+    if (file) std::fclose(file);
+    return file != nullptr;
+}
+
+// Escape closes the window, whose end ends the loop, as the shell's does.
+intptr_t recording_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
+                        intptr_t lparam) {
+    Seen s{message, wparam, "", false};
+    if (message == MESSAGE_DROPFILES) {
+        s.path = (const char*)wparam;
+        s.file_there = file_exists(s.path.c_str());
+    }
+    seen.push_back(s);
+    if (message == MESSAGE_KEYDOWN && wparam == KEY_ESCAPE)
+        platform_send_message(window, MESSAGE_CLOSE, 0, 0);
+    if (message == MESSAGE_DESTROY) platform_post_quit_message(0);
+    return platform_default_window_proc(window, message, wparam, lparam);
+}
+
+PlatformWindow fresh_window() {
+    web_window_reset();
+    seen.clear();
+    page_acts.clear();
+    CHECK(platform_register_window_class("Test", 3, recording_proc));
+    PlatformWindow window = platform_create_window("Test", "Test", 0, 4, 2);
+    CHECK(window != nullptr);
+    CHECK(platform_set_timer(window, 7, 20));
+    return window;
+}
+
+// Runs the loop until it ends; returns the quit code (99: the page had
+// nothing more to do, so the program would have slept for ever).
+int run_loop() {
+    PlatformMessage message;
+    while (platform_get_message(&message) > 0)
+        platform_dispatch_message(&message);
+    return (int)message.wparam;
+}
+
+std::vector<uint32_t> messages_seen() {
+    std::vector<uint32_t> out;
+    for (const Seen& s : seen)
+        out.push_back(s.message);
+    return out;
+}
+
+void ticks_merge_and_messages_keep_their_order() {
+    fresh_window();
+    CHECK(timer_milliseconds == 20);
+    page_acts = {[] {
+                     web_timer_fired();
+                     web_timer_fired();
+                     web_timer_fired();
+                 },
+                 [] {
+                     web_key_down('A');
+                     web_timer_fired();
+                     web_timer_fired();
+                     web_key_down('B');
+                 }};
+    CHECK(run_loop() == 99);
+    const std::vector<uint32_t> want = {MESSAGE_TIMER, MESSAGE_KEYDOWN, MESSAGE_TIMER,
+                                        MESSAGE_KEYDOWN};
+    CHECK(messages_seen() == want);
+    CHECK(seen.size() == 4 && seen[0].wparam == 7 && seen[1].wparam == 'A' &&
+          seen[3].wparam == 'B');
+}
+
+void an_opened_file_lives_through_its_dispatch() {
+    fresh_window();
+    FILE* file = std::fopen("/opened.3ds", "wb");
+    std::fputs("MM", file);
+    std::fclose(file);
+    page_acts = {[] { web_open_file("/opened.3ds"); }};
+    CHECK(run_loop() == 99);
+    CHECK(seen.size() == 1 && seen[0].message == MESSAGE_DROPFILES);
+    CHECK(seen.size() == 1 && seen[0].path == "/opened.3ds" && seen[0].file_there);
+    CHECK(!file_exists("/opened.3ds"));
+}
+
+void escape_ends_the_loop_and_the_timer() {
+    fresh_window();
+    page_acts = {[] {
+        web_key_down(KEY_ESCAPE);
+        web_timer_fired();
+    }};
+    CHECK(run_loop() == 0);
+    const std::vector<uint32_t> want = {MESSAGE_KEYDOWN, MESSAGE_CLOSE, MESSAGE_DESTROY};
+    CHECK(messages_seen() == want); // the tick never reaches a destroyed window
+    CHECK(timer_milliseconds == 0);
+    web_timer_fired();
+    web_key_down('A');
+    page_acts = {};
+    CHECK(run_loop() == 99);
+    CHECK(seen.size() == 3);
+}
+
+void a_reset_forgets_the_run() {
+    fresh_window();
+    CHECK(platform_show_cursor(0) == -1 && cursor_hidden == 1);
+    web_key_down('A');
+    web_window_reset();
+    CHECK(cursor_hidden == 0 && timer_milliseconds == 0);
+    CHECK(platform_register_window_class("Test", 3, recording_proc));
+    CHECK(platform_create_window("Test", "Test", 0, 4, 2) != nullptr);
+    CHECK(platform_show_cursor(0) == -1);
+    seen.clear();
+    CHECK(run_loop() == 99);
+    CHECK(seen.empty());
+}
+
+SurfaceDesc describe(uint32_t flags, uint32_t caps, uint32_t width, uint32_t height) {
+    SurfaceDesc desc{};
+    desc.size = SURFACE_DESC_SIZE;
+    desc.flags = flags;
+    desc.caps = caps;
+    desc.width = width;
+    desc.height = height;
+    desc.back_buffer_count = 1;
+    return desc;
+}
+
+void a_flip_shows_the_picture_in_the_canvas_byte_order() {
+    PlatformWindow window = fresh_window();
+    PlatformDisplay display;
+    PlatformSurface primary, back, offscreen;
+    CHECK(platform_display_create(&display) == DISPLAY_OK);
+    CHECK(platform_display_set_cooperative_level(display, window, 0x13) == DISPLAY_OK);
+    CHECK(platform_display_set_mode(display, 2, 1, 32) == DISPLAY_OK);
+    SurfaceDesc desc = describe(0x21, 0x00100218, 0, 0);
+    CHECK(platform_display_create_surface(display, &desc, &primary) == DISPLAY_OK);
+    CHECK(platform_surface_get_attached(primary, 0x00100004, &back) == DISPLAY_OK);
+    desc = describe(7, 0x00100840, 2, 1);
+    CHECK(platform_display_create_surface(display, &desc, &offscreen) == DISPLAY_OK);
+    CHECK(platform_surface_lock(offscreen, &desc, 0) == DISPLAY_OK);
+    CHECK(platform_surface_lock(offscreen, &desc, 0) != DISPLAY_OK); // never twice
+    CHECK(desc.rgb_bit_count == 32);
+    uint32_t* pixels = (uint32_t*)desc.surface;
+    pixels[0] = 0x00112233;
+    pixels[1] = 0x00FF0080;
+    const SurfaceRect all = {0, 0, 2, 1};
+    CHECK(platform_surface_blt_fast(back, 0, 0, offscreen, &all, 0) != DISPLAY_OK); // locked
+    CHECK(platform_surface_unlock(offscreen) == DISPLAY_OK);
+    CHECK(platform_surface_blt_fast(back, 0, 0, offscreen, &all, 0) == DISPLAY_OK);
+    CHECK(platform_surface_flip(primary, nullptr, 0) == DISPLAY_OK);
+    const std::vector<uint8_t> want = {0x11, 0x22, 0x33, 0xFF, 0xFF, 0x00, 0x80, 0xFF};
+    CHECK(canvas == want);
+    platform_surface_release(offscreen);
+    platform_surface_release(primary);
+    platform_display_release(display);
+}
+
+} // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void test_page_acts() {
+    if (page_acts.empty()) {
+        platform_post_quit_message(99);
+        return;
+    }
+    std::function<void()> act = page_acts.front();
+    page_acts.erase(page_acts.begin());
+    act();
+}
+
+EMSCRIPTEN_KEEPALIVE void test_timer(uint32_t milliseconds) {
+    timer_milliseconds = milliseconds;
+}
+
+EMSCRIPTEN_KEEPALIVE void test_cursor_hidden(int hidden) {
+    cursor_hidden = hidden;
+}
+
+EMSCRIPTEN_KEEPALIVE void test_canvas(const uint8_t* pixels, int32_t width, int32_t height) {
+    canvas.assign(pixels, pixels + width * height * 4);
+}
+
+} // extern "C"
+
+int main() {
+    ticks_merge_and_messages_keep_their_order();
+    an_opened_file_lives_through_its_dispatch();
+    escape_ends_the_loop_and_the_timer();
+    a_reset_forgets_the_run();
+    a_flip_shows_the_picture_in_the_canvas_byte_order();
+    std::printf("web_backend_test: %s\n", failures ? "FAILED" : "every check holds");
+    return failures ? 1 : 0;
+}
