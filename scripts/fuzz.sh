@@ -14,9 +14,12 @@ for target in build/fuzz/fuzz/*/fuzz_*; do
     mkdir -p "$work"
     seeds=()
     [ -d "fuzz/${name#fuzz_}/seeds" ] && seeds+=("fuzz/${name#fuzz_}/seeds")
-    [ -d "$shared/corpus" ] && seeds+=("$shared/corpus")
+    # The shared corpus holds scenes, which only the scene loader reads whole.
+    [ "$name" = fuzz_scene_load ] && [ -d "$shared/corpus" ] && seeds+=("$shared/corpus")
     echo "fuzz: $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/ \
-        "$work" "${seeds[@]}" 2>&1 | tail -n 12
+    # -close_fd_mask=2: the program's own stderr lines are dropped, the
+    # fuzzer's and the sanitizers' reports are not.
+    "$target" -max_total_time="$seconds" -print_final_stats=1 -close_fd_mask=2 \
+        -artifact_prefix=build/fuzz/ "$work" "${seeds[@]}" 2>&1 | tail -n 12
 done
 [ $found -eq 1 ] || echo "fuzz: no targets built"

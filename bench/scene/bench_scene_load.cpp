@@ -1,5 +1,6 @@
-// scene_load on a generated object of 65535 vertices and 65535 faces, and on
-// every file of the shared corpus and benchmark scenes.
+// scene_load on a generated object of 65535 vertices and 65535 faces, on
+// generated files of many names looked up by many chunks, and on every file of
+// the shared corpus and benchmark scenes.
 #include <benchmark/benchmark.h>
 
 #include <dirent.h>
@@ -43,6 +44,38 @@ ChunkWriter largest_object() {
     return w;
 }
 
+// count materials, and an object of count faces each given its own material by
+// a face material chunk: count lookups by name among count materials.
+ChunkWriter many_names(int count) {
+    ChunkWriter w;
+    chunk_begin(w, CHUNK_MAIN);
+    chunk_begin(w, CHUNK_EDITOR);
+    for (int i = 0; i < count; ++i)
+        chunk_material(w, "Material" + std::to_string(i));
+    chunk_begin(w, CHUNK_NAMED_OBJECT);
+    chunk_name(w, "Faces");
+    chunk_begin(w, CHUNK_TRIANGLE_MESH);
+    chunk_begin(w, CHUNK_VERTEX_LIST);
+    chunk_u16(w, 3);
+    chunk_f32s(w, {0, 0, 0, 1, 0, 0, 0, 1, 0});
+    chunk_end(w);
+    chunk_begin(w, CHUNK_FACE_LIST);
+    chunk_u16(w, (uint16_t)count);
+    for (int i = 0; i < count; ++i)
+        for (uint16_t value : {0, 1, 2, 0}) // corners, flags
+            chunk_u16(w, value);
+    for (int i = 0; i < count; ++i) {
+        chunk_begin(w, CHUNK_FACE_MATERIAL);
+        chunk_name(w, "Material" + std::to_string(count - 1 - i));
+        chunk_u16(w, 1);
+        chunk_u16(w, (uint16_t)i);
+        chunk_end(w);
+    }
+    for (int i = 0; i < 5; ++i)
+        chunk_end(w);
+    return w;
+}
+
 void load(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
         Scene* scene = scene_load(path.c_str());
@@ -69,26 +102,38 @@ std::vector<std::string> files_in(const std::string& dir) {
     return files;
 }
 
-std::string generated_path;
+std::vector<std::string> generated_paths;
 
 void remove_generated() {
-    unlink(generated_path.c_str());
+    for (const std::string& path : generated_paths)
+        unlink(path.c_str());
+}
+
+// Writes the file to a fresh temporary path and registers its load.
+bool register_generated(const std::string& name, const ChunkWriter& file) {
+    char pattern[] = "/tmp/velmor_bench_XXXXXX";
+    int fd = mkstemp(pattern);
+    if (fd >= 0) generated_paths.push_back(pattern);
+    if (fd < 0 || close(fd) != 0 || !chunk_write_file(file, pattern)) {
+        std::fprintf(stderr, "bench_scene: cannot write %s\n", pattern);
+        return false;
+    }
+    benchmark::RegisterBenchmark(("load/" + name).c_str(), [path = std::string(pattern)](
+                                                               benchmark::State& s) {
+        load(s, path);
+    })->Unit(benchmark::kMillisecond);
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    char pattern[] = "/tmp/velmor_bench_XXXXXX";
-    int fd = mkstemp(pattern);
-    if (fd < 0 || close(fd) != 0 || !chunk_write_file(largest_object(), pattern)) {
-        std::fprintf(stderr, "bench_scene: cannot write %s\n", pattern);
-        return 1;
-    }
-    generated_path = pattern;
     std::atexit(remove_generated);
-    benchmark::RegisterBenchmark("load/object_65535_vertices_65535_faces", [](benchmark::State& s) {
-        load(s, generated_path);
-    })->Unit(benchmark::kMillisecond);
+    // Twice the names should take about twice the time.
+    if (!register_generated("object_65535_vertices_65535_faces", largest_object()) ||
+        !register_generated("names_8000_looked_up_8000_times", many_names(8000)) ||
+        !register_generated("names_16000_looked_up_16000_times", many_names(16000)))
+        return 1;
     for (const char* folder : {"corpus", "bench"}) {
         const std::string dir = std::string(VELMOR_SHARED_DIR) + "/" + folder;
         for (const std::string& file : files_in(dir)) {

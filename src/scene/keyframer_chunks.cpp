@@ -147,7 +147,8 @@ bool read_node_header(FILE* stream, int64_t) {
 
     Scene* s = loader.loading_scene;
     if (keyframer.current_node_kind == NODE_OBJECT_PENDING) {
-        int32_t index = find_by_name(keyframer.node_name, s->objects, s->object_count);
+        int32_t index =
+            find_by_name(keyframer.node_name, s->objects, loader.next_object, loader.object_index);
         keyframer.current_node_index = index;
         if (index >= 0) {
             s->objects[index].node_id = keyframer.current_node_id;
@@ -156,7 +157,7 @@ bool read_node_header(FILE* stream, int64_t) {
         keyframer.current_node_kind = NODE_OBJECT_HEADER_READ;
     } else {
         keyframer.current_node_index =
-            find_by_name(keyframer.node_name, s->cameras, s->camera_count);
+            find_by_name(keyframer.node_name, s->cameras, loader.next_camera, loader.camera_index);
     }
     return true;
 }

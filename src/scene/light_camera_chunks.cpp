@@ -88,7 +88,8 @@ bool read_float_colour(FILE* stream, int64_t end) {
     if (loader.chunk_id == CHUNK_COLOR_F) loader_take_float_diffuse(rgb, end);
     // The colour belongs to the light named like the last name read, if any.
     const Scene* s = loader.loading_scene;
-    int32_t index = find_by_name(loader.name_buffer, s->lights, s->light_count);
+    int32_t index =
+        find_by_name(loader.name_buffer, s->lights, loader.next_light, loader.light_index);
     if (index < 0) return true;
     SceneLight& light = s->lights[index];
     for (int i = 0; i < 3; ++i) {

@@ -37,6 +37,19 @@ bool chunk_walk(FILE* stream, int64_t end);
 
 // --- Loader state -------------------------------------------------------------
 
+// Names looked up in constant time: a small file of overlapping chunks can hold
+// tens of thousands of records and look names up as often, and searching every
+// record each time took minutes. A name keeps the first position added under it.
+struct NameSlot {
+    const char* name; // not owned; null when the slot is empty
+    int32_t position;
+};
+struct NameIndex {
+    NameSlot* slots; // at least one is empty
+    uint32_t mask;   // the slot count - 1, the count a power of two
+    int32_t added;   // names at positions [0 .. added) have been offered
+};
+
 // A chunk being walked: its id and the file offset of its header.
 struct ChunkPlace {
     uint32_t id;
@@ -50,6 +63,9 @@ struct LoaderState {
     int32_t next_object, next_camera, next_light, next_material;
     SceneObject* current_object;
     SceneLight* current_light;
+    // The filling pass's names: of the records filled so far, and of
+    // material_names (all the file's materials).
+    NameIndex object_index, camera_index, light_index, material_index, listed_material_index;
 
     // Every material's name in file order, kept by the counting pass, so that
     // face material lists also find the materials written after them.
@@ -146,13 +162,25 @@ bool name_record(char*& name, const char* kind);
 // buffer, for messages.
 const char* printable_text(const char* text, char* buffer, size_t buffer_size);
 
-// First record, in array order, whose name is set and equals name byte for byte.
+// Indexes for what the counting pass found; false, with the reason set, when
+// they cannot be allocated. name_indexes_free gives them back.
+bool name_indexes_allocate(const Scene& s);
+void name_indexes_free();
+// Adds name at position unless the index holds the name already.
+void name_index_add(NameIndex& index, const char* name, int32_t position);
+// The first position added under name, or -1.
+int32_t name_index_find(const NameIndex& index, const char* name);
+
+// First record, in array order, whose name is set and equals name byte for
+// byte, among the filled records[0 .. filled); -1 when none is. Records are
+// named as they are filled, in array order, and never renamed, so the index
+// keeps the right one for each name.
 template <typename Record>
-int32_t find_by_name(const char* name, const Record* records, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-        if (records[i].name && std::strcmp(records[i].name, name) == 0) return i;
-    }
-    return -1;
+int32_t find_by_name(const char* name, const Record* records, int32_t filled, NameIndex& index) {
+    for (; index.added < filled; ++index.added)
+        if (records[index.added].name)
+            name_index_add(index, records[index.added].name, index.added);
+    return name_index_find(index, name);
 }
 
 // One more record of a kind (objects, cameras, lights or materials), in

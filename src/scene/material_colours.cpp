@@ -86,9 +86,10 @@ bool loader_keep_material_name() {
 }
 
 int32_t loader_find_material(const char* name) {
-    for (int32_t i = 0; i < loader.material_name_count; ++i)
-        if (std::strcmp(loader.material_names[i], name) == 0) return i;
-    return -1;
+    NameIndex& index = loader.listed_material_index;
+    for (; index.added < loader.material_name_count; ++index.added)
+        name_index_add(index, loader.material_names[index.added], index.added);
+    return name_index_find(index, name);
 }
 
 void loader_release_material_names() {

@@ -121,7 +121,8 @@ bool read_face_material(FILE* stream, int64_t) {
     SceneObject* object = mesh_object();
     if (!object) return false;
     const Scene* s = loader.loading_scene;
-    int32_t material = find_by_name(name, s->materials, s->material_count);
+    int32_t material =
+        find_by_name(name, s->materials, loader.next_material, loader.material_index);
     int32_t listed = loader_find_material(name);
     uint16_t count = read_u16(stream);
     uint16_t faces[BATCH];

@@ -126,7 +126,7 @@ Scene* load(const char* file_name, SceneAllocation* block) {
     loader.counting_pass = true;
     int64_t file_size = 0;
     if (!run_pass(file_name, file_size)) return nullptr;
-    if (!allocate_records(*scene)) return nullptr;
+    if (!allocate_records(*scene) || !name_indexes_allocate(*scene)) return nullptr;
 
     loader.counting_pass = false;
     const int64_t slack = 64 << 20, factor = 16;
@@ -178,6 +178,7 @@ Scene* scene_load(const char* file_name) {
     }
     Scene* scene = load(file_name, block);
     loader_release_material_names();
+    name_indexes_free();
     // The program never frees a scene; tools, tests and the fuzzer need a
     // failed load to leave nothing behind.
     if (!scene) scene_free(&block->scene);

@@ -4,6 +4,10 @@
 // input cannot be read.
 // match_frame --blank SCREENSHOT.xwd: exit 0 when the screen is one colour
 // (nothing drawn on it yet), 1 when it is not.
+// match_frame --counter SCREENSHOT.xwd FONT.bmp: prints the frame counter shown
+// at (10, 10), read cell by cell against the font's glyphs; exit 1 when the
+// screenshot shows no counter there.
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include <vector>
 
 #include "imagefile/png_file.h"
+#include "text/text.h"
 
 namespace {
 
@@ -60,12 +65,57 @@ size_t differing(const Picture& a, const Picture& b) {
     return count;
 }
 
+// The printable character whose font cell equals the screen's 11 x 13 pixels
+// at (x, y); 0 when none does.
+char glyph_at(const Picture& shot, const Image& font, uint32_t x, uint32_t y) {
+    for (int code = 32; code < 128; ++code) {
+        int32_t left = code % 16 * GLYPH_WIDTH, top = (code - 32) / 16 * GLYPH_HEIGHT;
+        if (left + GLYPH_WIDTH > font.width || top + GLYPH_HEIGHT > font.height) continue;
+        bool same = x + GLYPH_WIDTH <= shot.width && y + GLYPH_HEIGHT <= shot.height;
+        for (int k = 0; same && k < GLYPH_HEIGHT; ++k)
+            for (int i = 0; same && i < GLYPH_WIDTH; ++i)
+                same = shot.pixels[size_t(y + k) * shot.width + x + i] ==
+                       font.pixels[(top + k) * font.width + left + i];
+        if (same) return char(code);
+    }
+    return 0;
+}
+
+// The digits of "%d.th Frame" at (10, 10), up to the full stop.
+int print_counter(const Picture& shot, const char* font_path) {
+    Image* font = image_load_bmp(font_path);
+    if (!font) {
+        std::fprintf(stderr, "match_frame: %s: %s\n", font_path, image_load_error());
+        return 2;
+    }
+    std::string digits;
+    char c;
+    for (uint32_t x = 10; (c = glyph_at(shot, *font, x, 10)) != 0 && c != '.'; x += GLYPH_WIDTH)
+        digits += c;
+    image_free(font);
+    size_t sign = !digits.empty() && digits[0] == '-';
+    bool number = c == '.' && digits.size() > sign &&
+                  digits.find_first_not_of("0123456789", sign) == std::string::npos;
+    if (!number) return 1;
+    std::printf("%s\n", digits.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bool blank = argc == 3 && std::string(argv[1]) == "--blank";
+    if (argc == 4 && std::string(argv[1]) == "--counter") {
+        Picture shot;
+        if (const char* error = read_xwd(argv[2], shot)) {
+            std::fprintf(stderr, "match_frame: %s: %s\n", argv[2], error);
+            return 2;
+        }
+        return print_counter(shot, argv[3]);
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: match_frame [--blank] SCREENSHOT.xwd [FRAMES_DIR]\n");
+        std::fprintf(stderr, "usage: match_frame [--blank] SCREENSHOT.xwd [FRAMES_DIR]\n"
+                             "       match_frame --counter SCREENSHOT.xwd FONT.bmp\n");
         return 2;
     }
     Picture shot;

@@ -165,3 +165,35 @@ TEST(MeshChunks, MalformedMeshesEndTheLoadWithAReason) {
     end_object(greedy);
     EXPECT_TRUE(fails_with(greedy, "vertex list of 65535: the lists of this file claim far more"));
 }
+
+// Thousands of materials, named by as many face material chunks: each name
+// finds its first material, through an index whose slots collide at this size.
+TEST(MeshChunks, ThousandsOfFaceMaterialsFindTheirFirstMaterial) {
+    const int count = 3000;
+    ChunkWriter w;
+    for (int i = 0; i < count; ++i)
+        chunk_material(w, "M" + std::to_string(i));
+    chunk_material(w, "M7"); // a second one of the same name is never found
+    begin_object(w, "Many");
+    vertex_list(w, {0, 0, 0, 1, 0, 0, 1, 1, 0});
+    chunk_begin(w, CHUNK_FACE_LIST);
+    chunk_u16(w, count + 1);
+    for (int i = 0; i <= count; ++i)
+        for (uint16_t value : {0, 1, 2, 0}) // corners, flags
+            chunk_u16(w, value);
+    for (int i = 0; i < count; ++i)
+        face_material(w, "M" + std::to_string(i * 7 % count), {(uint16_t)i});
+    face_material(w, "M3000", {(uint16_t)count});
+    chunk_end(w);
+    end_object(w);
+
+    ScenePtr scene = load_written(w);
+    ASSERT_NE(scene, nullptr) << scene_load_error();
+    const SceneObject& o = scene->objects[0];
+    for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(o.faces[i].material, i * 7 % count) << i;
+        ASSERT_EQ(o.faces[i].listed_material, i * 7 % count) << i;
+    }
+    EXPECT_EQ(o.faces[count].material, -1);
+    EXPECT_EQ(o.faces[count].listed_material, -1);
+}

@@ -1,5 +1,6 @@
 #include "platform/headless/headless.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -436,8 +437,7 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
     for (int32_t row = 0; row < h; ++row) {
         const uint32_t* from = &source->pixels[(size_t)(rect->top + row) * source->width];
         uint32_t* to = &destination->pixels[(size_t)(y + row) * destination->width];
-        for (int32_t col = 0; col < w; ++col)
-            to[x + col] = from[rect->left + col];
+        std::copy_n(from + rect->left, w, to + x);
     }
     return DISPLAY_OK;
 }
