@@ -119,3 +119,24 @@ TEST_F(Display, TurnsAndPresentationErrorsCostOnlyTheirFrame) {
     EXPECT_EQ(std::vector<std::string>(log.begin() + (long)mark, log.end()),
               (std::vector<std::string>{"restore primary", "restore s1"}));
 }
+
+// A long run keeps the first calls of the log and only counts the rest, so
+// the backend's memory stays flat however many frames it shows.
+TEST_F(Display, TheCallLogStopsGrowingAtItsLimit) {
+    start({});
+    ASSERT_TRUE(display_init(window, W, H));
+    ASSERT_TRUE(frame(0));
+    const std::vector<std::string> first = headless_report().log;
+    ASSERT_TRUE(frame(0));
+    const size_t per_frame = headless_report().log.size() - first.size();
+    ASSERT_GT(per_frame, 0u);
+    const int frames = (int)(HEADLESS_LOG_LIMIT / per_frame) + 1000;
+    for (int i = 2; i < frames; ++i)
+        ASSERT_TRUE(frame(0));
+    const HeadlessReport& report = headless_report();
+    EXPECT_EQ(report.presented, frames);
+    EXPECT_EQ(report.log.size(), HEADLESS_LOG_LIMIT);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), report.log.begin()));
+    EXPECT_EQ(report.log.size() + (size_t)report.log_dropped,
+              first.size() + per_frame * (size_t)(frames - 1));
+}

@@ -60,7 +60,10 @@ struct Backend {
 Backend backend;
 
 void log_call(const std::string& entry) {
-    backend.report.log.push_back(entry);
+    if (backend.report.log.size() < HEADLESS_LOG_LIMIT)
+        backend.report.log.push_back(entry);
+    else
+        ++backend.report.log_dropped;
 }
 
 // Only the primary chain lives in video memory; the off-screen surfaces are in

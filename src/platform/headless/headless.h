@@ -80,11 +80,17 @@ struct HeadlessConfig {
     void* present_context = nullptr;
 };
 
+constexpr size_t HEADLESS_LOG_LIMIT = 4096;
+
 // What the backend saw; valid until the next headless_reset.
 struct HeadlessReport {
     int calls[(int)HeadlessOp::count];
-    std::vector<std::string> log; // every call but the message loop's, in order
-    int cursor_count;             // ShowCursor's display count; 0 = shown, as at start
+    // Every call but the message loop's, in order, up to HEADLESS_LOG_LIMIT;
+    // the calls after that are only counted, so that a run of any length
+    // keeps its memory flat.
+    std::vector<std::string> log;
+    int64_t log_dropped;
+    int cursor_count; // ShowCursor's display count; 0 = shown, as at start
     bool window_alive;
     bool timer_running;
     bool exclusive;      // cooperative level taken and not given back
