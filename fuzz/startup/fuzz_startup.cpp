@@ -62,7 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz_require(exit_code == 1 && view_state.scene == nullptr);
     }
     // The program keeps its last scene to the end; a run of many inputs must not.
-    if (view_state.scene) scene_free(view_state.scene);
-    view_state.scene = nullptr;
+    app_scene_release();
     return 0;
 }

@@ -147,10 +147,7 @@ void shut_down(const Started& started) {
 void abandon(const Started& started) {
     if (started.window) platform_destroy_window(started.window);
     shut_down(started);
-    if (view_state.scene) scene_free(view_state.scene);
-    view_state.scene = nullptr;
-    std::free(view_state.face_colours);
-    view_state.face_colours = nullptr;
+    app_scene_release();
 }
 
 int run_message_loop() {

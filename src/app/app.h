@@ -55,6 +55,10 @@ uint32_t* app_face_colours_create(const Scene& scene);
 // start from the identity, the angle and the counter from 0. On failure the reason goes to
 // stderr and into the picture, and the old scene goes on.
 void app_scene_open(const char* path);
+// Frees the scene and its face colours. The program keeps them until it ends;
+// a failed start-up, and tests and fuzzers that run the program many times,
+// give them back.
+void app_scene_release();
 // The path of a file installed with the program (share/velmor/NAME beside
 // bin/, or beside velmor.exe); false when it cannot be known.
 bool app_installed_file(const char* name, char* path, size_t size);

@@ -53,6 +53,13 @@ uint32_t* app_face_colours_create(const Scene& scene) {
     return colours;
 }
 
+void app_scene_release() {
+    scene_free(view_state.scene);
+    view_state.scene = nullptr;
+    std::free(view_state.face_colours);
+    view_state.face_colours = nullptr;
+}
+
 void app_scene_open(const char* path) {
     Scene* opened = app_scene_load(path, true);
     if (!opened) {

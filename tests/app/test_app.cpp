@@ -62,12 +62,7 @@ class AppRun : public InFreshFolder {
              frame_values.animation_angle});
     }
     // The program never frees its Scene; the tests do, run after run.
-    static void free_scene() {
-        if (view_state.scene) scene_free(view_state.scene);
-        view_state.scene = nullptr;
-        std::free(view_state.face_colours);
-        view_state.face_colours = nullptr;
-    }
+    static void free_scene() { app_scene_release(); }
     int run(HeadlessConfig config, const AppOptions& options = {}) {
         free_scene();
         frames.clear();

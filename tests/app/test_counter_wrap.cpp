@@ -35,8 +35,7 @@ TEST_F(CounterWrap, GoesOnFromTheLowestNumberAfterTheHighest) {
     config.present_context = &shown;
     headless_reset(config);
     EXPECT_EQ(app_run(AppOptions{}, 1), 0);
-    scene_free(view_state.scene);
-    view_state.scene = nullptr;
+    app_scene_release();
     EXPECT_EQ(shown,
               (std::vector<std::string>{"0.th Frame", "2147483646.th Frame", "2147483647.th Frame",
                                         "-2147483648.th Frame", "-2147483647.th Frame"}));
