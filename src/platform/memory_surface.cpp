@@ -48,3 +48,22 @@ bool blit_rects(const SurfaceRect* rect, int32_t x, int32_t y, const MemorySurfa
     return rect_inside(from, source.width, source.height) &&
            rect_inside(to, destination.width, destination.height);
 }
+
+int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
+                                      PlatformSurface* attached) {
+    if (surface->attached == nullptr || !has(caps, SURFACE_CAPS_BACKBUFFER))
+        return DISPLAY_ERR_GENERIC;
+    *attached = surface->attached;
+    return DISPLAY_OK;
+}
+
+// Only the off-screen surfaces are the program's to write; a lock never waits,
+// so a surface locked already fails at once.
+int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t) {
+    if (surface->kind != SurfaceKind::offscreen) return DISPLAY_ERR_UNSUPPORTED;
+    return memory_surface_lock(surface->memory, desc);
+}
+
+int32_t platform_surface_unlock(PlatformSurface surface) {
+    return memory_surface_unlock(surface->memory);
+}

@@ -1,5 +1,6 @@
 // Off-screen surfaces in plain memory, as the SDL2 and web backends keep them,
-// and the rectangle checks of their blits.
+// the surface record those backends share, and the rectangle checks of their
+// blits.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,21 @@ struct MemorySurface {
     int32_t width = 0, height = 0;
     std::vector<uint32_t> pixels;
     bool locked = false;
+};
+
+enum class SurfaceKind { primary, back_buffer, offscreen };
+
+// A surface of a backend whose off-screen surfaces are plain memory. The
+// backend's own PlatformDisplayRecord holds the rest (window, picture).
+// platform_surface_get_attached, _lock and _unlock are defined for this record
+// in memory_surface.cpp; a backend defines the other surface operations.
+struct PlatformSurfaceRecord {
+    SurfaceKind kind = SurfaceKind::offscreen;
+    PlatformDisplayRecord* display = nullptr;
+    // The size of every kind; the pixels of the off-screen surfaces (0x00RRGGBB)
+    // and, where the backend keeps them, of the back buffer.
+    MemorySurface memory;
+    PlatformSurfaceRecord* attached = nullptr; // the primary's back buffer
 };
 
 // DISPLAY_OK with width x height black pixels from desc (DDSD_WIDTH and

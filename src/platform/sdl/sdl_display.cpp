@@ -7,19 +7,6 @@
 
 #include <cstdio>
 
-namespace {
-
-enum class SurfaceKind { primary, back_buffer, offscreen };
-
-} // namespace
-
-struct PlatformSurfaceRecord {
-    SurfaceKind kind = SurfaceKind::offscreen;
-    PlatformDisplayRecord* display = nullptr;
-    MemorySurface memory; // the size of every kind, the pixels of off-screen ones
-    PlatformSurfaceRecord* attached = nullptr; // the primary's back buffer
-};
-
 struct PlatformDisplayRecord {
     PlatformWindow window = nullptr;
     SDL_Window* sdl_window = nullptr;
@@ -155,25 +142,6 @@ int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDe
     if (has(desc->caps, SURFACE_CAPS_OFFSCREENPLAIN))
         return create_offscreen(display, desc, surface);
     return DISPLAY_ERR_UNSUPPORTED;
-}
-
-int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
-                                      PlatformSurface* attached) {
-    if (surface->attached == nullptr || !has(caps, SURFACE_CAPS_BACKBUFFER))
-        return DISPLAY_ERR_GENERIC;
-    *attached = surface->attached;
-    return DISPLAY_OK;
-}
-
-// Only the off-screen surfaces are the processor's to write; a lock never
-// waits, so a surface locked already fails at once.
-int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t) {
-    if (surface->kind != SurfaceKind::offscreen) return DISPLAY_ERR_UNSUPPORTED;
-    return memory_surface_lock(surface->memory, desc);
-}
-
-int32_t platform_surface_unlock(PlatformSurface surface) {
-    return memory_surface_unlock(surface->memory);
 }
 
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,

@@ -5,21 +5,6 @@
 #include "platform/memory_surface.h"
 #include "platform/web/web_backend.h"
 
-namespace {
-
-enum class SurfaceKind { primary, back_buffer, offscreen };
-
-} // namespace
-
-struct PlatformSurfaceRecord {
-    SurfaceKind kind = SurfaceKind::offscreen;
-    PlatformDisplayRecord* display = nullptr;
-    // The size of every kind; the pixels of the off-screen surfaces (0x00RRGGBB)
-    // and of the back buffer (in the canvas's byte order).
-    MemorySurface memory;
-    PlatformSurfaceRecord* attached = nullptr; // the primary's back buffer
-};
-
 struct PlatformDisplayRecord {
     PlatformWindow window = nullptr;
     int32_t width = 0, height = 0;
@@ -115,25 +100,6 @@ int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDe
     if (has(desc->caps, SURFACE_CAPS_OFFSCREENPLAIN))
         return create_offscreen(display, desc, surface);
     return DISPLAY_ERR_UNSUPPORTED;
-}
-
-int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
-                                      PlatformSurface* attached) {
-    if (surface->attached == nullptr || !has(caps, SURFACE_CAPS_BACKBUFFER))
-        return DISPLAY_ERR_GENERIC;
-    *attached = surface->attached;
-    return DISPLAY_OK;
-}
-
-// Only the off-screen surfaces are the program's to write; a lock never waits,
-// so a surface locked already fails at once.
-int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t) {
-    if (surface->kind != SurfaceKind::offscreen) return DISPLAY_ERR_UNSUPPORTED;
-    return memory_surface_lock(surface->memory, desc);
-}
-
-int32_t platform_surface_unlock(PlatformSurface surface) {
-    return memory_surface_unlock(surface->memory);
 }
 
 // The blit is where the picture takes the canvas's byte order.
