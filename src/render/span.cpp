@@ -68,7 +68,7 @@ inline void run_done(SpanCursor& c) {
     c.n -= 16;
 }
 
-void runs_plain(SpanCursor& c, float w_dx, uint32_t colour) {
+VELMOR_ALWAYS_INLINE void runs_plain(SpanCursor& c, float w_dx, uint32_t colour) {
     while (c.n >= 16) {
         uint32_t d0;
         const int32_t step = run_step(c, w_dx, d0);
@@ -80,7 +80,7 @@ void runs_plain(SpanCursor& c, float w_dx, uint32_t colour) {
 #if VELMOR_SSE2
 
 // Four pixels at a time: depth + k * step in lane k.
-void runs_sse2(SpanCursor& c, float w_dx, uint32_t colour) {
+VELMOR_ALWAYS_INLINE void runs_sse2(SpanCursor& c, float w_dx, uint32_t colour) {
     const __m128i colours = _mm_set1_epi32((int)colour);
     const __m128i odd_lanes = _mm_setr_epi32(0, -1, 0, -1);
     const __m128i high_lanes = _mm_setr_epi32(0, 0, -1, -1);
@@ -106,7 +106,8 @@ void runs_sse2(SpanCursor& c, float w_dx, uint32_t colour) {
 
 // Eight pixels at a time, for processors that have AVX2; the same integer
 // operations on twice the lanes.
-__attribute__((target("avx2"))) void runs_avx2(SpanCursor& c, float w_dx, uint32_t colour) {
+__attribute__((target("avx2"))) VELMOR_ALWAYS_INLINE void runs_avx2(SpanCursor& c, float w_dx,
+                                                                    uint32_t colour) {
     const __m256i colours = _mm256_set1_epi32((int)colour);
     const __m256i sign = _mm256_set1_epi32((int)0x80000000u);
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -170,25 +171,54 @@ inline void span_tail(const SpanCursor& c, float w_dx, uint32_t colour) {
 
 } // namespace
 
+namespace {
+
+// A whole span with each code for its runs. The cursor is a local of one
+// function, where it stays in registers; passed between functions it would
+// live in memory, which the stores to the buffers might change as far as the
+// compiler knows, and it would be stored and loaded again for every run.
+void fill_plain(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
+    SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
+    runs_plain(c, w_dx, colour);
+    if (c.n > 0) span_tail(c, w_dx, colour);
+}
+
+#if VELMOR_SSE2
+void fill_sse2(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
+    SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
+    runs_sse2(c, w_dx, colour);
+    if (c.n > 0) span_tail(c, w_dx, colour);
+}
+#endif
+
+#if VELMOR_AVX2
+__attribute__((target("avx2"))) void fill_avx2(int32_t n, float w, float w_dx, uint32_t* depth,
+                                               uint32_t* pixel, uint32_t colour) {
+    SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
+    runs_avx2(c, w_dx, colour);
+    if (c.n > 0) span_tail(c, w_dx, colour);
+}
+#endif
+
+} // namespace
+
 void span_fill_with(SpanRuns runs, int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
                     uint32_t colour) {
-    SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
     switch (runs) {
 #if VELMOR_AVX2
     case SPAN_RUNS_AVX2:
-        runs_avx2(c, w_dx, colour);
-        break;
+        fill_avx2(n, w, w_dx, depth, pixel, colour);
+        return;
 #endif
 #if VELMOR_SSE2
     case SPAN_RUNS_SSE2:
-        runs_sse2(c, w_dx, colour);
-        break;
+        fill_sse2(n, w, w_dx, depth, pixel, colour);
+        return;
 #endif
     default:
-        runs_plain(c, w_dx, colour);
-        break;
+        fill_plain(n, w, w_dx, depth, pixel, colour);
+        return;
     }
-    if (c.n > 0) span_tail(c, w_dx, colour);
 }
 
 void span_fill(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
@@ -198,9 +228,13 @@ void span_fill(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
     }
 #if VELMOR_AVX2
     if (cpu_has_avx2()) {
-        span_fill_with(SPAN_RUNS_AVX2, n, w, w_dx, depth, pixel, colour);
+        fill_avx2(n, w, w_dx, depth, pixel, colour);
         return;
     }
 #endif
-    span_fill_with(SPAN_RUNS_SSE2, n, w, w_dx, depth, pixel, colour);
+#if VELMOR_SSE2
+    fill_sse2(n, w, w_dx, depth, pixel, colour);
+#else
+    fill_plain(n, w, w_dx, depth, pixel, colour);
+#endif
 }
