@@ -2,17 +2,6 @@
 // stepped linearly within it, one unsigned compare per pixel.
 #include "render/render_internal.h"
 
-void span_run_fill(uint32_t depth, int32_t step, uint32_t* pixel, uint32_t* pixel_end,
-                   uint32_t* depth_pos, uint32_t colour) {
-    for (; pixel != pixel_end; ++pixel, ++depth_pos) {
-        if (depth < *depth_pos) {
-            *pixel = colour;
-            *depth_pos = depth;
-        }
-        depth += (uint32_t)step;
-    }
-}
-
 #if VELMOR_SSE2
 
 namespace {
@@ -161,12 +150,8 @@ bool span_runs_available(SpanRuns runs) {
 
 namespace {
 
-// The last pixels, fewer than 16: stepped towards the exact depth after them.
 inline void span_tail(const SpanCursor& c, float w_dx, uint32_t colour) {
-    // A single pixel never uses the step.
-    int32_t step = 0;
-    if (c.n > 1) step = (int32_t)(depth_from_w(c.w + (float)c.n * w_dx) - c.d0) / c.n;
-    span_run_fill(c.d0, step, c.pixel, c.pixel + c.n, c.depth, colour);
+    span_tail_fill(c.n, c.d0, c.w, w_dx, c.depth, c.pixel, colour);
 }
 
 } // namespace
@@ -221,11 +206,8 @@ void span_fill_with(SpanRuns runs, int32_t n, float w, float w_dx, uint32_t* dep
     }
 }
 
-void span_fill(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel, uint32_t colour) {
-    if (n < 16) { // most spans of small faces
-        span_tail(SpanCursor{n, w, depth_from_w(w), depth, pixel}, w_dx, colour);
-        return;
-    }
+void span_fill_long(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
+                    uint32_t colour) {
 #if VELMOR_AVX2
     if (cpu_has_avx2()) {
         fill_avx2(n, w, w_dx, depth, pixel, colour);
