@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <cstring>
 
 #include "app/app.h"
 #include "display/display.h"
@@ -9,13 +8,14 @@ FrameValues frame_values;
 
 namespace {
 
-// One frame: draw, then copy into the locked surface, print the counter over
-// it and present. A frame whose lock fails is dropped after the drawing, so
-// the animation moves on but the counter does not.
+// One frame: drawn straight into the locked surface, with the counter printed
+// over it, and presented. A frame whose lock fails is drawn into the colour
+// buffer and dropped, so the animation moves on but the counter does not.
 void frame_tick() {
-    frame_draw(view_state, frame_values.animation_angle, shell_state.turning);
-    if (!display_lock(&frame_values.surface_pixels)) return;
-    std::memcpy(frame_values.surface_pixels, view_state.colour_buffer, screen_bytes);
+    const bool locked = display_lock(&frame_values.surface_pixels);
+    frame_draw(view_state, frame_values.animation_angle, shell_state.turning,
+               locked ? frame_values.surface_pixels : nullptr);
+    if (!locked) return;
     char text[256];
     std::snprintf(text, sizeof text, "%d.th Frame", frame_values.frame_counter);
     frame_values.frame_counter = (int32_t)((uint32_t)frame_values.frame_counter + 1);

@@ -43,8 +43,11 @@ enum class Turning { by_index, as_one_body };
 // Clears view.colour_buffer and the depth buffer, advances the animation
 // angle (a cycle of 63 frames), turns every object about its own X and Y axes
 // and draws it in its colour, or its faces in view.face_colours, on every
-// drawing thread. Needs render_init.
-void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index);
+// drawing thread. Given a picture (screen_width x screen_height pixels, such
+// as the display's locked surface), clears and draws that instead of
+// view.colour_buffer, which saves copying the frame there. Needs render_init.
+void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index,
+                uint32_t* picture = nullptr);
 // The scene in the file's own colours: for every face, object after object,
 // the diffuse colour of the material that its face material list names, or its
 // object's index colour when no list names it or the material has no colour.

@@ -53,7 +53,8 @@ void frame_objects_reset(Scene& scene) {
         matrix_identity(scene.objects[i].matrix);
 }
 
-void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
+void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32_t* picture) {
+    uint32_t* const target = picture != nullptr ? picture : view.colour_buffer;
     animation_angle = angle_advance(animation_angle);
     // The rocking turn: the sine of the float angle in extended precision, times
     // the double step and the speed, rounded to float once at the end (the same
@@ -78,9 +79,9 @@ void frame_draw(ViewState& view, float& animation_angle, Turning turning) {
             if (face_colours) face_colours += object.face_count;
         }
         if (first == 0)
-            render_clear_objects(view.camera, items, count, view.colour_buffer);
+            render_clear_objects(view.camera, items, count, target);
         else
-            render_objects(view.camera, items, count, view.colour_buffer);
+            render_objects(view.camera, items, count, target);
         first += batch;
     } while (first < view.scene->object_count);
 }

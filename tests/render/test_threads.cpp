@@ -81,6 +81,7 @@ class Threads : public Screen {
     }
 
     RenderBatch* inline_batch = nullptr;
+    std::vector<uint32_t> picture = std::vector<uint32_t>(W * H);
 };
 
 } // namespace
@@ -158,6 +159,45 @@ TEST_F(Threads, ClearBlanksBothBuffersOnEveryThreadCount) {
         EXPECT_EQ(std::count(colours, colours + W * H, 0u), W * H) << threads;
         EXPECT_EQ(drawn_count(), 0) << threads;
     }
+}
+
+// frame_draw into a picture of its own (the display's surface) draws what it
+// draws into the view's colour buffer, which it leaves alone; 70 objects
+// take two batches.
+TEST_F(Threads, FrameDrawnIntoAPictureIsTheSame) {
+    std::vector<std::unique_ptr<TestMesh>> meshes;
+    std::vector<SceneObject> objects;
+    for (int i = 0; i < 70; ++i) {
+        meshes.push_back(std::make_unique<TestMesh>());
+        mesh_add_torus(*meshes.back(), 6, 2, 12, 8, uniform(-60, 60), uniform(-60, 60),
+                       uniform(-40, 40));
+        mesh_finish(*meshes.back());
+        objects.push_back(meshes.back()->object);
+    }
+    std::vector<SceneObject> copies = objects; // each view turns its own
+    Scene scene{}, copy{};
+    scene.object_count = copy.object_count = (int32_t)objects.size();
+    scene.objects = objects.data();
+    copy.objects = copies.data();
+    std::vector<uint32_t> untouched(W * H, 0x77777777u);
+    for (int threads : {1, 2}) {
+        render_threads_set(threads);
+        ViewState plain{}, into_picture{};
+        for (ViewState* view : {&plain, &into_picture})
+            frame_camera_build(view->camera);
+        plain.colour_buffer = colours, plain.scene = &scene;
+        into_picture.colour_buffer = untouched.data(), into_picture.scene = &copy;
+        frame_objects_reset(scene);
+        frame_objects_reset(copy);
+        float angle = 0.0f, picture_angle = 0.0f;
+        for (int frame = 0; frame < 3; ++frame) {
+            frame_draw(plain, angle);
+            frame_draw(into_picture, picture_angle, Turning::by_index, picture.data());
+            EXPECT_TRUE(std::equal(colours, colours + W * H, picture.begin())) << threads;
+        }
+        EXPECT_EQ(std::count(untouched.begin(), untouched.end(), 0x77777777u), W * H);
+    }
+    render_threads_set(1);
 }
 
 TEST(Pool, RunsEveryTaskOnceInEverySet) {

@@ -5,7 +5,7 @@
 // given number of threads (default one per core), and prints
 //   scene=NAME faces=F threads=T median_ms=X min_ms=Y
 // The other stages time the floors under a frame, with stage=S in the line:
-// clear is the fixed work alone (both clears and the copy), geometry adds
+// clear is the fixed work alone (both clears), geometry adds
 // every face culled, transformed, clipped and projected on one thread as the
 // warm-up frames left the objects, with neither set-up nor pixels.
 #include <algorithm>
@@ -27,17 +27,15 @@ constexpr int WARM_UP_FRAMES = 5;
 enum Stage { STAGE_FULL, STAGE_CLEAR, STAGE_GEOMETRY };
 const char* const stage_names[] = {"full", "clear", "geometry"};
 
-// One frame as the program's timer tick does it, up to the copy into the
-// display surface: frame_draw, then the copy into a second buffer that stands
-// in for the locked surface.
+// One frame as the program's timer tick does it, up to the presentation:
+// frame_draw into a buffer that stands in for the locked display surface.
 void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
-    frame_draw(view, animation_angle);
-    std::memcpy(presented, view.colour_buffer, screen_bytes);
+    frame_draw(view, animation_angle, Turning::by_index, presented);
 }
 
 // The geometry floor of a frame: the faces that would go on to be drawn.
 int64_t geometry_frame(ViewState& view, uint32_t* presented) {
-    render_clear(view.colour_buffer);
+    render_clear(presented);
     int64_t kept = 0;
     FaceOutcome out;
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
@@ -50,7 +48,6 @@ int64_t geometry_frame(ViewState& view, uint32_t* presented) {
                 kept += face_prepare(face, setup, out) != FACE_NONE;
         }
     }
-    std::memcpy(presented, view.colour_buffer, screen_bytes);
     return kept;
 }
 
@@ -58,8 +55,7 @@ void stage_frame(Stage stage, ViewState& view, float& animation_angle, uint32_t*
     if (stage == STAGE_FULL) {
         bench_frame(view, animation_angle, presented);
     } else if (stage == STAGE_CLEAR) {
-        render_clear(view.colour_buffer);
-        std::memcpy(presented, view.colour_buffer, screen_bytes);
+        render_clear(presented);
     } else {
         geometry_frame(view, presented);
     }
