@@ -113,14 +113,16 @@ TEST_F(Screen, LongSpanIsExactEverySixteenPixels) {
         EXPECT_EQ(p, 0xABCDEFu);
 }
 
-// Every code for the 16-pixel runs draws what the plain loop draws: random
-// spans over random depths, far and near, rising and falling, not a number.
+// Every code for the 16-pixel runs, and span_fill as it picks one or draws a
+// short span itself, draws what the plain loop draws: random spans over
+// random depths, far and near, rising and falling, not a number.
 TEST_F(Screen, SpanRunsOfEveryKindDrawTheSame) {
     const float w_steps[] = {0.0f, 1e-6f, -1e-6f, 3e-4f, -3e-4f, 0.02f, std::nanf("")};
-    for (SpanRuns runs : {SPAN_RUNS_SSE2, SPAN_RUNS_AVX2}) {
-        if (!span_runs_available(runs)) continue;
+    const int picked = -1; // span_fill
+    for (int runs : {(int)SPAN_RUNS_SSE2, (int)SPAN_RUNS_AVX2, picked}) {
+        if (runs != picked && !span_runs_available((SpanRuns)runs)) continue;
         for (int i = 0; i < 3000; ++i) {
-            const int n = 1 + pick(200);
+            const int n = 1 + (pick(2) ? pick(24) : pick(200));
             const float w = pick(10) == 0 ? uniform(-1e-5f, 1e-5f) : uniform(1e-5f, 10.0f);
             const float w_dx = w_steps[pick(7)] * (pick(2) ? 1.0f : uniform(0.0f, 1.0f));
             std::vector<uint32_t> depths(n), pixels(n);
@@ -129,7 +131,10 @@ TEST_F(Screen, SpanRunsOfEveryKindDrawTheSame) {
             std::vector<uint32_t> plain_depths = depths, plain_pixels = pixels;
             span_fill_with(SPAN_RUNS_PLAIN, n, w, w_dx, plain_depths.data(), plain_pixels.data(),
                            0xABCDEF);
-            span_fill_with(runs, n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
+            if (runs == picked)
+                span_fill(n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
+            else
+                span_fill_with((SpanRuns)runs, n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
             ASSERT_EQ(depths, plain_depths) << "runs " << runs << " n " << n << " w " << w;
             ASSERT_EQ(pixels, plain_pixels) << "runs " << runs << " n " << n << " w " << w;
         }
