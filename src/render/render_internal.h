@@ -131,11 +131,14 @@ inline void span_run_fill(uint32_t depth, int32_t step, uint32_t* pixel, uint32_
 
 // The last n pixels of a span, fewer than 16, or all of a short one: from d0,
 // the exact depth at 1/z = w, stepped towards the exact depth after them.
+inline int32_t span_tail_step(int32_t n, uint32_t d0, float w, float w_dx) {
+    if (n < 2) return 0; // a single pixel never uses it
+    return (int32_t)(depth_from_w(w + (float)n * w_dx) - d0) / n;
+}
+
 inline void span_tail_fill(int32_t n, uint32_t d0, float w, float w_dx, uint32_t* depth,
                            uint32_t* pixel, uint32_t colour) {
-    int32_t step = 0; // a single pixel never uses it
-    if (n > 1) step = (int32_t)(depth_from_w(w + (float)n * w_dx) - d0) / n;
-    span_run_fill(d0, step, pixel, pixel + n, depth, colour);
+    span_run_fill(d0, span_tail_step(n, d0, w, w_dx), pixel, pixel + n, depth, colour);
 }
 
 // A span of 16 pixels or more; the code for its 16-pixel runs is picked by

@@ -154,6 +154,10 @@ inline void span_tail(const SpanCursor& c, float w_dx, uint32_t colour) {
     span_tail_fill(c.n, c.d0, c.w, w_dx, c.depth, c.pixel, colour);
 }
 
+inline int32_t tail_step(const SpanCursor& c, float w_dx) {
+    return span_tail_step(c.n, c.d0, c.w, w_dx);
+}
+
 } // namespace
 
 namespace {
@@ -177,11 +181,36 @@ void fill_sse2(int32_t n, float w, float w_dx, uint32_t* depth, uint32_t* pixel,
 #endif
 
 #if VELMOR_AVX2
+// Whether any of the last pixels, fewer than 16, at d0 + k * step is nearer
+// than what the depth buffer holds; lanes past them are not loaded and
+// compare as never nearer. A tail wholly behind is then passed over without
+// the pixel loop, whose end the processor would mispredict.
+__attribute__((target("avx2"))) VELMOR_ALWAYS_INLINE bool tail_shows_avx2(const SpanCursor& c,
+                                                                          int32_t step) {
+    const __m256i sign = _mm256_set1_epi32((int)0x80000000u);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i steps = _mm256_set1_epi32(step);
+    const __m256i low = _mm256_add_epi32(_mm256_set1_epi32((int)(c.d0 ^ 0x80000000u)),
+                                         _mm256_mullo_epi32(steps, lanes));
+    const __m256i high = _mm256_add_epi32(low, _mm256_slli_epi32(steps, 3));
+    const __m256i in_low = _mm256_cmpgt_epi32(_mm256_set1_epi32(c.n), lanes);
+    const __m256i in_high = _mm256_cmpgt_epi32(_mm256_set1_epi32(c.n - 8), lanes);
+    const __m256i stored_low = _mm256_maskload_epi32((const int*)c.depth, in_low);
+    const __m256i stored_high = _mm256_maskload_epi32((const int*)(c.depth + 8), in_high);
+    const __m256i nearer =
+        _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_xor_si256(stored_low, sign), low),
+                        _mm256_cmpgt_epi32(_mm256_xor_si256(stored_high, sign), high));
+    return !_mm256_testz_si256(nearer, nearer);
+}
+
 __attribute__((target("avx2"))) void fill_avx2(int32_t n, float w, float w_dx, uint32_t* depth,
                                                uint32_t* pixel, uint32_t colour) {
     SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
     runs_avx2(c, w_dx, colour);
-    if (c.n > 0) span_tail(c, w_dx, colour);
+    if (c.n == 0) return;
+    const int32_t step = tail_step(c, w_dx);
+    if (tail_shows_avx2(c, step))
+        span_run_fill(c.d0, step, c.pixel, c.pixel + c.n, c.depth, colour);
 }
 #endif
 

@@ -137,6 +137,18 @@ TEST_F(Screen, SpanRunsOfEveryKindDrawTheSame) {
                 span_fill_with((SpanRuns)runs, n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
             ASSERT_EQ(depths, plain_depths) << "runs " << runs << " n " << n << " w " << w;
             ASSERT_EQ(pixels, plain_pixels) << "runs " << runs << " n " << n << " w " << w;
+            // Drawn again, in another colour, the span ties with itself where
+            // it was drawn, but for one pixel moved a step farther, which it
+            // wins; and loses or wins again where it was not drawn.
+            const int k = pick(n);
+            if (plain_depths[k] != 0xFFFFFFFFu) depths[k] = ++plain_depths[k];
+            span_fill_with(SPAN_RUNS_PLAIN, n, w, w_dx, plain_depths.data(), plain_pixels.data(),
+                           0x123456);
+            if (runs == picked)
+                span_fill(n, w, w_dx, depths.data(), pixels.data(), 0x123456);
+            else
+                span_fill_with((SpanRuns)runs, n, w, w_dx, depths.data(), pixels.data(), 0x123456);
+            ASSERT_EQ(pixels, plain_pixels) << "again: runs " << runs << " n " << n << " k " << k;
         }
     }
 }
