@@ -129,12 +129,17 @@ TEST_F(Screen, SpanRunsOfEveryKindDrawTheSame) {
             for (uint32_t& d : depths)
                 d = pick(3) == 0 ? CLEARED : (uint32_t)rng();
             std::vector<uint32_t> plain_depths = depths, plain_pixels = pixels;
-            span_fill_with(SPAN_RUNS_PLAIN, n, w, w_dx, plain_depths.data(), plain_pixels.data(),
-                           0xABCDEF);
-            if (runs == picked)
-                span_fill(n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
-            else
-                span_fill_with((SpanRuns)runs, n, w, w_dx, depths.data(), pixels.data(), 0xABCDEF);
+            // The span in the plain loop and in the code under test.
+            auto draw_both = [&](uint32_t colour) {
+                span_fill_with(SPAN_RUNS_PLAIN, n, w, w_dx, plain_depths.data(),
+                               plain_pixels.data(), colour);
+                if (runs == picked)
+                    span_fill(n, w, w_dx, depths.data(), pixels.data(), colour);
+                else
+                    span_fill_with((SpanRuns)runs, n, w, w_dx, depths.data(), pixels.data(),
+                                   colour);
+            };
+            draw_both(0xABCDEF);
             ASSERT_EQ(depths, plain_depths) << "runs " << runs << " n " << n << " w " << w;
             ASSERT_EQ(pixels, plain_pixels) << "runs " << runs << " n " << n << " w " << w;
             // Drawn again, in another colour, the span ties with itself where
@@ -142,12 +147,7 @@ TEST_F(Screen, SpanRunsOfEveryKindDrawTheSame) {
             // wins; and loses or wins again where it was not drawn.
             const int k = pick(n);
             if (plain_depths[k] != 0xFFFFFFFFu) depths[k] = ++plain_depths[k];
-            span_fill_with(SPAN_RUNS_PLAIN, n, w, w_dx, plain_depths.data(), plain_pixels.data(),
-                           0x123456);
-            if (runs == picked)
-                span_fill(n, w, w_dx, depths.data(), pixels.data(), 0x123456);
-            else
-                span_fill_with((SpanRuns)runs, n, w, w_dx, depths.data(), pixels.data(), 0x123456);
+            draw_both(0x123456);
             ASSERT_EQ(pixels, plain_pixels) << "again: runs " << runs << " n " << n << " k " << k;
         }
     }
