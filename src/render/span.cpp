@@ -154,10 +154,6 @@ inline void span_tail(const SpanCursor& c, float w_dx, uint32_t colour) {
     span_tail_fill(c.n, c.d0, c.w, w_dx, c.depth, c.pixel, colour);
 }
 
-inline int32_t tail_step(const SpanCursor& c, float w_dx) {
-    return span_tail_step(c.n, c.d0, c.w, w_dx);
-}
-
 } // namespace
 
 namespace {
@@ -208,7 +204,7 @@ __attribute__((target("avx2"))) void fill_avx2(int32_t n, float w, float w_dx, u
     SpanCursor c = {n, w, depth_from_w(w), depth, pixel};
     runs_avx2(c, w_dx, colour);
     if (c.n == 0) return;
-    const int32_t step = tail_step(c, w_dx);
+    const int32_t step = span_tail_step(c.n, c.d0, c.w, w_dx);
     if (tail_shows_avx2(c, step))
         span_run_fill(c.d0, step, c.pixel, c.pixel + c.n, c.depth, colour);
 }
