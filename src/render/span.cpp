@@ -154,10 +154,6 @@ inline void span_tail(const SpanCursor& c, float w_dx, uint32_t colour) {
     span_tail_fill(c.n, c.d0, c.w, w_dx, c.depth, c.pixel, colour);
 }
 
-} // namespace
-
-namespace {
-
 // A whole span with each code for its runs. The cursor is a local of one
 // function, where it stays in registers; passed between functions it would
 // live in memory, which the stores to the buffers might change as far as the
