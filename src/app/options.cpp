@@ -10,12 +10,9 @@
 
 namespace {
 
-const char* const USAGE_VELMOR =
-    "Usage: velmor [--demo] [--font FILE.bmp] [--colours file|index] [--help] [--version]\n"
-    "              [SCENE.3ds]\n";
-const char* const USAGE_CAPTURE =
-    "Usage: velmor-capture [--frames N] [--out DIR] [--demo] [--font FILE.bmp]\n"
-    "                      [--colours file|index] [--help] [--version] [SCENE.3ds]\n";
+// One line each: help2man makes the manual pages' synopsis of it.
+const char* const USAGE_VELMOR = "Usage: velmor [OPTION]... [SCENE.3ds]\n";
+const char* const USAGE_CAPTURE = "Usage: velmor-capture [OPTION]... [SCENE.3ds]\n";
 
 const char* const ABOUT_MODES =
     "\n"
@@ -35,7 +32,9 @@ const char* const ABOUT_MODES =
 
 const char* const ABOUT_VELMOR =
     "\n"
-    "Escape ends the program; a .3DS file dropped on the window opens in view mode.\n";
+    "Escape ends the program; a .3DS file dropped on the window opens in view mode.\n"
+    "Exit status: 0 when it ends normally; 1 when start-up failed (the reason is\n"
+    "the one line on stderr); 2 for bad arguments.\n";
 
 const char* const ABOUT_CAPTURE =
     "  --frames N       run N timer ticks (default 10), then Escape\n"

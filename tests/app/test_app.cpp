@@ -752,4 +752,7 @@ TEST_F(AppRun, CommandLines) {
     ProgramRun dump_help = run_program(VELMOR_DUMP_PATH, "--help");
     EXPECT_EQ(dump_help.exit_code, 0);
     EXPECT_EQ(first_line(dump_help.out), "Usage: velmor-dump FILE.3ds");
+    ProgramRun dump_version = run_program(VELMOR_DUMP_PATH, "--version");
+    EXPECT_EQ(dump_version.exit_code, 0);
+    EXPECT_EQ(dump_version.out, "velmor-dump 1.0\n");
 }

@@ -11,18 +11,24 @@ namespace {
 
 const char* const USAGE =
     "Usage: velmor-dump FILE.3ds\n"
+    "  or:  velmor-dump --help | --version\n"
     "\n"
     "Loads FILE with Velmor's scene loader and prints the scene as one JSON\n"
     "document on stdout: objects with vertices, faces, planes and tracks,\n"
     "cameras, lights and materials. Exit status: 0 after printing; 1 when the\n"
     "file cannot be loaded (the loader's reason is the one line on stderr) or\n"
-    "the output cannot be written; 2 for bad arguments.\n";
+    "the output cannot be written; 2 for bad arguments.\n"
+    "\n"
+    "  --help     print this and exit\n"
+    "  --version  print the version and exit\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return std::fputs(USAGE, stdout), 0;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return std::printf("velmor-dump %s\n", VELMOR_VERSION), 0;
     if (argc != 2) {
         std::fprintf(stderr, "velmor-dump: one FILE.3ds is needed, %d given\n\n%s", argc - 1,
                      USAGE);
