@@ -76,7 +76,7 @@ dist: release windows
 	scripts/dist.sh
 
 test: release asan tsan windows web other-cpus
-	@scripts/deps.sh e2e browser
+	@scripts/deps.sh e2e browser dist
 	ctest --preset release -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)

@@ -2,12 +2,13 @@
 # Installs the Debian packages that a make target needs, only those missing;
 # the group browser also installs the browser tests' node packages (npm ci).
 # Usage: scripts/deps.sh GROUP...
-#   (groups: build test fuzz sdl windows e2e font web browser cross)
+#   (groups: build test fuzz sdl windows e2e font web browser cross dist)
 set -euo pipefail
 
 packages_for() {
     case "$1" in
-    build) echo "cmake make g++ pkg-config libpng-dev zlib1g-dev" ;;
+    # help2man: the manual pages, made from the programs' --help at build time.
+    build) echo "cmake make g++ pkg-config libpng-dev zlib1g-dev help2man" ;;
     test) echo "libgtest-dev libgmock-dev libbenchmark-dev python3" ;;
     fuzz) echo "clang-14 libfuzzer-14-dev" ;;
     sdl) echo "libsdl2-dev" ;;
@@ -19,6 +20,8 @@ packages_for() {
     browser) echo "chromium python3"; node_packages_for node npm ;;
     # The drawing core built for aarch64 and run under user-mode emulation.
     cross) echo "g++-aarch64-linux-gnu qemu-user" ;;
+    # The package's checks: lintian, manual pages, the desktop entry, the types GLib gives files.
+    dist) echo "lintian man-db desktop-file-utils shared-mime-info libglib2.0-bin" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
     esac
 }
