@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "frame/frame.h"
-#include "render/render_internal.h"
+#include "render/face.h"
 #include "scene/scene.h"
 
 namespace {
@@ -37,16 +37,12 @@ void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
 int64_t geometry_frame(ViewState& view, uint32_t* presented) {
     render_clear(presented);
     int64_t kept = 0;
-    FaceOutcome out;
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
         const SceneObject& object = view.scene->objects[i];
         ObjectSetup setup;
         object_setup(object.matrix, view.camera, setup);
-        for (int32_t f = 0; f < object.face_count; ++f) {
-            const SceneFace& face = object.faces[f];
-            if (!face_turned_away(face.plane, setup))
-                kept += face_prepare(face, setup, out) != FACE_NONE;
-        }
+        faces_walk(object.faces, object.face_count, setup,
+                   [&kept](int32_t, FaceKind, FaceOutcome&) { ++kept; });
     }
     return kept;
 }
