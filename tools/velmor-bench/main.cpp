@@ -9,6 +9,7 @@
 // every face culled, transformed, clipped and projected on one thread as the
 // warm-up frames left the objects, with neither set-up nor pixels.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -106,10 +107,28 @@ bool bench_scene(const std::string& path, int frames, Stage stage,
     return true;
 }
 
+constexpr int MAX_FRAMES = 1000000, MAX_THREADS = 256;
+
+// A whole number from 1 to max and nothing else.
+bool parse_count(const char* text, int max, int& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || n < 1 || n > max) return false;
+    value = (int)n;
+    return true;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: velmor-bench [--frames N] [--threads N] "
                          "[--stage full|clear|geometry] SCENE.3ds...\n");
     return 2;
+}
+
+int bad_number(const char* option, int max, const char* text) {
+    std::fprintf(stderr, "velmor-bench: %s needs a whole number from 1 to %d, not \"%s\"\n", option,
+                 max, text);
+    return usage();
 }
 
 } // namespace
@@ -121,11 +140,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-            frames = std::atoi(argv[++i]);
-            if (frames <= 0) return usage();
+            if (!parse_count(argv[++i], MAX_FRAMES, frames))
+                return bad_number("--frames", MAX_FRAMES, argv[i]);
         } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
-            threads = std::atoi(argv[++i]);
-            if (threads <= 0) return usage();
+            if (!parse_count(argv[++i], MAX_THREADS, threads))
+                return bad_number("--threads", MAX_THREADS, argv[i]);
         } else if (std::strcmp(argv[i], "--stage") == 0 && i + 1 < argc) {
             ++i;
             int k = 0;
