@@ -32,16 +32,16 @@ uint32_t shade(uint32_t colour, int32_t brightness) {
 }
 
 // Screen x and y in place; false when a vertex is nearer than 0.1 (or NaN),
-// which drops the whole polygon.
+// which drops the whole polygon. face_prepare_lanes projects an unclipped
+// face with the same operations, lane by lane.
 bool project(ClipPolygon& polygon) {
     const RenderState& s = render_state;
-    const float f = s.focal_length;
-    const float half_width = (float)(s.width / 2), half_height = (float)(s.height / 2);
+    const float f = s.focal_length, centre_x = s.centre_x, centre_y = s.centre_y;
     for (int i = 0; i < polygon.count; ++i) {
         SceneVertex& v = polygon.vertices[i];
         if (!((double)v.z >= 0.1)) return false;
-        v.x = f * v.x / v.z + half_width;
-        v.y = f * v.y / v.z + half_height;
+        v.x = f * v.x / v.z + centre_x;
+        v.y = f * v.y / v.z + centre_y;
     }
     return true;
 }
@@ -83,8 +83,8 @@ void lanes_setup(ObjectSetup& f) {
     f.updown_b = _mm_set1_ps(p[2].b);
     f.updown_c = _mm_set1_ps(p[2].c);
     f.focal = _mm_set1_ps(s.focal_length);
-    f.half_width = _mm_set1_ps((float)(s.width / 2));
-    f.half_height = _mm_set1_ps((float)(s.height / 2));
+    f.centre_x = _mm_set1_ps(s.centre_x);
+    f.centre_y = _mm_set1_ps(s.centre_y);
     // z >= 0.1 as doubles is z >= 0.1f for a float (see face_turned_away).
     f.near_limit = _mm_set1_ps(0.1f);
     f.max_x = _mm_set1_ps((float)(s.width - 1));
@@ -130,8 +130,8 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOut
     if (_mm_movemask_ps(inside) != 0xF || !f.planes_symmetric)
         return face_prepare_generic(face, f.model_view, out);
     if (_mm_movemask_ps(_mm_cmpge_ps(cz, f.near_limit)) != 0xF) return FACE_NONE;
-    const __m128 sx = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cx), cz), f.half_width);
-    const __m128 sy = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cy), cz), f.half_height);
+    const __m128 sx = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cx), cz), f.centre_x);
+    const __m128 sy = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cy), cz), f.centre_y);
     // Off the screen the rasterizer draws nothing.
     const __m128 on_screen =
         _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(sx, zero), _mm_cmple_ps(sx, f.max_x)),

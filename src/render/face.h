@@ -17,7 +17,7 @@ struct ObjectSetup {
     // The view planes are right (a, 0, c, 0), left (-a, 0, c, 0), top
     // (0, b, e, 0) and bottom (0, -b, e, 0); these hold a, c, b and e.
     __m128 side_a, side_c, updown_b, updown_c;
-    __m128 focal, half_width, half_height, near_limit, max_x, max_y;
+    __m128 focal, centre_x, centre_y, near_limit, max_x, max_y;
     bool planes_symmetric;
 #endif
 };

@@ -42,6 +42,8 @@ bool render_init(int32_t width, int32_t height) {
     render_state.height = height;
     const double tangent = math_sin(QUARTER_PI) / math_cos(QUARTER_PI);
     render_state.focal_length = (float)std::fabs(width / (2.0 * tangent));
+    render_state.centre_x = (float)(width / 2);
+    render_state.centre_y = (float)(height / 2);
     view_planes_init((float)(width - 4), (float)(height - 4), render_state.focal_length,
                      render_state.view_planes);
     if (width <= 0 || height <= 0) return false;

@@ -39,7 +39,8 @@ struct RenderState {
     int32_t width;
     int32_t height;
     float focal_length;
-    Plane view_planes[4]; // right, left, top, bottom
+    float centre_x, centre_y; // where the eye's axis meets the screen
+    Plane view_planes[4];     // right, left, top, bottom
     uint32_t* depth_buffer;
     RenderPool* pool;   // the drawing threads; null for the caller alone
     RenderBands* bands; // the parallel path's buffers; with the pool
