@@ -80,6 +80,7 @@ int32_t band_list_add(Chunk& c, uint16_t entry, int32_t first_row, int32_t end_r
     return w_first;
 }
 
+// The face set up for its rows and listed in its bands, unless it draws nothing.
 void triangle_list(Chunk& c, const FaceOutcome& out, const FaceShade& shade) {
     TriangleScan& t = c.triangles[c.triangle_count];
     if (!triangle_scan_setup(out.x, out.y, out.z, shade, t)) return;

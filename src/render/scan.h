@@ -32,6 +32,7 @@ struct DepthPlane {
 
 // --- Polygons -----------------------------------------------------------------
 
+// For a polygon on the screen (rows are fixed_row_ceil of its y).
 bool scan_edges_build(const ClipPolygon& polygon, EdgeChains& chains);
 bool scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge);
 bool depth_plane_setup(const ClipPolygon& polygon, DepthPlane& plane);
