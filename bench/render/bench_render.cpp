@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "frame/frame.h"
-#include "render/render_internal.h"
+#include "render/span.h"
 #include "support/test_mesh.h"
 
 namespace {

@@ -29,24 +29,6 @@ TriangleVerdict triangle_verdict(const SceneVertex* v[3], const Plane& plane) {
     return TRI_CROSSING;
 }
 
-} // namespace
-
-void view_planes_init(float guarded_width, float guarded_height, float focal_length,
-                      Plane planes[4]) {
-    const float s = 2.0f * focal_length;
-    const float ex = guarded_width / s;
-    const float ey = guarded_height / s;
-    const float eye[3] = {0.0f, 0.0f, 0.0f};
-    const float right1[3] = {ex, 0.0f, 1.0f}, right2[3] = {ex, 1.0f, 1.0f};
-    const float left1[3] = {-ex, 1.0f, 1.0f}, left2[3] = {-ex, 0.0f, 1.0f};
-    const float top1[3] = {0.0f, -ey, 1.0f}, top2[3] = {1.0f, -ey, 1.0f};
-    const float bottom1[3] = {1.0f, ey, 1.0f}, bottom2[3] = {0.0f, ey, 1.0f};
-    planes[0] = plane_from_points(eye, right1, right2);
-    planes[1] = plane_from_points(eye, left1, left2);
-    planes[2] = plane_from_points(eye, top1, top2);
-    planes[3] = plane_from_points(eye, bottom1, bottom2);
-}
-
 SceneVertex clip_edge_intersect(const SceneVertex& a, const SceneVertex& b, const Plane& plane) {
     const float da = plane_distance(a, plane);
     const float db = plane_distance(b, plane);
@@ -86,6 +68,24 @@ ClipPolygon clip_polygon_plane(const ClipPolygon& polygon, const Plane& plane) {
         prev = cur;
     }
     return out;
+}
+
+} // namespace
+
+void view_planes_init(float guarded_width, float guarded_height, float focal_length,
+                      Plane planes[4]) {
+    const float s = 2.0f * focal_length;
+    const float ex = guarded_width / s;
+    const float ey = guarded_height / s;
+    const float eye[3] = {0.0f, 0.0f, 0.0f};
+    const float right1[3] = {ex, 0.0f, 1.0f}, right2[3] = {ex, 1.0f, 1.0f};
+    const float left1[3] = {-ex, 1.0f, 1.0f}, left2[3] = {-ex, 0.0f, 1.0f};
+    const float top1[3] = {0.0f, -ey, 1.0f}, top2[3] = {1.0f, -ey, 1.0f};
+    const float bottom1[3] = {1.0f, ey, 1.0f}, bottom2[3] = {0.0f, ey, 1.0f};
+    planes[0] = plane_from_points(eye, right1, right2);
+    planes[1] = plane_from_points(eye, left1, left2);
+    planes[2] = plane_from_points(eye, top1, top2);
+    planes[3] = plane_from_points(eye, bottom1, bottom2);
 }
 
 ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const SceneVertex& v2,

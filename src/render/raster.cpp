@@ -1,19 +1,13 @@
 // The depth buffer and the scan-line polygon filler: 16.16 edges, 1/z depth
 // exact every 16 pixels and stepped linearly in between.
-#include <cmath>
 #include <cstddef>
 #include <cstring>
 
-#include "render/render_internal.h"
+#include "render/fixed_point.h"
+#include "render/scan.h"
+#include "render/span.h"
 
 namespace {
-
-// Bounds of the float-to-integer conversions, which must never overflow.
-constexpr float TWO_POW_31 = 2147483648.0f;
-
-bool fits_int32(float v) {
-    return v >= -TWO_POW_31 && v < TWO_POW_31;
-}
 
 bool polygon_on_screen(const ClipPolygon& polygon) {
     if (polygon.count < 3 || polygon.count > 7) return false;
@@ -52,24 +46,14 @@ void depth_buffer_clear() {
 }
 
 bool scan_edge_setup(const SceneVertex& upper, const SceneVertex& lower, ScanEdge& edge) {
-    const int32_t y0 = (int32_t)std::ceil((double)upper.y);
-    const int32_t y1 = (int32_t)std::ceil((double)lower.y);
-    const int32_t rows = y1 - y0;
+    const int32_t y0 = fixed_row_ceil(upper.y);
+    const int32_t rows = fixed_row_ceil(lower.y) - y0;
     // A chain that rises by a hair gives negative rows; such an edge is
     // skipped like one that lies between two rows.
     if (rows <= 0) return false;
-    const float slope = 65536.0f * (lower.x - upper.x) / (lower.y - upper.y);
-    if (fits_int32(slope)) {
-        edge.dx = (int32_t)slope;
-        edge.x = (int32_t)(65536.0f * upper.x + ((float)y0 - upper.y) * (float)edge.dx);
-    } else {
-        // Nearly horizontal: the edge covers one row, so its x is computed
-        // directly where it crosses that row.
-        edge.dx = 0;
-        edge.x = (int32_t)(65536.0 * ((double)upper.x + ((double)lower.x - (double)upper.x) *
-                                                            ((double)y0 - (double)upper.y) /
-                                                            ((double)lower.y - (double)upper.y)));
-    }
+    const FixedEdge e = fixed_edge_start(upper.x, upper.y, lower.x, lower.y, y0);
+    edge.x = e.x;
+    edge.dx = e.dx;
     edge.y = y0;
     edge.rows = rows;
     return true;
@@ -92,7 +76,7 @@ bool scan_edges_build(const ClipPolygon& polygon, EdgeChains& c) {
             bottom = i;
         }
     }
-    if (std::ceil((double)min_y) >= std::ceil((double)max_y)) return false;
+    if (fixed_row_ceil(min_y) >= fixed_row_ceil(max_y)) return false;
     for (int i = top; i != bottom;) {
         const int j = i + 1 == n ? 0 : i + 1;
         if (scan_edge_setup(v[i], v[j], c.left_edges[c.left_count])) ++c.left_count;
@@ -164,8 +148,8 @@ void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t
     while (right_rows >= c.right_edges[ri].rows)
         right_rows -= c.right_edges[ri--].rows;
     const ScanEdge &left = c.left_edges[li], &right = c.right_edges[ri];
-    int32_t xl = (int32_t)((uint32_t)left.x + (uint32_t)left_rows * (uint32_t)left.dx);
-    int32_t xr = (int32_t)((uint32_t)right.x + (uint32_t)right_rows * (uint32_t)right.dx);
+    int32_t xl = fixed_x_after(left.x, left.dx, left_rows);
+    int32_t xr = fixed_x_after(right.x, right.dx, right_rows);
     left_rows = c.left_edges[li].rows - left_rows;
     right_rows = c.right_edges[ri].rows - right_rows;
     for (int32_t y = first_row;;) {
@@ -180,14 +164,14 @@ void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t
         w_row = w_row + scan.w_dy;
         // Neither chain runs out before the last row.
         if (--right_rows != 0) {
-            xr += c.right_edges[ri].dx;
+            xr = fixed_x_after(xr, c.right_edges[ri].dx, 1);
         } else {
             --ri;
             xr = c.right_edges[ri].x;
             right_rows = c.right_edges[ri].rows;
         }
         if (--left_rows != 0) {
-            xl += c.left_edges[li].dx;
+            xl = fixed_x_after(xl, c.left_edges[li].dx, 1);
         } else {
             ++li;
             xl = c.left_edges[li].x;

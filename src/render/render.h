@@ -20,8 +20,6 @@ struct ClipPolygon {
 // planes: right, left, top, bottom.
 void view_planes_init(float guarded_width, float guarded_height, float focal_length,
                       Plane planes[4]);
-SceneVertex clip_edge_intersect(const SceneVertex& a, const SceneVertex& b, const Plane& plane);
-ClipPolygon clip_polygon_plane(const ClipPolygon& polygon, const Plane& plane);
 ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const SceneVertex& v2,
                           const Plane planes[4]);
 

@@ -2,7 +2,8 @@
 // render_shutdown and runs one set of tasks at a time with the caller. Between
 // sets the threads spin a little, as the next set of a frame follows at once,
 // then sleep until the next frame.
-#include "render/render_internal.h"
+#include "render/pool.h"
+#include "render/render_state.h"
 
 #if VELMOR_THREADS
 

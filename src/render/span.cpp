@@ -1,6 +1,6 @@
 // Filling one span: depth exact at the first pixel of every 16-pixel run and
 // stepped linearly within it, one unsigned compare per pixel.
-#include "render/render_internal.h"
+#include "render/span.h"
 
 #if VELMOR_SSE2
 

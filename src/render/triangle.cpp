@@ -5,37 +5,11 @@
 // for the first row that has a pixel, which most small faces never reach.
 #include <cstddef>
 
-#include "render/render_internal.h"
+#include "render/fixed_point.h"
+#include "render/scan.h"
+#include "render/span.h"
 
 namespace {
-
-// ceil of a row coordinate that lies on the screen.
-inline int32_t row_ceil(float y) {
-    const int32_t t = (int32_t)y;
-    return t + ((float)t < y);
-}
-
-struct EdgeWalk {
-    int32_t x, dx;
-};
-
-// scan_edge_setup for an edge that covers at least one row.
-inline EdgeWalk edge_start(float ax, float ay, float bx, float by, int32_t y0) {
-    const float slope = 65536.0f * (bx - ax) / (by - ay);
-    EdgeWalk e;
-    if (slope >= -2147483648.0f && slope < 2147483648.0f) {
-        e.dx = (int32_t)slope;
-        e.x = (int32_t)(65536.0f * ax + ((float)y0 - ay) * (float)e.dx);
-    } else {
-        // Nearly horizontal: the edge covers one row, so its x is computed
-        // directly where it crosses that row.
-        e.dx = 0;
-        e.x = (int32_t)(65536.0 *
-                        ((double)ax + ((double)bx - (double)ax) * ((double)y0 - (double)ay) /
-                                          ((double)by - (double)ay)));
-    }
-    return e;
-}
 
 // The span of the current row: pixels first to first + n - 1.
 inline int32_t row_pixels(const TriangleScan& t, int32_t& first) {
@@ -45,19 +19,14 @@ inline int32_t row_pixels(const TriangleScan& t, int32_t& first) {
     return (xr >> 16) - (xl >> 16);
 }
 
-// x moved by k rows: k times dx added, wrapping as 32-bit additions do.
-inline int32_t x_after(int32_t x, int32_t dx, int32_t k) {
-    return (int32_t)((uint32_t)x + (uint32_t)k * (uint32_t)dx);
-}
-
 // Both chains one row down; the 1/z is stepped by the caller.
 inline void step_edges(TriangleScan& t, int32_t next_row) {
-    t.x_long = x_after(t.x_long, t.dx_long, 1);
+    t.x_long = fixed_x_after(t.x_long, t.dx_long, 1);
     if (next_row == t.turn_row) {
         t.x_short = t.x_lower;
         t.dx_short = t.dx_lower;
     } else {
-        t.x_short = x_after(t.x_short, t.dx_short, 1);
+        t.x_short = fixed_x_after(t.x_short, t.dx_short, 1);
     }
 }
 
@@ -68,11 +37,11 @@ VELMOR_ALWAYS_INLINE bool scan_setup(const float x[3], const float y[3], const f
     top = y[2] < y[top] ? 2 : top;
     int bottom = y[1] > y[0] ? 1 : 0;
     bottom = y[2] > y[bottom] ? 2 : bottom;
-    const int32_t first_row = row_ceil(y[top]);
-    t.end_row = row_ceil(y[bottom]);
+    const int32_t first_row = fixed_row_ceil(y[top]);
+    t.end_row = fixed_row_ceil(y[bottom]);
     if (first_row >= t.end_row) return false;
     const int mid = 3 - top - bottom;
-    const int32_t mid_row = row_ceil(y[mid]);
+    const int32_t mid_row = fixed_row_ceil(y[mid]);
 
     // The long edge runs from top to bottom; the other chain turns at mid,
     // and starts with its lower edge when the upper one covers no row. The
@@ -80,15 +49,15 @@ VELMOR_ALWAYS_INLINE bool scan_setup(const float x[3], const float y[3], const f
     t.long_is_left = (top == 2 ? 0 : top + 1) == bottom;
     const bool upper_covers_rows = mid_row > first_row;
     const int short_a = upper_covers_rows ? top : mid, short_b = upper_covers_rows ? mid : bottom;
-    const EdgeWalk long_edge = edge_start(x[top], y[top], x[bottom], y[bottom], first_row);
-    const EdgeWalk short_edge =
-        edge_start(x[short_a], y[short_a], x[short_b], y[short_b], first_row);
+    const FixedEdge long_edge = fixed_edge_start(x[top], y[top], x[bottom], y[bottom], first_row);
+    const FixedEdge short_edge =
+        fixed_edge_start(x[short_a], y[short_a], x[short_b], y[short_b], first_row);
     t.x_long = long_edge.x, t.dx_long = long_edge.dx;
     t.x_short = short_edge.x, t.dx_short = short_edge.dx;
     t.turn_row = t.end_row;
     t.x_lower = 0, t.dx_lower = 0;
     if (upper_covers_rows && t.end_row > mid_row) {
-        const EdgeWalk lower = edge_start(x[mid], y[mid], x[bottom], y[bottom], mid_row);
+        const FixedEdge lower = fixed_edge_start(x[mid], y[mid], x[bottom], y[bottom], mid_row);
         t.turn_row = mid_row;
         t.x_lower = lower.x, t.dx_lower = lower.dx;
     }
@@ -117,12 +86,12 @@ inline void scan_draw(TriangleScan t, uint32_t* colour_buffer, int32_t first_row
     const RenderState& s = render_state;
     if (end_row > t.end_row) end_row = t.end_row;
     if (first_row > t.row) { // both chains moved down to first_row at once
-        t.x_long = x_after(t.x_long, t.dx_long, first_row - t.row);
+        t.x_long = fixed_x_after(t.x_long, t.dx_long, first_row - t.row);
         if (first_row >= t.turn_row) {
-            t.x_short = x_after(t.x_lower, t.dx_lower, first_row - t.turn_row);
+            t.x_short = fixed_x_after(t.x_lower, t.dx_lower, first_row - t.turn_row);
             t.dx_short = t.dx_lower;
         } else {
-            t.x_short = x_after(t.x_short, t.dx_short, first_row - t.row);
+            t.x_short = fixed_x_after(t.x_short, t.dx_short, first_row - t.row);
         }
     }
     for (int32_t row = first_row; row < end_row; ++row) {

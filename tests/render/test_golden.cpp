@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "frame/frame.h"
-#include "render/render_internal.h"
+#include "render/render_state.h"
 #include "support/frame_hash.h"
 #include "support/test_mesh.h"
 

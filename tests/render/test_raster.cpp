@@ -309,4 +309,9 @@ TEST_F(Screen, NearerSurfaceWinsWhateverTheOrderAndEqualDepthKeepsTheFirst) {
     render(near, 0x00FF00);
     EXPECT_EQ(pixel(240, 180), 0x0000FEu); // in a 16-pixel run
     EXPECT_EQ(pixel(265, 180), 0x0000FEu); // in the span's last pixels
+    // Spans shorter than 16 pixels, which only the plain compare decides.
+    const TestMesh small = face({-0.1f, -0.1f, 5, -0.1f, 0.1f, 5, 0.1f, -0.1f, 5});
+    render(small, 0xFF0000);
+    render(small, 0x00FF00);
+    EXPECT_EQ(pixel(252, 188), 0xFE0000u);
 }

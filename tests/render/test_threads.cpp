@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/frame.h"
+#include "render/bands.h"
 #include "support/screen.h"
 
 namespace {
@@ -24,7 +25,7 @@ using Buffers = std::pair<std::vector<uint32_t>, std::vector<uint32_t>>; // colo
 class Threads : public Screen {
   protected:
     void TearDown() override {
-        batch_destroy(inline_batch);
+        bands_destroy(inline_bands);
         Screen::TearDown();
     }
 
@@ -44,9 +45,9 @@ class Threads : public Screen {
                 render_object(*it.object_matrix, camera, *it.object, colours, it.colour,
                               it.face_colours);
         } else if (path == INLINE) {
-            if (inline_batch == nullptr) inline_batch = batch_create(H);
-            batch_draw(inline_batch, nullptr, camera, items.data(), half, colours, true);
-            batch_draw(inline_batch, nullptr, camera, items.data() + half, rest, colours, false);
+            if (inline_bands == nullptr) inline_bands = bands_create(H);
+            bands_draw(inline_bands, nullptr, camera, items.data(), half, colours, true);
+            bands_draw(inline_bands, nullptr, camera, items.data() + half, rest, colours, false);
         } else {
             render_threads_set(path);
             render_clear_objects(camera, items.data(), half, colours);
@@ -80,7 +81,7 @@ class Threads : public Screen {
         matrix_translate(m, uniform(-reach, reach), uniform(-reach, reach), uniform(-reach, reach));
     }
 
-    RenderBatch* inline_batch = nullptr;
+    RenderBands* inline_bands = nullptr;
     std::vector<uint32_t> picture = std::vector<uint32_t>(W * H);
 };
 

@@ -11,7 +11,8 @@
 #include <random>
 #include <vector>
 
-#include "render/render_internal.h"
+#include "render/scan.h"
+#include "render/span.h"
 #include "support/test_mesh.h"
 
 constexpr int W = 512, H = 384;

@@ -9,6 +9,7 @@
 // every face culled, transformed, clipped and projected on one thread as the
 // warm-up frames left the objects, with neither set-up nor pixels.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,7 @@
 #include <vector>
 
 #include "frame/frame.h"
-#include "render/render_internal.h"
+#include "render/face.h"
 #include "scene/scene.h"
 
 namespace {
@@ -37,16 +38,12 @@ void bench_frame(ViewState& view, float& animation_angle, uint32_t* presented) {
 int64_t geometry_frame(ViewState& view, uint32_t* presented) {
     render_clear(presented);
     int64_t kept = 0;
-    FaceOutcome out;
     for (int32_t i = 0; i < view.scene->object_count; ++i) {
         const SceneObject& object = view.scene->objects[i];
         ObjectSetup setup;
         object_setup(object.matrix, view.camera, setup);
-        for (int32_t f = 0; f < object.face_count; ++f) {
-            const SceneFace& face = object.faces[f];
-            if (!face_turned_away(face.plane, setup))
-                kept += face_prepare(face, setup, out) != FACE_NONE;
-        }
+        faces_walk(object.faces, object.face_count, setup,
+                   [&kept](int32_t, FaceKind, FaceOutcome&) { ++kept; });
     }
     return kept;
 }
@@ -110,10 +107,28 @@ bool bench_scene(const std::string& path, int frames, Stage stage,
     return true;
 }
 
+constexpr int MAX_FRAMES = 1000000, MAX_THREADS = 256;
+
+// A whole number from 1 to max and nothing else.
+bool parse_count(const char* text, int max, int& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || n < 1 || n > max) return false;
+    value = (int)n;
+    return true;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: velmor-bench [--frames N] [--threads N] "
                          "[--stage full|clear|geometry] SCENE.3ds...\n");
     return 2;
+}
+
+int bad_number(const char* option, int max, const char* text) {
+    std::fprintf(stderr, "velmor-bench: %s needs a whole number from 1 to %d, not \"%s\"\n", option,
+                 max, text);
+    return usage();
 }
 
 } // namespace
@@ -125,11 +140,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-            frames = std::atoi(argv[++i]);
-            if (frames <= 0) return usage();
+            if (!parse_count(argv[++i], MAX_FRAMES, frames))
+                return bad_number("--frames", MAX_FRAMES, argv[i]);
         } else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
-            threads = std::atoi(argv[++i]);
-            if (threads <= 0) return usage();
+            if (!parse_count(argv[++i], MAX_THREADS, threads))
+                return bad_number("--threads", MAX_THREADS, argv[i]);
         } else if (std::strcmp(argv[i], "--stage") == 0 && i + 1 < argc) {
             ++i;
             int k = 0;

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <new>
 
-#include "render/render_internal.h"
+#include "render/bands.h"
+#include "render/face.h"
+#include "render/scan.h"
 
 namespace {
 
@@ -45,7 +47,7 @@ struct Chunk {
 
 } // namespace
 
-struct RenderBatch {
+struct RenderBands {
     int32_t bands;
     const Matrix* camera;
     ObjectSetup setups[ROUND_CHUNKS]; // one for each chunk, used by the first of an object
@@ -78,8 +80,25 @@ int32_t band_list_add(Chunk& c, uint16_t entry, int32_t first_row, int32_t end_r
     return w_first;
 }
 
+// The face set up for its rows and listed in its bands, unless it draws nothing.
+void triangle_list(Chunk& c, const FaceOutcome& out, const FaceShade& shade) {
+    TriangleScan& t = c.triangles[c.triangle_count];
+    if (!triangle_scan_setup(out.x, out.y, out.z, shade, t)) return;
+    c.triangle_w[c.triangle_count] =
+        band_list_add(c, (uint16_t)c.triangle_count, t.row, t.end_row, t.w_row, t.w_dy);
+    ++c.triangle_count;
+}
+
+void polygon_list(Chunk& c, const FaceOutcome& out, uint32_t colour) {
+    PolygonScan& p = c.polygons[c.polygon_count];
+    if (!polygon_scan_setup(out.polygon, colour, p)) return;
+    c.polygon_w[c.polygon_count] = band_list_add(c, (uint16_t)(POLYGON_ENTRY | c.polygon_count),
+                                                 p.top_row, p.end_row, p.w_row, p.w_dy);
+    ++c.polygon_count;
+}
+
 void chunk_prepare(void* context, int32_t index) {
-    RenderBatch& b = *(RenderBatch*)context;
+    RenderBands& b = *(RenderBands*)context;
     Chunk& c = b.chunks[index];
     if (c.makes_setup) object_setup(*c.object_matrix, *b.camera, b.setups[index]);
     const ObjectSetup& setup = *c.setup;
@@ -89,28 +108,14 @@ void chunk_prepare(void* context, int32_t index) {
     for (int32_t band = 0; band < b.bands; ++band)
         c.band_counts[band] = 0;
     FaceShade shade = {nullptr, &setup.model_view, c.colour};
-    FaceOutcome out;
-    for (int32_t i = 0; i < c.face_count; ++i) {
-        const SceneFace& face = c.faces[i];
-        if (face_turned_away(face.plane, setup)) continue;
-        shade.plane = &face.plane;
+    faces_walk(c.faces, c.face_count, setup, [&](int32_t i, FaceKind kind, FaceOutcome& out) {
+        shade.plane = &c.faces[i].plane;
         if (c.face_colours) shade.base_colour = c.face_colours[i];
-        const FaceKind kind = face_prepare(face, setup, out);
-        if (kind == FACE_TRIANGLE) {
-            TriangleScan& t = c.triangles[c.triangle_count];
-            if (!triangle_scan_setup(out.x, out.y, out.z, shade, t)) continue;
-            c.triangle_w[c.triangle_count] =
-                band_list_add(c, (uint16_t)c.triangle_count, t.row, t.end_row, t.w_row, t.w_dy);
-            ++c.triangle_count;
-        } else if (kind == FACE_POLYGON) {
-            PolygonScan& p = c.polygons[c.polygon_count];
-            if (!polygon_scan_setup(out.polygon, face_colour(shade), p)) continue;
-            c.polygon_w[c.polygon_count] =
-                band_list_add(c, (uint16_t)(POLYGON_ENTRY | c.polygon_count), p.top_row, p.end_row,
-                              p.w_row, p.w_dy);
-            ++c.polygon_count;
-        }
-    }
+        if (kind == FACE_TRIANGLE)
+            triangle_list(c, out, shade);
+        else
+            polygon_list(c, out, face_colour(shade));
+    });
 }
 
 // Where a triangle or polygon starts drawing in a band, and its 1/z there:
@@ -128,7 +133,7 @@ inline BandStart band_start(const Chunk& c, int32_t w_first, int32_t row, float 
 }
 
 // Both buffers' rows of one band: black, and as far as can be.
-void band_clear(const RenderBatch& b, int32_t band) {
+void band_clear(const RenderBands& b, int32_t band) {
     const RenderState& s = render_state;
     const int32_t first_row = band * BAND_ROWS;
     const int32_t rows = first_row + BAND_ROWS <= s.height ? BAND_ROWS : s.height - first_row;
@@ -142,7 +147,7 @@ void band_clear(const RenderBatch& b, int32_t band) {
 // round when the buffers are to be cleared: just before they are drawn, they
 // are still in the cache.
 void band_draw(void* context, int32_t task) {
-    const RenderBatch& b = *(const RenderBatch*)context;
+    const RenderBands& b = *(const RenderBands*)context;
     const int32_t band = b.band_order[task];
     if (b.clear_first) band_clear(b, band);
     const int32_t band_end = (band + 1) * BAND_ROWS;
@@ -167,7 +172,7 @@ void band_draw(void* context, int32_t task) {
 
 // Busiest first by the number of polygons listed, a stable order for equal
 // ones. Any order draws the same: the bands share no pixel.
-void order_bands(RenderBatch& b) {
+void order_bands(RenderBands& b) {
     int32_t listed[MAX_BANDS];
     for (int32_t band = 0; band < b.bands; ++band) {
         listed[band] = 0;
@@ -182,9 +187,9 @@ void order_bands(RenderBatch& b) {
 
 } // namespace
 
-RenderBatch* batch_create(int32_t height) {
+RenderBands* bands_create(int32_t height) {
     if (height <= 0 || height > MAX_BANDS * BAND_ROWS) return nullptr;
-    RenderBatch* b = new (std::nothrow) RenderBatch;
+    RenderBands* b = new (std::nothrow) RenderBands;
     if (b == nullptr) return nullptr;
     b->bands = (height + BAND_ROWS - 1) / BAND_ROWS;
     const size_t per_band = (sizeof(float) + sizeof(uint16_t)) * CHUNK_FACES + sizeof(int32_t);
@@ -219,16 +224,16 @@ RenderBatch* batch_create(int32_t height) {
     return b;
 }
 
-void batch_destroy(RenderBatch* batch) {
-    if (batch == nullptr) return;
-    std::free(batch->storage);
-    delete batch;
+void bands_destroy(RenderBands* bands) {
+    if (bands == nullptr) return;
+    std::free(bands->storage);
+    delete bands;
 }
 
-void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
+void bands_draw(RenderBands* bands, RenderPool* pool, const Matrix& camera,
                 const RenderItem items[], int32_t count, uint32_t* colour_buffer,
                 bool clear_first) {
-    RenderBatch& b = *batch;
+    RenderBands& b = *bands;
     b.colour_buffer = colour_buffer;
     b.camera = &camera;
     b.clear_first = clear_first;
@@ -262,26 +267,4 @@ void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
         pool_run(pool, band_draw, &b, b.bands);
         b.clear_first = false;
     } while (item < count);
-}
-
-int32_t render_threads_set(int32_t count) {
-    RenderState& s = render_state;
-    if (count <= 0) count = pool_default_threads();
-    if (count == render_threads()) return count;
-    pool_destroy(s.pool);
-    batch_destroy(s.batch);
-    s.pool = nullptr;
-    s.batch = nullptr;
-    if (count < 2) return 1;
-    s.pool = pool_create(count);
-    if (s.pool != nullptr) s.batch = batch_create(s.height);
-    if (s.batch == nullptr) {
-        pool_destroy(s.pool);
-        s.pool = nullptr;
-    }
-    return render_threads();
-}
-
-int32_t render_threads() {
-    return pool_threads(render_state.pool);
 }
