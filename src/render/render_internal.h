@@ -40,7 +40,10 @@ struct RenderState {
     int32_t width;
     int32_t height;
     float focal_length;
-    Plane view_planes[4]; // right, left, top, bottom
+    float centre_x, centre_y; // where the axis of view meets the screen
+    float near_z;             // 0: no near plane
+    Plane view_planes[5];     // right, left, top, bottom, near
+    int32_t view_plane_count; // 5 with a near plane
     uint32_t* depth_buffer;
     RenderPool* pool;   // the drawing threads; null for the caller alone
     RenderBatch* batch; // the parallel path's buffers; with the pool
@@ -204,12 +207,14 @@ bool triangle_fill(const float x[3], const float y[3], const float z[3], uint32_
 struct ObjectSetup {
     Matrix model_view;
     float eye_x, eye_y, eye_z;
+    // A model view that mirrors turns every face's winding on the screen over.
+    bool mirrored;
 #if VELMOR_SSE2
     __m128 m0, m1, m2, m4, m5, m6, m8, m9, m10, m12, m13, m14;
     // The view planes are right (a, 0, c, 0), left (-a, 0, c, 0), top
     // (0, b, e, 0) and bottom (0, -b, e, 0); these hold a, c, b and e.
     __m128 side_a, side_c, updown_b, updown_c;
-    __m128 focal, half_width, half_height, near_limit, max_x, max_y;
+    __m128 focal, centre_x, centre_y, near_limit, max_x, max_y;
     bool planes_symmetric;
 #endif
 };
