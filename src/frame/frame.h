@@ -1,6 +1,6 @@
 // The frame core: the screen size, the view, the camera of start-up, the
-// objects' starting placement, view mode's framing and the drawing of one
-// frame. It knows nothing
+// objects' starting placement, view mode's framing, its camera and the
+// steering of it, and the drawing of one frame. It knows nothing
 // of windows, displays or text: the shell (app/) shows what it draws, and the
 // tools and tests that draw without a screen use it directly.
 #pragma once
@@ -45,7 +45,8 @@ enum class Turning { by_index, as_one_body };
 // and draws it in its colour, or its faces in view.face_colours, on every
 // drawing thread. Given a picture (screen_width x screen_height pixels, such
 // as the display's locked surface), clears and draws that instead of
-// view.colour_buffer, which saves copying the frame there. Needs render_init.
+// view.colour_buffer, which saves copying the frame there. Needs render_init,
+// and draws with its projection (after frame_draw_view, call it again).
 void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index,
                 uint32_t* picture = nullptr);
 // The scene in the file's own colours: for every face, object after object,
@@ -151,8 +152,8 @@ ViewInput frame_view_input_start();
 // under it), the wheel zooms 10% a notch; arrows orbit 5 degrees (with Shift
 // they pan), + and - zoom, Home and R give the start view, 1, 3 and 7 the
 // front, right and top views, U switches the up axis, Space starts and stops
-// the turntable. Anything else that moves the camera stops it. The picture is
-// width x height pixels. True when the camera changed.
+// the turntable, which drags, the wheel, arrows, + and -, 1, 3 and 7 stop.
+// The picture is width x height pixels. True when the camera changed.
 bool frame_view_message(ViewCamera& camera, ViewInput& input, uint32_t message, uintptr_t wparam,
                         intptr_t lparam, int32_t width, int32_t height);
 // One frame tick: the turntable's step.

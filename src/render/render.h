@@ -33,10 +33,12 @@ ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const Sc
 bool render_init(int32_t width, int32_t height);
 void render_shutdown();
 // The projection from now on: screen x = focal_length * x / z + centre_x (y
-// likewise), view planes that keep the vertices two pixels inside the screen,
-// and with near_z > 0 a near plane at z = near_z that clips faces. render_init
-// sets the demo's: focal length half the width, centre (width / 2, height / 2)
-// in whole pixels, near_z 0 (a face with a corner nearer than 0.1 is dropped).
+// likewise); view planes two pixels inside the edges for a centre at (width /
+// 2, height / 2), which keep every vertex on the screen for a centre up to a
+// pixel off; with near_z > 0 a near plane at z = near_z that clips faces.
+// render_init sets the demo's: focal length half the width, centre (width /
+// 2, height / 2) in whole pixels, near_z 0 (a face with a corner nearer than
+// 0.1 is dropped).
 void render_projection_set(float focal_length, float centre_x, float centre_y, float near_z);
 // Every depth buffer entry becomes 0xFFFFFFFF; once a frame, before drawing.
 void depth_buffer_clear();
