@@ -181,6 +181,25 @@ TEST(ViewCamera, FramingBallFillsNinetyPercentOfTheSmallerSide) {
     }
 }
 
+// A ball just inside another, a thousandth of the framing radius apart, stays
+// hidden behind it from the farthest zoom to the nearest.
+TEST(ViewCamera, DepthHoldsAtEveryZoom) {
+    TestMesh outer, inner;
+    mesh_add_sphere(outer, 0.2f * (float)R, 48, 24, 0, 0, 0);
+    mesh_add_sphere(inner, 0.199f * (float)R, 48, 24, 0, 0, 0);
+    OwnScene scene;
+    scene.add(inner, 0x00FF00);
+    scene.add(outer, 0xFF0000);
+    for (double zoom : {0.05, 1.0, 4.0}) {
+        int outer_pixels = 0;
+        for (uint32_t p : scene.draw(camera_at(45, 20, zoom), 640, 480)) {
+            ASSERT_EQ(p & 0x00FF00, 0u) << "zoom " << zoom;
+            outer_pixels += p != 0;
+        }
+        EXPECT_GT(outer_pixels, 0) << "zoom " << zoom;
+    }
+}
+
 // Seen from 7.4 units in front of the target (scene z = -7.4): a small square
 // ahead, a wall behind the eye, and a slope that crosses the line of sight
 // 0.05 in front of the eye, from behind the eye down to 1.55 ahead. The slope
