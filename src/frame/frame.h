@@ -1,6 +1,6 @@
 // The frame core: the screen size, the view, the camera of start-up, the
-// objects' starting placement, view mode's framing and the drawing of one
-// frame. It knows nothing
+// objects' starting placement, view mode's framing, its camera and the
+// steering of it, and the drawing of one frame. It knows nothing
 // of windows, displays or text: the shell (app/) shows what it draws, and the
 // tools and tests that draw without a screen use it directly.
 #pragma once
@@ -18,7 +18,7 @@ constexpr int32_t screen_height = 384;
 constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
 
 struct ViewState {
-    Matrix camera;
+    Matrix camera;           // frame_draw's; frame_draw_view has its own
     uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
     Scene* scene;
     // The base colour of every face of the scene, object after object (see
@@ -45,7 +45,8 @@ enum class Turning { by_index, as_one_body };
 // and draws it in its colour, or its faces in view.face_colours, on every
 // drawing thread. Given a picture (screen_width x screen_height pixels, such
 // as the display's locked surface), clears and draws that instead of
-// view.colour_buffer, which saves copying the frame there. Needs render_init.
+// view.colour_buffer, which saves copying the frame there. Needs render_init,
+// and draws with its projection (after frame_draw_view, call it again).
 void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index,
                 uint32_t* picture = nullptr);
 // The scene in the file's own colours: for every face, object after object,
@@ -66,3 +67,94 @@ uint32_t* frame_face_colours_create(const Scene& scene);
 // fit; every vertex comes out finite (not-a-number becomes the centre, the
 // rest is clamped), even when one stray corner shrinks the model to a dot.
 void frame_fit_scene(Scene& scene);
+// The radius of the ball about the origin that frame_fit_scene fits a scene to.
+double frame_fit_radius();
+
+// --- View mode's camera -----------------------------------------------------------
+// Directions are in the file's own axes (the loaded scene holds a file's
+// (x, y, z) as (x, z, y)), with the up axis as chosen: the file's +Z (3D
+// Studio's way, the default) or its +Y.
+enum class UpAxis { file_z, file_y };
+
+// The eye looks at target from target + D * (cos el sin az, -cos el cos az,
+// sin el), written for Z up; with Y up the same turned so that the front is
+// at +Z. az 0, el 0 is the front view, az 90 the right one, el 90 looks down
+// with +Y (Y up: -Z) at the top. The smaller side of the picture sees 30
+// degrees; at zoom 1 the framing ball fills 90% of it:
+// D = frame_fit_radius() / sin(15 degrees) / 0.9 / zoom.
+struct ViewCamera {
+    double target[3]; // the loaded scene's axes
+    double azimuth;   // degrees
+    double elevation; // degrees, within [-90, 90]
+    double zoom;      // within [0.05, 50]
+    UpAxis up;
+};
+
+// Screen x = focal_length * x / z + centre_x in camera space, where the
+// centre makes pixel (i, j) the sample at the picture's (i + 0.5, j + 0.5);
+// faces are clipped at z = near_z.
+struct ViewProjection {
+    float focal_length, centre_x, centre_y, near_z;
+};
+
+// The start view: az 45, el 20, zoom 1, the target at the origin.
+ViewCamera frame_view_start(UpAxis up);
+// The eye's placement in the scene, which the renderer inverts: rows right,
+// down, forward and the eye's position. It mirrors, as the scene's axes do.
+void frame_view_matrix(const ViewCamera& camera, Matrix& placement);
+ViewProjection frame_view_projection(int32_t width, int32_t height);
+// View mode's frame: clears picture (width x height pixels; without one
+// view.colour_buffer, of that size) and the depth buffer and draws every
+// object where it lies, whatever its matrix, as camera sees it. Needs
+// render_init(width, height).
+void frame_draw_view(ViewState& view, const ViewCamera& camera, int32_t width, int32_t height,
+                     uint32_t* picture = nullptr);
+
+// --- Steering it ------------------------------------------------------------------
+// Window messages as Win32 has them: ids, virtual-key codes in wparam, the
+// buttons and Shift held in wparam's MK_ bits, client x and y in lparam's
+// low and high words, the wheel's turn (120 a notch) in wparam's high word.
+constexpr uint32_t VIEW_MESSAGE_KEYDOWN = 0x0100;
+constexpr uint32_t VIEW_MESSAGE_KEYUP = 0x0101;
+constexpr uint32_t VIEW_MESSAGE_MOUSEMOVE = 0x0200;
+constexpr uint32_t VIEW_MESSAGE_LBUTTONDOWN = 0x0201;
+constexpr uint32_t VIEW_MESSAGE_LBUTTONUP = 0x0202;
+constexpr uint32_t VIEW_MESSAGE_RBUTTONDOWN = 0x0204;
+constexpr uint32_t VIEW_MESSAGE_RBUTTONUP = 0x0205;
+constexpr uint32_t VIEW_MESSAGE_MBUTTONDOWN = 0x0207;
+constexpr uint32_t VIEW_MESSAGE_MBUTTONUP = 0x0208;
+constexpr uint32_t VIEW_MESSAGE_MOUSEWHEEL = 0x020A;
+constexpr uintptr_t VIEW_BUTTON_LEFT = 0x0001, VIEW_BUTTON_RIGHT = 0x0002;
+constexpr uintptr_t VIEW_BUTTON_SHIFT = 0x0004, VIEW_BUTTON_MIDDLE = 0x0010;
+constexpr int32_t VIEW_WHEEL_NOTCH = 120;
+constexpr uintptr_t VIEW_KEY_SHIFT = 0x10, VIEW_KEY_SPACE = 0x20, VIEW_KEY_HOME = 0x24;
+constexpr uintptr_t VIEW_KEY_LEFT = 0x25, VIEW_KEY_UP = 0x26, VIEW_KEY_RIGHT = 0x27;
+constexpr uintptr_t VIEW_KEY_DOWN = 0x28, VIEW_KEY_ADD = 0x6B, VIEW_KEY_SUBTRACT = 0x6D;
+constexpr uintptr_t VIEW_KEY_PLUS = 0xBB, VIEW_KEY_MINUS = 0xBD; // the main keyboard's
+constexpr uintptr_t VIEW_KEY_NUMPAD0 = 0x60;                     // up to 0x69 for 9
+
+enum class ViewDrag { none, orbit, pan };
+
+// What the messages so far leave behind.
+struct ViewInput {
+    bool turntable;        // the azimuth grows by a turn every 600 ticks
+    bool shift;            // as the Shift key's own messages last said
+    ViewDrag drag;         // what moving the pointer does
+    uintptr_t drag_button; // the VIEW_BUTTON_ that holds the drag
+    int32_t x, y;          // the pointer at the last button or move
+    int32_t wheel;         // turned since the last whole notch
+};
+
+// Turning, nothing held.
+ViewInput frame_view_input_start();
+// One message: left drag orbits 0.4 degrees a pixel, right, middle or Shift +
+// left drag pans (the point under the pointer at the target's depth stays
+// under it), the wheel zooms 10% a notch; arrows orbit 5 degrees (with Shift
+// they pan), + and - zoom, Home and R give the start view, 1, 3 and 7 the
+// front, right and top views, U switches the up axis, Space starts and stops
+// the turntable, which drags, the wheel, arrows, + and -, 1, 3 and 7 stop.
+// The picture is width x height pixels. True when the camera changed.
+bool frame_view_message(ViewCamera& camera, ViewInput& input, uint32_t message, uintptr_t wparam,
+                        intptr_t lparam, int32_t width, int32_t height);
+// One frame tick: the turntable's step.
+void frame_view_tick(ViewCamera& camera, const ViewInput& input);

@@ -39,6 +39,33 @@ float angle_advance(float angle) {
     return angle;
 }
 
+// Hands the objects to the renderer a batch at a time, which draws them in
+// order, each at the matrix that place(index, object) gives just before its
+// batch; no object's placing depends on another's drawing. The first batch
+// clears both buffers (the colour buffer black, the depth buffer as far as
+// can be) as it draws, even when there is no object.
+template <typename Place>
+void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, Place place) {
+    uint32_t* const target = picture != nullptr ? picture : view.colour_buffer;
+    constexpr int32_t batch = 64;
+    RenderItem items[batch];
+    const uint32_t* face_colours = view.face_colours;
+    int32_t first = 0;
+    do {
+        int32_t count = 0;
+        for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
+            SceneObject& object = view.scene->objects[i];
+            items[count++] = {place(i, object), &object, object_colours[i & 3], face_colours};
+            if (face_colours) face_colours += object.face_count;
+        }
+        if (first == 0)
+            render_clear_objects(camera, items, count, target);
+        else
+            render_objects(camera, items, count, target);
+        first += batch;
+    } while (first < view.scene->object_count);
+}
+
 } // namespace
 
 void frame_camera_build(Matrix& camera) {
@@ -54,34 +81,25 @@ void frame_objects_reset(Scene& scene) {
 }
 
 void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32_t* picture) {
-    uint32_t* const target = picture != nullptr ? picture : view.colour_buffer;
     animation_angle = angle_advance(animation_angle);
     // The rocking turn: the sine of the float angle in extended precision, times
     // the double step and the speed, rounded to float once at the end (the same
     // float whatever the width of long double: see math/trig.cpp).
     long double sine = math_sinl(animation_angle);
-    // Objects are turned and handed to the renderer a batch at a time, which
-    // draws them in order; no object's turn depends on another's drawing. The
-    // first batch clears both buffers (the colour buffer black, the depth
-    // buffer as far as can be) as it draws, even when there is no object.
-    constexpr int32_t batch = 64;
-    RenderItem items[batch];
-    const uint32_t* face_colours = view.face_colours;
-    int32_t first = 0;
-    do {
-        int32_t count = 0;
-        for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
-            SceneObject& object = view.scene->objects[i];
-            float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
-            matrix_rotate_x(object.matrix, s * TURN_X_STEP);
-            matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
-            items[count++] = {&object.matrix, &object, object_colours[i & 3], face_colours};
-            if (face_colours) face_colours += object.face_count;
-        }
-        if (first == 0)
-            render_clear_objects(view.camera, items, count, target);
-        else
-            render_objects(view.camera, items, count, target);
-        first += batch;
-    } while (first < view.scene->object_count);
+    draw_objects(view, view.camera, picture, [&](int32_t i, SceneObject& object) {
+        float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
+        matrix_rotate_x(object.matrix, s * TURN_X_STEP);
+        matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
+        return &object.matrix;
+    });
+}
+
+void frame_draw_view(ViewState& view, const ViewCamera& camera, int32_t width, int32_t height,
+                     uint32_t* picture) {
+    const ViewProjection p = frame_view_projection(width, height);
+    render_projection_set(p.focal_length, p.centre_x, p.centre_y, p.near_z);
+    Matrix placement, identity;
+    frame_view_matrix(camera, placement);
+    matrix_identity(identity);
+    draw_objects(view, placement, picture, [&](int32_t, SceneObject&) { return &identity; });
 }

@@ -12,14 +12,6 @@ constexpr double FOCAL_PIXELS = 256.0;
 // The turning scene stays within this many pixels of the picture's centre.
 constexpr double FIT_PIXELS = 180.0;
 
-// The radius of the ball about the origin whose outline on the screen has a
-// radius of FIT_PIXELS: the eye's tangent cone to a ball of radius r at
-// distance D has tan(half angle) = r / sqrt(D^2 - r^2) = FIT_PIXELS / FOCAL.
-double fit_radius() {
-    return CAMERA_DISTANCE * FIT_PIXELS /
-           std::sqrt(FOCAL_PIXELS * FOCAL_PIXELS + FIT_PIXELS * FIT_PIXELS);
-}
-
 struct Point {
     double x, y, z;
 };
@@ -45,7 +37,7 @@ struct Fit {
 };
 
 // Centre of the corners' bounding box, and the scale that takes the corner
-// farthest from it to fit_radius(). Without corners (or with all of them at
+// farthest from it to frame_fit_radius(). Without corners (or with all of them at
 // one point) nothing is scaled.
 Fit find_fit(const Scene& scene) {
     bool any = false;
@@ -63,20 +55,28 @@ Fit find_fit(const Scene& scene) {
         double dx = v.x - fit.centre.x, dy = v.y - fit.centre.y, dz = v.z - fit.centre.z;
         farthest = std::fmax(farthest, std::sqrt(dx * dx + dy * dy + dz * dz));
     });
-    if (farthest > 0.0) fit.scale = fit_radius() / farthest;
+    if (farthest > 0.0) fit.scale = frame_fit_radius() / farthest;
     return fit;
 }
 
 // Finite whatever comes in: not-a-number becomes 0, the rest is clamped to the
 // fitted ball's bounding cube (where only corners of no face can lie).
 float place(double coordinate, double centre, double scale) {
-    double limit = fit_radius();
+    double limit = frame_fit_radius();
     double placed = (coordinate - centre) * scale;
     if (placed != placed) return 0.0f;
     return (float)std::fmin(std::fmax(placed, -limit), limit);
 }
 
 } // namespace
+
+// The radius of the ball about the origin whose outline on the screen has a
+// radius of FIT_PIXELS: the eye's tangent cone to a ball of radius r at
+// distance D has tan(half angle) = r / sqrt(D^2 - r^2) = FIT_PIXELS / FOCAL.
+double frame_fit_radius() {
+    return CAMERA_DISTANCE * FIT_PIXELS /
+           std::sqrt(FOCAL_PIXELS * FOCAL_PIXELS + FIT_PIXELS * FIT_PIXELS);
+}
 
 void frame_fit_scene(Scene& scene) {
     const Fit fit = find_fit(scene);

@@ -25,8 +25,11 @@ void matrix_rotate_x(Matrix& m, float angle);
 void matrix_rotate_y(Matrix& m, float angle);
 void matrix_rotate_z(Matrix& m, float angle);
 void matrix_translate(Matrix& m, float x, float y, float z);
-// The inverse of a rotation and translation (column 3 is not read; the
-// result's is 0, 0, 0, 1). src and dst differ.
+// The determinant of the upper-left 3 x 3, in extended precision rounded to
+// float once: negative for a matrix that mirrors.
+float matrix_determinant3(const Matrix& m);
+// The inverse of a rotation and translation, mirrored or not (column 3 is not
+// read; the result's is 0, 0, 0, 1). src and dst differ.
 void matrix_affine_inverse(const Matrix& src, Matrix& dst);
 
 // The plane through p0, p1 and p2 whose normal is (p1 - p0) x (p2 - p0),

@@ -105,6 +105,14 @@ void matrix_translate(Matrix& m, float x, float y, float z) {
     matrix_multiply(t, m, m);
 }
 
+float matrix_determinant3(const Matrix& matrix) {
+    using X = long double;
+    const float* m = matrix.m;
+    return (float)((X)m[0] * ((X)m[5] * m[10] - (X)m[6] * m[9]) -
+                   (X)m[1] * ((X)m[4] * m[10] - (X)m[6] * m[8]) +
+                   (X)m[2] * ((X)m[4] * m[9] - (X)m[5] * m[8]));
+}
+
 void matrix_affine_inverse(const Matrix& src, Matrix& dst) {
     // Products and sums in extended precision, every element rounded to float
     // once before and once after the division by the determinant (the same
@@ -112,9 +120,7 @@ void matrix_affine_inverse(const Matrix& src, Matrix& dst) {
     using X = long double;
     const float* m = src.m;
     float* r = dst.m;
-    const float det = (float)((X)m[0] * ((X)m[5] * m[10] - (X)m[6] * m[9]) -
-                              (X)m[1] * ((X)m[4] * m[10] - (X)m[6] * m[8]) +
-                              (X)m[2] * ((X)m[4] * m[9] - (X)m[5] * m[8]));
+    const float det = matrix_determinant3(src);
     r[0] = (float)((X)m[5] * m[10] - (X)m[6] * m[9]);
     r[1] = (float)((X)m[2] * m[9] - (X)m[1] * m[10]);
     r[2] = (float)((X)m[1] * m[6] - (X)m[2] * m[5]);

@@ -1,5 +1,5 @@
-// The view planes, and clipping of camera-space triangles against these four
-// side planes of the view volume.
+// The view planes, and clipping of camera-space triangles against the four
+// side planes of the view volume and, in view mode, a near plane.
 #include "render/render.h"
 
 namespace {
@@ -47,7 +47,7 @@ ClipPolygon clip_polygon_plane(const ClipPolygon& polygon, const Plane& plane) {
     ClipPolygon out;
     out.count = 0;
     if (polygon.count <= 0) return out;
-    PlaneSide sides[7];
+    PlaneSide sides[8];
     for (int i = 0; i < polygon.count; ++i)
         sides[i] = classify(plane_distance(polygon.vertices[i], plane));
     int prev = polygon.count - 1;
@@ -57,12 +57,12 @@ ClipPolygon clip_polygon_plane(const ClipPolygon& polygon, const Plane& plane) {
         // A convex polygon gains at most one vertex per plane; the bound only
         // matters for a caller's non-convex input.
         if (sides[cur] == PLANE_INSIDE) {
-            if (sides[prev] == PLANE_OUTSIDE && out.count < 7)
+            if (sides[prev] == PLANE_OUTSIDE && out.count < 8)
                 out.vertices[out.count++] = clip_edge_intersect(p, c, plane);
-            if (out.count < 7) out.vertices[out.count++] = c;
+            if (out.count < 8) out.vertices[out.count++] = c;
         } else if (sides[cur] == PLANE_ON) {
-            if (out.count < 7) out.vertices[out.count++] = c;
-        } else if (sides[prev] == PLANE_INSIDE && out.count < 7) {
+            if (out.count < 8) out.vertices[out.count++] = c;
+        } else if (sides[prev] == PLANE_INSIDE && out.count < 8) {
             out.vertices[out.count++] = clip_edge_intersect(p, c, plane);
         }
         prev = cur;
@@ -89,11 +89,12 @@ void view_planes_init(float guarded_width, float guarded_height, float focal_len
 }
 
 ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const SceneVertex& v2,
-                          const Plane planes[4]) {
+                          const Plane planes[], int32_t plane_count) {
     const SceneVertex* v[3] = {&v0, &v1, &v2};
-    TriangleVerdict verdicts[4];
+    TriangleVerdict verdicts[5];
     bool all_inside = true, any_outside = false;
-    for (int p = 0; p < 4; ++p) {
+    if (plane_count > 5) plane_count = 5;
+    for (int p = 0; p < plane_count; ++p) {
         verdicts[p] = triangle_verdict(v, planes[p]);
         all_inside = all_inside && verdicts[p] == TRI_INSIDE;
         any_outside = any_outside || verdicts[p] == TRI_OUTSIDE;
@@ -108,7 +109,7 @@ ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const Sc
         polygon.count = 0;
         return polygon;
     }
-    for (int p = 0; p < 4; ++p)
+    for (int p = 0; p < plane_count; ++p)
         if (verdicts[p] == TRI_CROSSING) polygon = clip_polygon_plane(polygon, planes[p]);
     return polygon;
 }

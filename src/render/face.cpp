@@ -32,14 +32,17 @@ uint32_t shade(uint32_t colour, int32_t brightness) {
 }
 
 // Screen x and y in place; false when a vertex is nearer than 0.1 (or NaN),
-// which drops the whole polygon. face_prepare_lanes projects an unclipped
-// face with the same operations, lane by lane.
+// which drops the whole polygon. Behind a near plane, whose cuts land on it
+// give or take a rounding, only a vertex nearer than half its distance is.
+// face_prepare_lanes projects an unclipped face with the same operations,
+// lane by lane.
 bool project(ClipPolygon& polygon) {
     const RenderState& s = render_state;
     const float f = s.focal_length, centre_x = s.centre_x, centre_y = s.centre_y;
+    const double nearest = s.near_z > 0.0f ? 0.5 * s.near_z : 0.1;
     for (int i = 0; i < polygon.count; ++i) {
         SceneVertex& v = polygon.vertices[i];
-        if (!((double)v.z >= 0.1)) return false;
+        if (!((double)v.z >= nearest)) return false;
         v.x = f * v.x / v.z + centre_x;
         v.y = f * v.y / v.z + centre_y;
     }
@@ -52,12 +55,21 @@ inline void transform_point(const SceneVertex& p, const float* m, SceneVertex& o
     out.z = p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14];
 }
 
+// The corners in the order that keeps a face towards the eye counter-
+// clockwise on the screen.
+inline const SceneVertex* corner(const SceneFace& face, int k, bool mirrored) {
+    return face.corners[mirrored && k != 0 ? 3 - k : k];
+}
+
 // A face the slow way: transform, clip and project.
-FaceKind face_prepare_generic(const SceneFace& face, const Matrix& mv, FaceOutcome& out) {
+FaceKind face_prepare_generic(const SceneFace& face, const Matrix& mv, bool mirrored,
+                              FaceOutcome& out) {
+    const RenderState& s = render_state;
     SceneVertex corners[3] = {};
     for (int k = 0; k < 3; ++k)
-        transform_point(*face.corners[k], mv.m, corners[k]);
-    out.polygon = clip_triangle(corners[0], corners[1], corners[2], render_state.view_planes);
+        transform_point(*corner(face, k, mirrored), mv.m, corners[k]);
+    out.polygon =
+        clip_triangle(corners[0], corners[1], corners[2], s.view_planes, s.view_plane_count);
     if (out.polygon.count == 0 || !project(out.polygon)) return FACE_NONE;
     return FACE_POLYGON;
 }
@@ -86,7 +98,7 @@ void lanes_setup(ObjectSetup& f) {
     f.centre_x = _mm_set1_ps(s.centre_x);
     f.centre_y = _mm_set1_ps(s.centre_y);
     // z >= 0.1 as doubles is z >= 0.1f for a float (see face_turned_away).
-    f.near_limit = _mm_set1_ps(0.1f);
+    f.near_limit = _mm_set1_ps(s.near_z > 0.0f ? s.near_z : 0.1f);
     f.max_x = _mm_set1_ps((float)(s.width - 1));
     f.max_y = _mm_set1_ps((float)(s.height - 1));
     f.planes_symmetric = view_planes_symmetric(p);
@@ -102,8 +114,8 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOut
     static_assert(offsetof(SceneVertex, y) == 4 && offsetof(SceneVertex, z) == 8,
                   "a corner's x, y, z are loaded as one vector");
     const __m128 p0 = _mm_loadu_ps(&face.corners[0]->x);
-    const __m128 p1 = _mm_loadu_ps(&face.corners[1]->x);
-    const __m128 p2 = _mm_loadu_ps(&face.corners[2]->x);
+    const __m128 p1 = _mm_loadu_ps(&corner(face, 1, f.mirrored)->x);
+    const __m128 p2 = _mm_loadu_ps(&corner(face, 2, f.mirrored)->x);
     // Corners to lanes 0 to 2; lane 3 repeats corner 0.
     const __m128 t0 = _mm_unpacklo_ps(p0, p1), t1 = _mm_unpackhi_ps(p0, p1);
     const __m128 t2 = _mm_unpacklo_ps(p2, p0), t3 = _mm_unpackhi_ps(p2, p0);
@@ -128,8 +140,12 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOut
                    _mm_and_ps(_mm_cmpge_ps(_mm_add_ps(updown_y, updown_z), zero),
                               _mm_cmpge_ps(_mm_sub_ps(updown_z, updown_y), zero)));
     if (_mm_movemask_ps(inside) != 0xF || !f.planes_symmetric)
-        return face_prepare_generic(face, f.model_view, out);
-    if (_mm_movemask_ps(_mm_cmpge_ps(cz, f.near_limit)) != 0xF) return FACE_NONE;
+        return face_prepare_generic(face, f.model_view, f.mirrored, out);
+    // Too near: dropped, or clipped where there is a near plane.
+    if (_mm_movemask_ps(_mm_cmpge_ps(cz, f.near_limit)) != 0xF)
+        return render_state.near_z > 0.0f
+                   ? face_prepare_generic(face, f.model_view, f.mirrored, out)
+                   : FACE_NONE;
     const __m128 sx = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cx), cz), f.centre_x);
     const __m128 sy = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cy), cz), f.centre_y);
     // Off the screen the rasterizer draws nothing.
@@ -163,6 +179,7 @@ void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, Obje
     matrix_multiply(object_matrix, inverse_camera, setup.model_view);
     matrix_affine_inverse(setup.model_view, eye);
     setup.eye_x = eye.m[12], setup.eye_y = eye.m[13], setup.eye_z = eye.m[14];
+    setup.mirrored = matrix_determinant3(setup.model_view) < 0.0f;
 #if VELMOR_SSE2
     lanes_setup(setup);
 #endif
@@ -172,6 +189,6 @@ FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutco
 #if VELMOR_SSE2
     return face_prepare_lanes(face, setup, out);
 #else
-    return face_prepare_generic(face, setup.model_view, out);
+    return face_prepare_generic(face, setup.model_view, setup.mirrored, out);
 #endif
 }

@@ -12,6 +12,8 @@
 struct ObjectSetup {
     Matrix model_view;
     float eye_x, eye_y, eye_z;
+    // A model view that mirrors turns every face's winding on the screen over.
+    bool mirrored;
 #if VELMOR_SSE2
     __m128 m0, m1, m2, m4, m5, m6, m8, m9, m10, m12, m13, m14;
     // The view planes are right (a, 0, c, 0), left (-a, 0, c, 0), top

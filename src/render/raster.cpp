@@ -10,8 +10,8 @@
 namespace {
 
 bool polygon_on_screen(const ClipPolygon& polygon) {
-    if (polygon.count < 3 || polygon.count > 7) return false;
-    float x[7], y[7];
+    if (polygon.count < 3 || polygon.count > 8) return false;
+    float x[8], y[8];
     for (int i = 0; i < polygon.count; ++i) {
         x[i] = polygon.vertices[i].x;
         y[i] = polygon.vertices[i].y;

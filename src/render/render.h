@@ -10,18 +10,19 @@
 #include "scene/scene.h"
 
 // A convex polygon in boundary order, closed; entries at count and beyond are
-// meaningless. A triangle clipped by four planes has at most seven vertices.
+// meaningless. A triangle clipped by five planes has at most eight vertices.
 struct ClipPolygon {
     int32_t count;
-    SceneVertex vertices[7];
+    SceneVertex vertices[8];
 };
 
 // --- Clipping --------------------------------------------------------------
 // planes: right, left, top, bottom.
 void view_planes_init(float guarded_width, float guarded_height, float focal_length,
                       Plane planes[4]);
+// Against the first plane_count planes (at most five), in their order.
 ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const SceneVertex& v2,
-                          const Plane planes[4]);
+                          const Plane planes[], int32_t plane_count = 4);
 
 // --- Depth buffer and rasterizer -------------------------------------------
 // Sets up the projection and view planes for a width x height screen and
@@ -29,6 +30,14 @@ ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const Sc
 // is nearer). False when the allocation failed; then nothing here draws.
 bool render_init(int32_t width, int32_t height);
 void render_shutdown();
+// The projection from now on: screen x = focal_length * x / z + centre_x (y
+// likewise); view planes two pixels inside the edges for a centre at (width /
+// 2, height / 2), which keep every vertex on the screen for a centre up to a
+// pixel off; with near_z > 0 a near plane at z = near_z that clips faces.
+// render_init sets the demo's: focal length half the width, centre (width /
+// 2, height / 2) in whole pixels, near_z 0 (a face with a corner nearer than
+// 0.1 is dropped).
+void render_projection_set(float focal_length, float centre_x, float centre_y, float near_z);
 // Every depth buffer entry becomes 0xFFFFFFFF; once a frame, before drawing.
 void depth_buffer_clear();
 // Fills a polygon whose vertices hold screen x, y and camera z, counter-

@@ -40,7 +40,9 @@ struct RenderState {
     int32_t height;
     float focal_length;
     float centre_x, centre_y; // where the eye's axis meets the screen
-    Plane view_planes[4];     // right, left, top, bottom
+    float near_z;             // 0: no near plane
+    Plane view_planes[5];     // right, left, top, bottom, near
+    int32_t view_plane_count; // 5 with a near plane
     uint32_t* depth_buffer;
     RenderPool* pool;   // the drawing threads; null for the caller alone
     RenderBands* bands; // the parallel path's buffers; with the pool

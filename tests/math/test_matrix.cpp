@@ -95,9 +95,15 @@ TEST(MatrixTranslate, ActsBeforeWhatTheMatrixHolds) {
 }
 
 // Products of the matrix and its inverse come back to the identity, for a
-// turn and move and for a camera that looks down and stands back.
-TEST(AffineInverse, UndoesTurnsAndMoves) {
-    Matrix moved, camera;
+// turn and move, a camera that looks down and stands back, and a mirrored
+// placement (y and z swapped), whose determinant is -1.
+TEST(AffineInverse, UndoesTurnsMovesAndMirrors) {
+    Matrix moved, camera, mirrored;
+    matrix_identity(mirrored);
+    mirrored.m[5] = mirrored.m[10] = 0.0f;
+    mirrored.m[6] = mirrored.m[9] = 1.0f;
+    matrix_translate(mirrored, 2, 0, -9);
+    EXPECT_EQ(matrix_determinant3(mirrored), -1.0f);
     matrix_identity(moved);
     matrix_rotate_z(moved, 0.7f);
     matrix_rotate_x(moved, -1.1f);
@@ -107,7 +113,8 @@ TEST(AffineInverse, UndoesTurnsAndMoves) {
     matrix_rotate_z(camera, 3.0f);
     matrix_rotate_x(camera, -0.5f);
     matrix_translate(camera, 0, 0, -150);
-    for (const Matrix& m : {moved, camera}) {
+    EXPECT_NEAR(matrix_determinant3(camera), 1.0f, 1e-6f);
+    for (const Matrix& m : {moved, camera, mirrored}) {
         Matrix inverse, product;
         matrix_affine_inverse(m, inverse);
         EXPECT_EQ(inverse.m[3], 0.0f);

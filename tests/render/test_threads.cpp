@@ -219,3 +219,52 @@ TEST(Pool, RunsEveryTaskOnceInEverySet) {
     }
     pool_destroy(pool);
 }
+
+// View mode at pictures of every shape: the parallel path draws what
+// render_object draws, through the mirroring camera, from far off, framed,
+// and from inside the objects, where the near plane cuts faces.
+TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
+    std::mt19937 rng{7u};
+    auto uniform = [&](float lo, float hi) {
+        return std::uniform_real_distribution<float>(lo, hi)(rng);
+    };
+    std::vector<std::unique_ptr<TestMesh>> meshes;
+    std::vector<SceneObject> objects;
+    for (int i = 0; i < 24; ++i) {
+        meshes.push_back(std::make_unique<TestMesh>());
+        const float x = uniform(-50, 50), y = uniform(-50, 50), z = uniform(-50, 50);
+        if (i % 2)
+            mesh_add_torus(*meshes.back(), uniform(5, 30), uniform(1, 5), 24, 12, x, y, z);
+        else
+            mesh_add_sphere(*meshes.back(), uniform(2, 30), 24, 12, x, y, z);
+        mesh_finish(*meshes.back());
+        objects.push_back(meshes.back()->object);
+    }
+    Scene scene{};
+    scene.objects = objects.data();
+    scene.object_count = (int32_t)objects.size();
+    std::vector<ViewCamera> cameras(4, frame_view_start(UpAxis::file_z));
+    cameras[1] = {{10, -20, 5}, 200, -60, 0.05, UpAxis::file_y};
+    cameras[2] = {{3, 4, -2}, 75, 10, 50, UpAxis::file_z};
+    cameras[3] = {{-30, 0, 0}, 0, 90, 8, UpAxis::file_z};
+    for (auto [w, h] : {std::array<int, 2>{64, 64}, {1280, 720}, {1080, 1920}}) {
+        ASSERT_TRUE(render_init(w, h));
+        std::vector<uint32_t> colours((size_t)w * h);
+        ViewState view{{}, colours.data(), &scene, nullptr};
+        const uint32_t* depths = render_state.depth_buffer;
+        for (const ViewCamera& camera : cameras) {
+            render_threads_set(1);
+            frame_draw_view(view, camera, w, h);
+            const std::vector<uint32_t> plain = colours, plain_depths(depths, depths + w * h);
+            EXPECT_GT(std::count(plain.begin(), plain.end(), 0u), 0);
+            EXPECT_LT(std::count(plain.begin(), plain.end(), 0u), w * h);
+            for (int threads : {2, 3}) {
+                if (render_threads_set(threads) != threads) break; // a build without threads
+                frame_draw_view(view, camera, w, h);
+                EXPECT_TRUE(colours == plain) << w << "x" << h << " on " << threads;
+                EXPECT_TRUE(std::equal(depths, depths + w * h, plain_depths.begin()));
+            }
+        }
+        render_shutdown();
+    }
+}
