@@ -35,7 +35,7 @@ const char* const ABOUT =
     "                       object in its index colour\n"
     "  --background none    transparent where nothing is drawn (PNG with alpha)\n"
     "  --background RRGGBB  that colour where nothing is drawn (default 000000)\n"
-    "  --samples 1|4|16     samples a pixel on a regular grid, averaged (default 1)\n"
+    "  --samples 1|4|16     samples a pixel on a regular grid, averaged (default 4)\n"
     "  --max-faces N        refuse scenes of more faces (default 5000000)\n"
     "  --help               print this and exit\n"
     "  --version            print the version and exit\n"

@@ -17,7 +17,7 @@ struct StillOptions {
     bool file_colours = true;
     bool transparent = false;
     uint32_t background = 0x000000; // 0x00RRGGBB, unless transparent
-    int32_t samples = 1;            // 1, 4 or 16 a pixel
+    int32_t samples = 4;            // 1, 4 or 16 a pixel
     long long max_faces = 5000000;
     const char* scene_path = nullptr;
     const char* out_path = nullptr; // "-" is standard output

@@ -23,10 +23,11 @@ Vector cross(const Vector& a, const Vector& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-// With Y up the axes are renamed in a cycle (x, y, z) -> (y, z, x), a turn,
-// so the picture is the same with the model's axes renamed.
+// The view is worked out with z up. The loader keeps a file's z as the
+// scene's y, so a file with z up wants the axes renamed in the cycle
+// (x, y, z) -> (y, z, x), a turn: the camera stays a rotation.
 Vector to_world(const Vector& v, StillUp up) {
-    return up == StillUp::z ? v : Vector{v.y, v.z, v.x};
+    return up == StillUp::y ? v : Vector{v.y, v.z, v.x};
 }
 
 void set_row(Matrix& m, int row, const Vector& v, float w) {
