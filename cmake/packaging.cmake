@@ -21,6 +21,12 @@ else()
     endif()
   endforeach()
   install(FILES ${VELMOR_ASSETS} DESTINATION share/velmor)
+  # The file managers' thumbnailer, installable on its own for its test.
+  if(TARGET velmor-render)
+    install(TARGETS velmor-render RUNTIME DESTINATION bin COMPONENT thumbnailer)
+    install(FILES ${CMAKE_SOURCE_DIR}/share/thumbnailers/velmor.thumbnailer
+            DESTINATION share/thumbnailers COMPONENT thumbnailer)
+  endif()
   install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/NOTICE
           DESTINATION share/doc/velmor)
   set(CPACK_GENERATOR DEB TGZ)
