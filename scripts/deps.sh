@@ -2,13 +2,14 @@
 # Installs the Debian packages that a make target needs, only those missing;
 # the group browser also installs the browser tests' node packages (npm ci).
 # Usage: scripts/deps.sh GROUP...
-#   (groups: build test fuzz sdl windows e2e font web browser cross)
+#   (groups: build test fuzz sdl windows e2e font web browser cross thumb-bench)
 set -euo pipefail
 
 packages_for() {
     case "$1" in
     build) echo "cmake make g++ pkg-config libpng-dev zlib1g-dev" ;;
-    test) echo "libgtest-dev libgmock-dev libbenchmark-dev python3" ;;
+    # bubblewrap: the thumbnailer's test runs it in a sandbox as GNOME does.
+    test) echo "libgtest-dev libgmock-dev libbenchmark-dev python3 bubblewrap" ;;
     fuzz) echo "clang-14 libfuzzer-14-dev" ;;
     sdl) echo "libsdl2-dev" ;;
     windows) echo "g++-mingw-w64-x86-64 zip" ;;
@@ -19,6 +20,8 @@ packages_for() {
     browser) echo "chromium python3"; node_packages_for node npm ;;
     # The drawing core built for aarch64 and run under user-mode emulation.
     cross) echo "g++-aarch64-linux-gnu qemu-user" ;;
+    # scripts/thumb-bench.sh: f3d, a viewer that needs a display, beside velmor-render.
+    thumb-bench) echo "f3d xvfb xauth time" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
     esac
 }
