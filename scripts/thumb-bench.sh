@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# thumb-bench.sh [--render VELMOR_RENDER] [--repeat N] [CORPUS_DIR]
+# thumb-bench.sh [--render VELMOR_RENDER] [--repeat N] [--limit SECONDS] [CORPUS_DIR]
 #
 # Times thumbnails of every .3ds file in CORPUS_DIR (default ../shared/corpus
 # beside the repository), each as a whole process from start to the PNG on
@@ -9,15 +9,18 @@
 # GNU time's maximum resident set size. Prints one line a file, the median and
 # worst ratios of f3d's time and memory to velmor-render's, then the time of
 # the whole corpus as thumbnails (128 x 128, transparent), one process a file
-# as a file manager runs them.
+# as a file manager runs them. A run that takes more than the limit (default
+# 20 s) is stopped and counts as failed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 render=$root/build/release/tools/velmor-render/velmor-render
 repeat=3
+limit=20
 while [ $# -gt 0 ]; do
     case "$1" in
     --render) render=$2; shift 2 ;;
     --repeat) repeat=$2; shift 2 ;;
+    --limit) limit=$2; shift 2 ;;
     -*) sed -n '2,2s/^# //p' "$0" >&2; exit 2 ;;
     *) break ;;
     esac
@@ -44,7 +47,7 @@ export DISPLAY=:$(cat "$work/display")
 measure() {
     local start end status=0
     start=$(date +%s%N)
-    /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/err" || status=$?
+    /usr/bin/time -f %M -o "$work/rss" timeout "$limit" "$@" >/dev/null 2>"$work/err" || status=$?
     end=$(date +%s%N)
     echo "$(((end - start) / 1000))e-6 $(tail -1 "$work/rss") $status"
 }
@@ -72,7 +75,7 @@ for file in "$corpus"/*.3ds; do
         "$(awk -v k="$fm" 'BEGIN { print k / 1024 }')" "$ratio" "$mratio"
     echo "$ratio $mratio" >>"$work/ratios"
 done | tee "$work/table"
-echo "(! : the program failed on that file; no ratio)"
+echo "(! : the program failed on that file or ran past ${limit} s; no ratio)"
 
 awk '$1 != "-" { print $1 }' "$work/ratios" | sort -g | awk '{ r[NR] = $1 }
     END { printf "time ratio f3d/velmor-render over %d files: median %.1f, worst %.1f\n",
