@@ -15,13 +15,6 @@
 
 namespace {
 
-long long face_total(const Scene& scene) {
-    long long faces = 0;
-    for (int32_t i = 0; i < scene.object_count; ++i)
-        faces += scene.objects[i].face_count;
-    return faces;
-}
-
 // The loaded scene, or null after saying why on stderr.
 Scene* load(const StillOptions& options) {
     Scene* scene = scene_load(options.scene_path);
@@ -29,7 +22,7 @@ Scene* load(const StillOptions& options) {
         std::fprintf(stderr, "velmor-render: %s\n", scene_load_error()); // names the file
         return nullptr;
     }
-    const long long faces = face_total(*scene);
+    const long long faces = still_face_count(*scene);
     if (faces > options.max_faces) {
         std::fprintf(stderr, "velmor-render: %s: %lld faces, more than --max-faces %lld\n",
                      options.scene_path, faces, options.max_faces);

@@ -26,6 +26,14 @@ std::vector<RenderItem> items_of(Scene& scene, const uint32_t* face_colours) {
     return items;
 }
 
+// A small scene is drawn in less time than the threads take to start and
+// meet, and file managers run several thumbnailers at once: only a large
+// one is shared out between the cores (the same pixels either way).
+int32_t drawing_threads(const Scene& scene) {
+    constexpr int64_t SHARED_FROM_FACES = 100000;
+    return still_face_count(scene) >= SHARED_FROM_FACES ? 0 : 1;
+}
+
 // Every sample with its alpha: drawn ones opaque, the rest the background.
 void add_alpha(std::vector<uint32_t>& drawn, const StillOptions& options) {
     const uint32_t background = options.transparent ? 0u : OPAQUE | options.background;
@@ -59,6 +67,13 @@ uint32_t block_average(const uint32_t* first, int32_t stride, int32_t factor) {
 
 } // namespace
 
+int64_t still_face_count(const Scene& scene) {
+    int64_t faces = 0;
+    for (int32_t i = 0; i < scene.object_count; ++i)
+        faces += scene.objects[i].face_count;
+    return faces;
+}
+
 std::vector<uint32_t> still_resolve(const std::vector<uint32_t>& samples, int32_t width,
                                     int32_t height, int32_t factor) {
     std::vector<uint32_t> picture((size_t)width * (size_t)height);
@@ -76,6 +91,7 @@ std::vector<uint32_t> still_draw(Scene& scene, const uint32_t* face_colours,
     const int32_t factor = grid_side(options.samples);
     const int32_t width = options.width * factor, height = options.height * factor;
     if (!render_init(width, height)) return {};
+    render_threads_set(drawing_threads(scene));
     const Matrix camera =
         still_camera(options.azimuth, options.elevation, options.zoom, options.up, width, height);
     frame_objects_reset(scene);

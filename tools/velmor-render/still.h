@@ -35,6 +35,9 @@ void still_fit(Scene& scene);
 Matrix still_camera(double azimuth, double elevation, double zoom, StillUp up, int32_t width,
                     int32_t height);
 
+// Faces of every object together.
+int64_t still_face_count(const Scene& scene);
+
 // The picture, options.width x options.height pixels 0xAARRGGBB: the scene
 // drawn at options.samples samples a pixel and averaged (see still_resolve).
 // Empty when the buffers could not be allocated.
