@@ -37,20 +37,25 @@ function(velmor_man_page program summary)
   install(FILES ${page}.gz DESTINATION share/man/man1)
 endfunction()
 
-# velmor_package_program(TARGET SUMMARY [WINDOWS]): a program of the packages.
-# On Linux it goes to bin/ with a manual page named SUMMARY; WINDOWS puts the
-# .exe in the Windows zip too. Adding a program to the packages is one call.
+# velmor_package_program(TARGET SUMMARY [WINDOWS] [COMPONENT NAME]): a program
+# of the packages. On Linux it goes to bin/ with a manual page named SUMMARY;
+# WINDOWS puts the .exe in the Windows zip too; COMPONENT lets a test install
+# it alone. Adding a program to the packages is one call.
 function(velmor_package_program program summary)
+  cmake_parse_arguments(ARG "WINDOWS" "COMPONENT" "" ${ARGN})
+  if(NOT ARG_COMPONENT)
+    set(ARG_COMPONENT Unspecified)
+  endif()
   if(NOT TARGET ${program})
     return()
   endif()
   if(WIN32)
-    if("WINDOWS" IN_LIST ARGN)
+    if(ARG_WINDOWS)
       install(TARGETS ${program} RUNTIME DESTINATION .)
     endif()
     return()
   endif()
-  install(TARGETS ${program} RUNTIME DESTINATION bin)
+  install(TARGETS ${program} RUNTIME DESTINATION bin COMPONENT ${ARG_COMPONENT})
   if(HELP2MAN)
     velmor_man_page(${program} ${summary})
   endif()
@@ -59,6 +64,9 @@ endfunction()
 velmor_package_program(velmor "real-time software renderer for 3D Studio scenes" WINDOWS)
 velmor_package_program(velmor-capture "write velmor's frames as PNG pictures, without a screen")
 velmor_package_program(velmor-dump "print a 3D Studio scene as JSON")
+# The file managers' thumbnailer: velmor-render and its entry install alone for its test.
+velmor_package_program(velmor-render "draw a 3D Studio scene into a PNG picture" WINDOWS
+                       COMPONENT thumbnailer)
 
 # Debian's changelog must name the version being packed.
 function(velmor_check_changelog)
@@ -79,6 +87,8 @@ function(velmor_install_linux_files)
   add_custom_target(velmor_changelog ALL DEPENDS ${changelog})
   install(FILES ${changelog} DESTINATION share/doc/velmor)
   install(FILES ${VELMOR_PACKAGING}/velmor.desktop DESTINATION share/applications)
+  install(FILES ${VELMOR_PACKAGING}/velmor.thumbnailer DESTINATION share/thumbnailers
+          COMPONENT thumbnailer)
   if(TARGET velmor_icons)
     foreach(size ${VELMOR_ICON_SIZES})
       install(FILES ${VELMOR_ICON_DIR}/velmor-${size}.png

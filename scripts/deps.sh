@@ -2,14 +2,15 @@
 # Installs the Debian packages that a make target needs, only those missing;
 # the group browser also installs the browser tests' node packages (npm ci).
 # Usage: scripts/deps.sh GROUP...
-#   (groups: build test fuzz sdl windows e2e font web browser cross dist)
+#   (groups: build test fuzz sdl windows e2e font web browser cross dist thumb-bench)
 set -euo pipefail
 
 packages_for() {
     case "$1" in
     # help2man: the manual pages, made from the programs' --help at build time.
     build) echo "cmake make g++ pkg-config libpng-dev zlib1g-dev help2man" ;;
-    test) echo "libgtest-dev libgmock-dev libbenchmark-dev python3" ;;
+    # bubblewrap: the thumbnailer's test runs it in a sandbox as GNOME does.
+    test) echo "libgtest-dev libgmock-dev libbenchmark-dev python3 bubblewrap" ;;
     fuzz) echo "clang-14 libfuzzer-14-dev" ;;
     sdl) echo "libsdl2-dev" ;;
     windows) echo "g++-mingw-w64-x86-64 zip" ;;
@@ -22,6 +23,8 @@ packages_for() {
     cross) echo "g++-aarch64-linux-gnu qemu-user" ;;
     # The package's checks: lintian, manual pages, the desktop entry, the types GLib gives files.
     dist) echo "lintian man-db desktop-file-utils shared-mime-info libglib2.0-bin" ;;
+    # scripts/thumb-bench.sh: f3d, a viewer that needs a display, beside velmor-render.
+    thumb-bench) echo "f3d xvfb xauth time" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
     esac
 }

@@ -62,6 +62,10 @@ void render_projection_set(float focal_length, float centre_x, float centre_y, f
     s.view_plane_count = near_z > 0.0f ? 5 : 4;
 }
 
+const uint32_t* render_depth_buffer() {
+    return render_state.depth_buffer;
+}
+
 void render_shutdown() {
     render_threads_set(1);
     std::free(render_state.depth_buffer);

@@ -40,6 +40,9 @@ void render_shutdown();
 void render_projection_set(float focal_length, float centre_x, float centre_y, float near_z);
 // Every depth buffer entry becomes 0xFFFFFFFF; once a frame, before drawing.
 void depth_buffer_clear();
+// The depth buffer, width x height entries as render_init was given; an entry
+// still 0xFFFFFFFF after a frame is a pixel that no face covers.
+const uint32_t* render_depth_buffer();
 // Fills a polygon whose vertices hold screen x, y and camera z, counter-
 // clockwise on the screen, with one colour where it is nearer than the depth
 // buffer. True when rows were scanned. A vertex off the screen or not a
