@@ -130,10 +130,13 @@ TEST(MeshChunks, EmptyListsAndValuesCutShortByTheEndOfTheFile) {
 }
 
 TEST(MeshChunks, MalformedMeshesEndTheLoadWithAReason) {
-    ChunkWriter bad_index;
-    chunk_mesh_object(bad_index, "Box01", {0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 1, 2, 0, 70, 1});
-    EXPECT_TRUE(fails_with(bad_index, "chunk 0x4120 at offset 62: vertex index 70 out of range: "
-                                      "object \"Box01\" has 3 vertices"));
+    for (uint16_t index : {3, 70}) { // 3: the first index past the 3 vertices
+        ChunkWriter bad_index;
+        chunk_mesh_object(bad_index, "Box01", {0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 1, 2, 0, index, 1});
+        EXPECT_TRUE(fails_with(bad_index, "chunk 0x4120 at offset 62: vertex index " +
+                                              std::to_string(index) +
+                                              " out of range: object \"Box01\" has 3 vertices"));
+    }
 
     ChunkWriter faces_first;
     begin_object(faces_first, "NoVertices");
