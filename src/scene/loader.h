@@ -71,7 +71,7 @@ struct LoaderState {
     SceneLight* current_light;
     // The filling pass's names: of the records filled so far, and of
     // material_names (all the file's materials).
-    NameIndex object_index, camera_index, light_index, material_index, listed_material_index;
+    NameIndex object_index, camera_index, light_index, material_index, material_name_index;
 
     // Every material's name in file order, kept by the counting pass, so that
     // face material lists also find the materials written after them.

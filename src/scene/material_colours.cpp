@@ -86,7 +86,7 @@ bool loader_keep_material_name() {
 }
 
 int32_t loader_find_material(const char* name) {
-    return name_index_lookup(loader.listed_material_index, name, loader.material_name_count,
+    return name_index_lookup(loader.material_name_index, name, loader.material_name_count,
                              [](int32_t i) -> const char* { return loader.material_names[i]; });
 }
 

@@ -56,7 +56,7 @@ bool store_faces(ByteReader& in, SceneObject& object) {
             face.corners[0] = &object.vertices[abc[0]];
             face.corners[1] = &object.vertices[abc[2]];
             face.corners[2] = &object.vertices[abc[1]];
-            face.listed_material = -1;
+            face.colour_material = -1;
         }
     }
     return true;
@@ -121,9 +121,9 @@ bool read_face_material(ByteReader& in, int64_t) {
     SceneObject* object = mesh_object();
     if (!object) return false;
     const Scene* s = loader.loading_scene;
-    int32_t material =
+    int32_t read_before =
         find_by_name(name, s->materials, loader.next_material, loader.material_index);
-    int32_t listed = loader_find_material(name);
+    int32_t in_file = loader_find_material(name);
     uint16_t count = read_u16(in);
     uint16_t faces[BATCH];
     for (size_t i = 0; i < count;) {
@@ -132,8 +132,8 @@ bool read_face_material(ByteReader& in, int64_t) {
         i += n;
         for (size_t j = 0; j < n; ++j) {
             if (faces[j] >= object->face_count) continue;
-            object->faces[faces[j]].material = material;
-            object->faces[faces[j]].listed_material = listed;
+            object->faces[faces[j]].material_read_before = read_before;
+            object->faces[faces[j]].colour_material = in_file;
         }
     }
     return true;

@@ -55,14 +55,14 @@ bool name_indexes_allocate(const Scene& s) {
         allocate_index(loader.camera_index, s.camera_count) &&
         allocate_index(loader.light_index, s.light_count) &&
         allocate_index(loader.material_index, s.material_count) &&
-        allocate_index(loader.listed_material_index, loader.material_name_count))
+        allocate_index(loader.material_name_index, loader.material_name_count))
         return true;
     return loader_fail_at(-1, "out of memory for the name indexes");
 }
 
 void name_indexes_free() {
     NameIndex* indexes[] = {&loader.object_index, &loader.camera_index, &loader.light_index,
-                            &loader.material_index, &loader.listed_material_index};
+                            &loader.material_index, &loader.material_name_index};
     for (NameIndex* index : indexes) {
         std::free(index->slots);
         *index = NameIndex{};
