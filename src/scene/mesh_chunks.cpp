@@ -1,5 +1,5 @@
 // Handlers of the mesh and material chunks. In the counting pass they
-// only count, and leave the stream where the filling pass would when
+// only count, and leave the reader where the filling pass would when
 // sub-chunks follow. Data that nothing keeps is not read at all: the walk
 // moves to the chunk's end after every handler.
 #include <cstdlib>
