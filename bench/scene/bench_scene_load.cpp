@@ -1,6 +1,8 @@
 // scene_load on a generated object of 65535 vertices and 65535 faces, on
-// generated files of many names looked up by many chunks, and on every file of
-// the shared corpus and benchmark scenes.
+// generated files of many names looked up by many chunks and of chunks that
+// overlap as much as the walk allows, on every file of the shared corpus and
+// benchmark scenes and of the fuzz seeds, and on the fuzzer's own corpus of
+// build/fuzz when it is there (its slowest file as the label).
 #include <benchmark/benchmark.h>
 
 #include <dirent.h>
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -76,30 +79,78 @@ ChunkWriter many_names(int count) {
     return w;
 }
 
-void load(benchmark::State& state, const std::string& path) {
-    for (auto _ : state) {
-        Scene* scene = scene_load(path.c_str());
-        if (!scene) {
-            state.SkipWithError(scene_load_error());
-            return;
-        }
-        benchmark::DoNotOptimize(scene->objects);
-        scene_free(scene);
+// A 1 MB file that makes both walks read every chunk header 64 times, just
+// within their header budget: six chunks whose lengths run past their parents'
+// ends each send the walk over the rest of the file twice, at two depths. The
+// rest is empty chunks of an id the loader does not know.
+ChunkWriter overlapping_chunks() {
+    const uint32_t units = (1u << 20) / 6, pairs = 6;
+    ChunkWriter w;
+    for (uint32_t unit = 0; unit < units; ++unit) {
+        bool pair = unit < 2 * pairs;
+        chunk_u16(w, pair ? CHUNK_MAIN : 0xFFFF);
+        uint32_t length = !pair ? 1 : unit % 2 == 0 ? 2 : units - unit;
+        chunk_u32(w, 6 * length);
     }
+    return w;
 }
 
-std::vector<std::string> files_in(const std::string& dir) {
+// A refused file is timed too: refusing must be as quick as loading.
+void load(benchmark::State& state, const std::string& path) {
+    bool loaded = false;
+    for (auto _ : state) {
+        Scene* scene = scene_load(path.c_str());
+        loaded = scene != nullptr;
+        scene_free(scene);
+    }
+    if (!loaded) state.SetLabel("refused");
+}
+
+// The regular files of dir whose names end in suffix, sorted.
+std::vector<std::string> files_in(const std::string& dir, const std::string& suffix) {
     std::vector<std::string> files;
     if (DIR* d = opendir(dir.c_str())) {
         while (dirent* entry = readdir(d)) {
             std::string name = entry->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".3ds") == 0)
+            if (entry->d_type == DT_REG && name.size() > suffix.size() &&
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
                 files.push_back(name);
         }
         closedir(d);
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// Every file of dir once an iteration, loaded or refused; the counter
+// worst_cpu_ms and the label give the slowest file of the last iteration, by
+// processor time, which other work on the machine does not stretch.
+void load_folder(benchmark::State& state, const std::string& dir,
+                 const std::vector<std::string>& files) {
+    for (auto _ : state) {
+        double worst = 0;
+        std::string worst_file;
+        for (const std::string& file : files) {
+            std::clock_t start = std::clock();
+            scene_free(scene_load((dir + "/" + file).c_str()));
+            double took = 1000.0 * (double)(std::clock() - start) / CLOCKS_PER_SEC;
+            if (took > worst) {
+                worst = took;
+                worst_file = file;
+            }
+        }
+        state.counters["worst_cpu_ms"] = worst;
+        state.SetLabel(worst_file);
+    }
+}
+
+void register_folder(const std::string& name, const std::string& dir, const std::string& suffix) {
+    for (const std::string& file : files_in(dir, suffix)) {
+        benchmark::RegisterBenchmark(
+            ("load/" + name + "/" + file).c_str(),
+            [path = dir + "/" + file](benchmark::State& s) { load(s, path); })
+            ->Unit(benchmark::kMillisecond);
+    }
 }
 
 std::vector<std::string> generated_paths;
@@ -132,16 +183,20 @@ int main(int argc, char** argv) {
     // Twice the names should take about twice the time.
     if (!register_generated("object_65535_vertices_65535_faces", largest_object()) ||
         !register_generated("names_8000_looked_up_8000_times", many_names(8000)) ||
-        !register_generated("names_16000_looked_up_16000_times", many_names(16000)))
+        !register_generated("names_16000_looked_up_16000_times", many_names(16000)) ||
+        !register_generated("overlapping_chunks_1MB_every_header_64_times", overlapping_chunks()))
         return 1;
-    for (const char* folder : {"corpus", "bench"}) {
-        const std::string dir = std::string(VELMOR_SHARED_DIR) + "/" + folder;
-        for (const std::string& file : files_in(dir)) {
-            benchmark::RegisterBenchmark(
-                ("load/" + std::string(folder) + "/" + file).c_str(),
-                [path = dir + "/" + file](benchmark::State& s) { load(s, path); })
-                ->Unit(benchmark::kMillisecond);
-        }
+    for (const char* folder : {"corpus", "bench"})
+        register_folder(folder, std::string(VELMOR_SHARED_DIR) + "/" + folder, ".3ds");
+    register_folder("seeds", VELMOR_SCENE_SEEDS_DIR, "");
+    const std::string fuzz_corpus = VELMOR_FUZZ_CORPUS_DIR;
+    std::vector<std::string> fuzzed = files_in(fuzz_corpus, "");
+    if (!fuzzed.empty()) {
+        benchmark::RegisterBenchmark(
+            ("load/fuzz_corpus_" + std::to_string(fuzzed.size()) + "_files").c_str(),
+            [fuzz_corpus, fuzzed](benchmark::State& s) { load_folder(s, fuzz_corpus, fuzzed); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

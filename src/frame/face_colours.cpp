@@ -8,7 +8,7 @@ namespace {
 
 // The face's material, when the file gave it a diffuse colour.
 const SceneMaterial* coloured_material(const Scene& scene, const SceneFace& face) {
-    const int32_t m = face.listed_material;
+    const int32_t m = face.colour_material;
     if (m < 0 || m >= scene.material_count || !scene.materials[m].has_diffuse) return nullptr;
     return &scene.materials[m];
 }

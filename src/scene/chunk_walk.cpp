@@ -8,7 +8,7 @@ namespace {
 // and its scale, field-of-view, roll and colour tracks. The walk moves to the
 // chunk's end after its handler (or walks its sub-chunks), so reading their
 // data first would change nothing.
-bool ignore_chunk(FILE*, int64_t) {
+bool ignore_chunk(ByteReader&, int64_t) {
     return true;
 }
 
@@ -110,10 +110,27 @@ const ChunkTableRow chunk_table[] = {
 };
 const int CHUNK_TABLE_SIZE = (int)(sizeof chunk_table / sizeof chunk_table[0]);
 
+namespace {
+
+// The row of every 16-bit id plus one, 0 for an id the table lacks: the walk
+// looks every header up, and a file of overlapping chunks has millions.
+struct ChunkRows {
+    uint8_t row_plus_one[0x10000];
+};
+static_assert(sizeof chunk_table / sizeof chunk_table[0] < 255, "rows must fit a byte");
+
+ChunkRows make_chunk_rows() {
+    ChunkRows rows{};
+    for (int row = CHUNK_TABLE_SIZE - 1; row >= 0; --row) // the first row of an id wins
+        rows.row_plus_one[chunk_table[row].id & 0xFFFF] = (uint8_t)(row + 1);
+    return rows;
+}
+
+} // namespace
+
 int chunk_find(uint32_t chunk_id) {
-    for (int row = 0; row < CHUNK_TABLE_SIZE; ++row)
-        if ((chunk_table[row].id & 0xFFFF) == chunk_id) return row;
-    return -1;
+    static const ChunkRows rows = make_chunk_rows();
+    return chunk_id > 0xFFFF ? -1 : rows.row_plus_one[chunk_id] - 1;
 }
 
 namespace {
@@ -125,7 +142,7 @@ bool bad_length(uint32_t length) {
 }
 
 // One chunk at start: its handler, its sub-chunks, then the move to its end.
-bool walk_one_chunk(FILE* stream, int64_t start) {
+bool walk_one_chunk(ByteReader& in, int64_t start) {
     if (loader.depth > MAX_CHUNK_DEPTH)
         return loader_fail_at(start, "chunks nested deeper than %d levels", MAX_CHUNK_DEPTH);
     // Overlapping chunks can make the walk read the same bytes again at every
@@ -135,10 +152,8 @@ bool walk_one_chunk(FILE* stream, int64_t start) {
                               "overlapping chunks: too many chunk headers for the file size");
 
     uint8_t header[6];
-    if (std::fread(header, 1, 6, stream) < 6) {
-        if (std::ferror(stream)) return loader_fail_at(start, "read error");
+    if (read_bytes(in, header, 6) < 6)
         return loader_fail_at(start, "chunk header cut short by the end of the file");
-    }
     uint32_t id = le16(header);
     uint32_t length = le32(header + 2);
     loader.chunk_id = id;
@@ -151,35 +166,23 @@ bool walk_one_chunk(FILE* stream, int64_t start) {
     if (row >= 0) {
         const ChunkTableRow& entry = chunk_table[row];
         if (entry.handler) {
-            if (!entry.handler(stream, next)) return false;
+            if (!entry.handler(in, next)) return false;
         }
         if (entry.has_subchunks) {
-            if (!chunk_walk(stream, next)) return false;
+            if (!chunk_walk(in, next)) return false;
         }
     }
-    if (!stream_seek(stream, next) || std::ferror(stream)) {
-        loader.chunk_id = id; // the sub-chunks walked since have changed it
-        loader.chunk_offset = start;
-        return loader_fail("read error");
-    }
+    in.position = next;
     return true;
 }
 
 } // namespace
 
-bool chunk_walk(FILE* stream, int64_t end) {
+bool chunk_walk(ByteReader& in, int64_t end) {
     ++loader.depth;
     bool ok = true;
-    for (;;) {
-        int64_t start = stream_tell(stream);
-        if (start < 0) {
-            ok = loader_fail_at(0, "cannot tell the file position");
-            break;
-        }
-        if (start >= end) break;
-        ok = walk_one_chunk(stream, start);
-        if (!ok) break;
-    }
+    while (ok && in.position < end)
+        ok = walk_one_chunk(in, in.position);
     --loader.depth;
     return ok;
 }

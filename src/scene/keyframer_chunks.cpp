@@ -6,25 +6,25 @@
 
 namespace {
 
-bool walk_node(FILE* stream, int64_t end, NodeKind kind) {
+bool walk_node(ByteReader& in, int64_t end, NodeKind kind) {
     keyframer.current_node_kind = kind;
-    return chunk_walk(stream, end);
+    return chunk_walk(in, end);
 }
 
-uint16_t read_track_header(FILE* stream) {
+uint16_t read_track_header(ByteReader& in) {
     uint8_t header[14]; // flags, reserved, then a 32-bit key count of which 16 bits count
-    size_t got = std::fread(header, 1, 14, stream);
+    size_t got = read_bytes(in, header, 14);
     return got >= 12 ? le16(header + 10) : 0;
 }
 
 // The key's frame, after consuming its optional floats: one for each of the
 // flag bits 0 to 4 (tension, continuity, bias, ease to, ease from).
-uint16_t read_key_header(FILE* stream) {
-    uint16_t frame = read_u16(stream);
-    read_u16(stream); // high half of the frame number
-    uint16_t flags = read_u16(stream);
+uint16_t read_key_header(ByteReader& in) {
+    uint16_t frame = read_u16(in);
+    read_u16(in); // high half of the frame number
+    uint16_t flags = read_u16(in);
     for (int bit = 0; bit <= 4; ++bit) {
-        if (flags & (1u << bit)) read_f32(stream);
+        if (flags & (1u << bit)) read_f32(in);
     }
     return frame;
 }
@@ -99,14 +99,14 @@ bool allocate_track(const TrackTarget& track, uint16_t key_count) {
 
 // Reads key_count keys of value_count floats; values[k] goes to array
 // order[k] of the track, which swaps the file's y and z into scene axes.
-bool read_track(FILE* stream, const TrackTarget& track, int value_count, const int* order) {
-    uint16_t key_count = read_track_header(stream);
+bool read_track(ByteReader& in, const TrackTarget& track, int value_count, const int* order) {
+    uint16_t key_count = read_track_header(in);
     if (!track.key_count) return true; // not stored: every key would be dropped
     if (!allocate_track(track, key_count)) return false;
     float values[4];
     for (uint32_t k = 0; k < key_count; ++k) {
-        uint16_t frame = read_key_header(stream);
-        read_f32_values(stream, values, (size_t)value_count);
+        uint16_t frame = read_key_header(in);
+        read_f32_values(in, values, (size_t)value_count);
         int32_t slot = keyframer.key_slot++;
         (*track.arrays[0])[slot] = (float)frame;
         for (int v = 0; v < value_count; ++v)
@@ -117,32 +117,32 @@ bool read_track(FILE* stream, const TrackTarget& track, int value_count, const i
 
 } // namespace
 
-bool read_object_node(FILE* stream, int64_t end) {
-    return walk_node(stream, end, NODE_OBJECT_PENDING);
+bool read_object_node(ByteReader& in, int64_t end) {
+    return walk_node(in, end, NODE_OBJECT_PENDING);
 }
-bool read_camera_node(FILE* stream, int64_t end) {
-    return walk_node(stream, end, NODE_CAMERA);
+bool read_camera_node(ByteReader& in, int64_t end) {
+    return walk_node(in, end, NODE_CAMERA);
 }
-bool read_target_node(FILE* stream, int64_t end) {
-    return walk_node(stream, end, NODE_TARGET);
+bool read_target_node(ByteReader& in, int64_t end) {
+    return walk_node(in, end, NODE_TARGET);
 }
 
-bool read_segment(FILE* stream, int64_t) {
-    loader.loading_scene->start_frame = read_u32(stream);
-    loader.loading_scene->end_frame = read_u32(stream);
+bool read_segment(ByteReader& in, int64_t) {
+    loader.loading_scene->start_frame = read_u32(in);
+    loader.loading_scene->end_frame = read_u32(in);
     return true;
 }
 
-bool read_node_id(FILE* stream, int64_t) {
-    keyframer.current_node_id = read_u16(stream);
+bool read_node_id(ByteReader& in, int64_t) {
+    keyframer.current_node_id = read_u16(in);
     return true;
 }
 
-bool read_node_header(FILE* stream, int64_t) {
-    if (read_name(stream, keyframer.node_name).cut_short)
+bool read_node_header(ByteReader& in, int64_t) {
+    if (read_name(in, keyframer.node_name).cut_short)
         return loader_fail("node name cut short by the end of the file");
-    read_u32(stream); // two flag words
-    uint16_t parent = read_u16(stream);
+    read_u32(in); // two flag words
+    uint16_t parent = read_u16(in);
     if (loader.counting_pass) return true;
 
     Scene* s = loader.loading_scene;
@@ -162,12 +162,12 @@ bool read_node_header(FILE* stream, int64_t) {
     return true;
 }
 
-bool read_position_track(FILE* stream, int64_t) {
+bool read_position_track(ByteReader& in, int64_t) {
     static const int order[3] = {1, 3, 2}; // x, then the file's y into z and z into y
-    return read_track(stream, position_track_target(), 3, order);
+    return read_track(in, position_track_target(), 3, order);
 }
 
-bool read_rotation_track(FILE* stream, int64_t) {
+bool read_rotation_track(ByteReader& in, int64_t) {
     static const int order[4] = {1, 2, 4, 3}; // angle, axis x, axis y and z swapped
-    return read_track(stream, rotation_track_target(), 4, order);
+    return read_track(in, rotation_track_target(), 4, order);
 }

@@ -12,8 +12,8 @@ SceneLight* light_to_fill() {
     return loader.counting_pass ? nullptr : loader.current_light;
 }
 
-bool read_light_value(FILE* stream, float SceneLight::*field) {
-    float value = read_f32(stream);
+bool read_light_value(ByteReader& in, float SceneLight::*field) {
+    float value = read_f32(in);
     if (SceneLight* light = light_to_fill()) light->*field = value;
     return true;
 }
@@ -28,9 +28,9 @@ int32_t float_to_int_saturated(float value) {
 
 } // namespace
 
-bool read_light(FILE* stream, int64_t) {
+bool read_light(ByteReader& in, int64_t) {
     float p[3];
-    read_f32_values(stream, p, 3);
+    read_f32_values(in, p, 3);
     Scene* s = loader.loading_scene;
     SceneLight* light;
     bool ok = take_record(s->lights, s->light_count, loader.next_light, "lights", light);
@@ -44,9 +44,9 @@ bool read_light(FILE* stream, int64_t) {
     return true;
 }
 
-bool read_spotlight(FILE* stream, int64_t) {
+bool read_spotlight(ByteReader& in, int64_t) {
     float v[5]; // target x, y, z, hotspot, falloff
-    read_f32_values(stream, v, 5);
+    read_f32_values(in, v, 5);
     SceneLight* light = light_to_fill();
     if (!light) return true;
     light->is_spot = 1;
@@ -58,31 +58,31 @@ bool read_spotlight(FILE* stream, int64_t) {
     return true;
 }
 
-bool read_light_inner_range(FILE* stream, int64_t) {
-    return read_light_value(stream, &SceneLight::inner_range);
+bool read_light_inner_range(ByteReader& in, int64_t) {
+    return read_light_value(in, &SceneLight::inner_range);
 }
 
-bool read_light_outer_range(FILE* stream, int64_t) {
-    return read_light_value(stream, &SceneLight::outer_range);
+bool read_light_outer_range(ByteReader& in, int64_t) {
+    return read_light_value(in, &SceneLight::outer_range);
 }
 
-bool read_light_multiplier(FILE* stream, int64_t) {
-    return read_light_value(stream, &SceneLight::multiplier);
+bool read_light_multiplier(ByteReader& in, int64_t) {
+    return read_light_value(in, &SceneLight::multiplier);
 }
 
-bool read_light_off(FILE*, int64_t) {
+bool read_light_off(ByteReader&, int64_t) {
     if (SceneLight* light = light_to_fill()) light->is_off = 1;
     return true;
 }
 
-bool read_light_ray_shadows(FILE*, int64_t) {
+bool read_light_ray_shadows(ByteReader&, int64_t) {
     if (SceneLight* light = light_to_fill()) light->ray_shadows = 1;
     return true;
 }
 
-bool read_float_colour(FILE* stream, int64_t end) {
+bool read_float_colour(ByteReader& in, int64_t end) {
     float rgb[3];
-    read_f32_values(stream, rgb, 3);
+    read_f32_values(in, rgb, 3);
     if (loader.counting_pass) return true;
     // Also a material's colour when it stands in its diffuse colour chunk.
     if (loader.chunk_id == CHUNK_COLOR_F) loader_take_float_diffuse(rgb, end);
@@ -99,9 +99,9 @@ bool read_float_colour(FILE* stream, int64_t end) {
     return true;
 }
 
-bool read_camera(FILE* stream, int64_t) {
+bool read_camera(ByteReader& in, int64_t) {
     float v[8]; // position, target, bank, lens
-    read_f32_values(stream, v, 8);
+    read_f32_values(in, v, 8);
     Scene* s = loader.loading_scene;
     SceneCamera* camera;
     bool ok = take_record(s->cameras, s->camera_count, loader.next_camera, "cameras", camera);

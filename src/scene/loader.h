@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "scene/chunk_ids.h"
@@ -14,10 +13,18 @@
 
 // --- Chunk walk ---------------------------------------------------------------
 
-// Called with the stream just after a chunk's 6-byte header and the file
+// The whole file in memory and the place the walk has reached. The position
+// may lie past the end, where a chunk's length points; nothing is read there.
+struct ByteReader {
+    const uint8_t* data;
+    int64_t size;
+    int64_t position;
+};
+
+// Called with the reader just after a chunk's 6-byte header and the file
 // position of the chunk's end. Returns true to go on, false (with the reason
 // set) to abort the whole load.
-using ChunkHandler = bool (*)(FILE* stream, int64_t end);
+using ChunkHandler = bool (*)(ByteReader& in, int64_t end);
 
 struct ChunkTableRow {
     uint32_t id;          // a CHUNK_ id; only the low 16 bits are compared
@@ -31,15 +38,14 @@ constexpr int MAX_CHUNK_DEPTH = 64;
 
 // Index of the row whose id equals chunk_id, or -1.
 int chunk_find(uint32_t chunk_id);
-// Walks the chunks from the stream's position up to end; false at the first
+// Walks the chunks from the reader's position up to end; false at the first
 // failure.
-bool chunk_walk(FILE* stream, int64_t end);
+bool chunk_walk(ByteReader& in, int64_t end);
 
 // --- Loader state -------------------------------------------------------------
 
-// Names looked up in constant time: a small file of overlapping chunks can hold
-// tens of thousands of records and look names up as often, and searching every
-// record each time took minutes. A name keeps the first position added under it.
+// Names looked up in constant time (name_index.cpp). A name keeps the first
+// position added under it.
 struct NameSlot {
     const char* name; // not owned; null when the slot is empty
     int32_t position;
@@ -65,7 +71,7 @@ struct LoaderState {
     SceneLight* current_light;
     // The filling pass's names: of the records filled so far, and of
     // material_names (all the file's materials).
-    NameIndex object_index, camera_index, light_index, material_index, listed_material_index;
+    NameIndex object_index, camera_index, light_index, material_index, material_name_index;
 
     // Every material's name in file order, kept by the counting pass, so that
     // face material lists also find the materials written after them.
@@ -78,7 +84,6 @@ struct LoaderState {
 
     // Bookkeeping of the walk, for its guards and for the failure reason.
     const char* file_name;
-    int64_t file_size;
     int64_t array_bytes_left; // for the vertex, face and track arrays
     int32_t depth;            // level of the chunks being walked; top level is 1
     int64_t headers_left;     // chunk headers this pass may still read
@@ -120,15 +125,16 @@ bool loader_fail_at(int64_t offset, const char* format, ...)
 #endif
     ;
 
+// The text with bytes outside printable ASCII written as \xHH, cut to fit the
+// buffer, for messages.
+const char* printable_text(const char* text, char* buffer, size_t buffer_size);
+
 // Vertex arrays replaced by a second vertex list stay alive: faces read
 // before may still point into them. The Scene frees them with itself.
 bool loader_retire_block(void* block);
 
 // --- Reading ------------------------------------------------------------------
 // A value cut short by the end of the file reads as 0, the whole value.
-
-int64_t stream_tell(FILE* stream);
-bool stream_seek(FILE* stream, int64_t position);
 
 // Little-endian values from bytes already read.
 inline uint16_t le16(const uint8_t* p) {
@@ -138,29 +144,31 @@ inline uint32_t le32(const uint8_t* p) {
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
-uint16_t read_u16(FILE* stream);
-uint32_t read_u32(FILE* stream);
-float read_f32(FILE* stream);
-void read_f32_values(FILE* stream, float* out, size_t count);
-void read_u16_values(FILE* stream, uint16_t* out, size_t count);
+// Copies up to count bytes, fewer at the end of the file; returns how many.
+size_t read_bytes(ByteReader& in, uint8_t* out, size_t count);
+uint16_t read_u16(ByteReader& in);
+uint32_t read_u32(ByteReader& in);
+float read_f32(ByteReader& in);
+void read_f32_values(ByteReader& in, float* out, size_t count);
+void read_u16_values(ByteReader& in, uint16_t* out, size_t count);
 // Moves on by count bytes, stopping at the end of the file, as reading them would.
-void skip_bytes(FILE* stream, uint64_t count);
+void skip_bytes(ByteReader& in, uint64_t count);
 
 struct NameRead {
     int32_t length;
     bool cut_short; // the end of the file came before the NUL and before 63 characters
 };
 // Reads one NUL-terminated name of at most 63 characters into destination.
-NameRead read_name(FILE* stream, char destination[64]);
+NameRead read_name(ByteReader& in, char destination[64]);
+
+// --- Names ----------------------------------------------------------------------
+
 // A heap copy of exactly the name's length plus one byte, or null.
 char* copy_name(const char* name);
 // Gives a new record its name: a copy of name_buffer. False, with the reason
 // set, when the copy cannot be allocated; kind names the record in the reason
 // ("a light").
 bool name_record(char*& name, const char* kind);
-// The text with bytes outside printable ASCII written as \xHH, cut to fit the
-// buffer, for messages.
-const char* printable_text(const char* text, char* buffer, size_t buffer_size);
 
 // Indexes for what the counting pass found; false, with the reason set, when
 // they cannot be allocated. name_indexes_free gives them back.
@@ -171,16 +179,24 @@ void name_index_add(NameIndex& index, const char* name, int32_t position);
 // The first position added under name, or -1.
 int32_t name_index_find(const NameIndex& index, const char* name);
 
-// First record, in array order, whose name is set and equals name byte for
-// byte, among the filled records[0 .. filled); -1 when none is. Records are
-// named as they are filled, in array order, and never renamed, so the index
-// keeps the right one for each name.
+// The first position below count whose name (name_at(position), null for a
+// record without one) equals name byte for byte, or -1. The names at
+// positions the index has not seen yet are offered first: the lists grow as
+// they are filled, in order, and never change what they hold, so the index
+// keeps the right position for each name.
+template <typename NameAt>
+int32_t name_index_lookup(NameIndex& index, const char* name, int32_t count, NameAt name_at) {
+    for (; index.added < count; ++index.added)
+        if (const char* added = name_at(index.added)) name_index_add(index, added, index.added);
+    return name_index_find(index, name);
+}
+
+// First record, in array order, whose name is set and equals name, among the
+// filled records[0 .. filled); -1 when none is.
 template <typename Record>
 int32_t find_by_name(const char* name, const Record* records, int32_t filled, NameIndex& index) {
-    for (; index.added < filled; ++index.added)
-        if (records[index.added].name)
-            name_index_add(index, records[index.added].name, index.added);
-    return name_index_find(index, name);
+    return name_index_lookup(index, name, filled,
+                             [records](int32_t i) -> const char* { return records[i].name; });
 }
 
 // One more record of a kind (objects, cameras, lights or materials), in
@@ -226,35 +242,35 @@ void loader_take_float_diffuse(const float rgb[3], int64_t end);
 
 // --- Chunk handlers -------------------------------------------------------------
 
-bool read_named_object(FILE* stream, int64_t end);
-bool read_triangle_mesh(FILE* stream, int64_t end);
-bool read_vertex_list(FILE* stream, int64_t end);
-bool read_face_list(FILE* stream, int64_t end);
-bool read_face_material(FILE* stream, int64_t end);
-bool read_mapping_coordinates(FILE* stream, int64_t end);
-bool read_smoothing_groups(FILE* stream, int64_t end);
-bool read_local_matrix(FILE* stream, int64_t end);
-bool read_material_name(FILE* stream, int64_t end);
-bool read_byte_colour(FILE* stream, int64_t end);
+bool read_named_object(ByteReader& in, int64_t end);
+bool read_triangle_mesh(ByteReader& in, int64_t end);
+bool read_vertex_list(ByteReader& in, int64_t end);
+bool read_face_list(ByteReader& in, int64_t end);
+bool read_face_material(ByteReader& in, int64_t end);
+bool read_mapping_coordinates(ByteReader& in, int64_t end);
+bool read_smoothing_groups(ByteReader& in, int64_t end);
+bool read_local_matrix(ByteReader& in, int64_t end);
+bool read_material_name(ByteReader& in, int64_t end);
+bool read_byte_colour(ByteReader& in, int64_t end);
 
-bool read_light(FILE* stream, int64_t end);
-bool read_float_colour(FILE* stream, int64_t end);
-bool read_spotlight(FILE* stream, int64_t end);
-bool read_light_inner_range(FILE* stream, int64_t end);
-bool read_light_outer_range(FILE* stream, int64_t end);
-bool read_light_multiplier(FILE* stream, int64_t end);
-bool read_light_off(FILE* stream, int64_t end);
-bool read_light_ray_shadows(FILE* stream, int64_t end);
-bool read_camera(FILE* stream, int64_t end);
+bool read_light(ByteReader& in, int64_t end);
+bool read_float_colour(ByteReader& in, int64_t end);
+bool read_spotlight(ByteReader& in, int64_t end);
+bool read_light_inner_range(ByteReader& in, int64_t end);
+bool read_light_outer_range(ByteReader& in, int64_t end);
+bool read_light_multiplier(ByteReader& in, int64_t end);
+bool read_light_off(ByteReader& in, int64_t end);
+bool read_light_ray_shadows(ByteReader& in, int64_t end);
+bool read_camera(ByteReader& in, int64_t end);
 
-bool read_object_node(FILE* stream, int64_t end);
-bool read_camera_node(FILE* stream, int64_t end);
-bool read_target_node(FILE* stream, int64_t end);
-bool read_segment(FILE* stream, int64_t end);
-bool read_node_id(FILE* stream, int64_t end);
-bool read_node_header(FILE* stream, int64_t end);
-bool read_position_track(FILE* stream, int64_t end);
-bool read_rotation_track(FILE* stream, int64_t end);
+bool read_object_node(ByteReader& in, int64_t end);
+bool read_camera_node(ByteReader& in, int64_t end);
+bool read_target_node(ByteReader& in, int64_t end);
+bool read_segment(ByteReader& in, int64_t end);
+bool read_node_id(ByteReader& in, int64_t end);
+bool read_node_header(ByteReader& in, int64_t end);
+bool read_position_track(ByteReader& in, int64_t end);
+bool read_rotation_track(ByteReader& in, int64_t end);
 
 // --- Post-processing ------------------------------------------------------------
 

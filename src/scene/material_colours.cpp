@@ -49,11 +49,11 @@ uint8_t colour_byte(float value) {
 
 } // namespace
 
-bool read_byte_colour(FILE* stream, int64_t end) {
+bool read_byte_colour(ByteReader& in, int64_t end) {
     SceneMaterial* material = diffuse_material();
     if (!material || !body_holds(end, 3)) return true;
     uint8_t rgb[3];
-    if (std::fread(rgb, 1, 3, stream) == 3) set_diffuse(*material, rgb);
+    if (read_bytes(in, rgb, 3) == 3) set_diffuse(*material, rgb);
     return true;
 }
 
@@ -86,10 +86,8 @@ bool loader_keep_material_name() {
 }
 
 int32_t loader_find_material(const char* name) {
-    NameIndex& index = loader.listed_material_index;
-    for (; index.added < loader.material_name_count; ++index.added)
-        name_index_add(index, loader.material_names[index.added], index.added);
-    return name_index_find(index, name);
+    return name_index_lookup(loader.material_name_index, name, loader.material_name_count,
+                             [](int32_t i) -> const char* { return loader.material_names[i]; });
 }
 
 void loader_release_material_names() {

@@ -1,5 +1,5 @@
 // Handlers of the mesh and material chunks. In the counting pass they
-// only count, and leave the stream where the filling pass would when
+// only count, and leave the reader where the filling pass would when
 // sub-chunks follow. Data that nothing keeps is not read at all: the walk
 // moves to the chunk's end after every handler.
 #include <cstdlib>
@@ -26,11 +26,11 @@ SceneObject* mesh_object() {
     return loader.current_object;
 }
 
-void store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
+void store_vertices(ByteReader& in, SceneVertex* vertices, uint16_t count) {
     float values[3 * BATCH];
     for (size_t i = 0; i < count;) {
         size_t n = min_size(BATCH, count - i);
-        read_f32_values(stream, values, 3 * n);
+        read_f32_values(in, values, 3 * n);
         for (size_t j = 0; j < n; ++j, ++i) {
             vertices[i].x = values[3 * j];
             vertices[i].y = values[3 * j + 2];
@@ -39,11 +39,11 @@ void store_vertices(FILE* stream, SceneVertex* vertices, uint16_t count) {
     }
 }
 
-bool store_faces(FILE* stream, SceneObject& object) {
+bool store_faces(ByteReader& in, SceneObject& object) {
     uint16_t values[4 * BATCH];
     for (size_t i = 0; i < (size_t)object.face_count;) {
         size_t n = min_size(BATCH, (size_t)object.face_count - i);
-        read_u16_values(stream, values, 4 * n);
+        read_u16_values(in, values, 4 * n);
         for (size_t j = 0; j < n; ++j, ++i) {
             const uint16_t* abc = values + 4 * j; // then a flags word, unused
             for (int k = 0; k < 3; ++k) {
@@ -56,7 +56,7 @@ bool store_faces(FILE* stream, SceneObject& object) {
             face.corners[0] = &object.vertices[abc[0]];
             face.corners[1] = &object.vertices[abc[2]];
             face.corners[2] = &object.vertices[abc[1]];
-            face.listed_material = -1;
+            face.colour_material = -1;
         }
     }
     return true;
@@ -64,12 +64,12 @@ bool store_faces(FILE* stream, SceneObject& object) {
 
 } // namespace
 
-bool read_named_object(FILE* stream, int64_t) {
-    read_name(stream, loader.name_buffer);
+bool read_named_object(ByteReader& in, int64_t) {
+    read_name(in, loader.name_buffer);
     return true;
 }
 
-bool read_triangle_mesh(FILE*, int64_t) {
+bool read_triangle_mesh(ByteReader&, int64_t) {
     Scene* s = loader.loading_scene;
     SceneObject* object;
     bool ok = take_record(s->objects, s->object_count, loader.next_object, "objects", object);
@@ -78,8 +78,8 @@ bool read_triangle_mesh(FILE*, int64_t) {
     return name_record(object->name, "an object");
 }
 
-bool read_vertex_list(FILE* stream, int64_t) {
-    uint16_t count = read_u16(stream);
+bool read_vertex_list(ByteReader& in, int64_t) {
+    uint16_t count = read_u16(in);
     if (loader.counting_pass) return true; // the walk moves to the chunk's end
     SceneObject* object = mesh_object();
     if (!object) return false;
@@ -91,14 +91,14 @@ bool read_vertex_list(FILE* stream, int64_t) {
     }
     object->vertex_count = count;
     object->vertices = vertices;
-    store_vertices(stream, vertices, count);
+    store_vertices(in, vertices, count);
     return true;
 }
 
-bool read_face_list(FILE* stream, int64_t) {
-    uint16_t count = read_u16(stream);
+bool read_face_list(ByteReader& in, int64_t) {
+    uint16_t count = read_u16(in);
     if (loader.counting_pass) {
-        skip_bytes(stream, 8 * (uint64_t)count); // the sub-chunks follow the faces
+        skip_bytes(in, 8 * (uint64_t)count); // the sub-chunks follow the faces
         return true;
     }
     SceneObject* object = mesh_object();
@@ -110,37 +110,37 @@ bool read_face_list(FILE* stream, int64_t) {
     std::free(object->faces); // nothing points into a face array
     object->face_count = count;
     object->faces = faces;
-    return store_faces(stream, *object);
+    return store_faces(in, *object);
 }
 
-bool read_face_material(FILE* stream, int64_t) {
+bool read_face_material(ByteReader& in, int64_t) {
     char name[64];
-    if (read_name(stream, name).cut_short)
+    if (read_name(in, name).cut_short)
         return loader_fail("face material name cut short by the end of the file");
     if (loader.counting_pass) return true;
     SceneObject* object = mesh_object();
     if (!object) return false;
     const Scene* s = loader.loading_scene;
-    int32_t material =
+    int32_t read_before =
         find_by_name(name, s->materials, loader.next_material, loader.material_index);
-    int32_t listed = loader_find_material(name);
-    uint16_t count = read_u16(stream);
+    int32_t in_file = loader_find_material(name);
+    uint16_t count = read_u16(in);
     uint16_t faces[BATCH];
     for (size_t i = 0; i < count;) {
         size_t n = min_size(BATCH, count - i);
-        read_u16_values(stream, faces, n);
+        read_u16_values(in, faces, n);
         i += n;
         for (size_t j = 0; j < n; ++j) {
             if (faces[j] >= object->face_count) continue;
-            object->faces[faces[j]].material = material;
-            object->faces[faces[j]].listed_material = listed;
+            object->faces[faces[j]].material_read_before = read_before;
+            object->faces[faces[j]].colour_material = in_file;
         }
     }
     return true;
 }
 
-bool read_mapping_coordinates(FILE* stream, int64_t) {
-    uint16_t count = read_u16(stream);
+bool read_mapping_coordinates(ByteReader& in, int64_t) {
+    uint16_t count = read_u16(in);
     if (loader.counting_pass) return true;
     SceneObject* object = mesh_object();
     if (!object) return false;
@@ -149,7 +149,7 @@ bool read_mapping_coordinates(FILE* stream, int64_t) {
     float uv[2 * BATCH];
     for (size_t i = 0; i < kept;) {
         size_t n = min_size(BATCH, kept - i);
-        read_f32_values(stream, uv, 2 * n);
+        read_f32_values(in, uv, 2 * n);
         for (size_t j = 0; j < n; ++j, ++i) {
             object->vertices[i].u = uv[2 * j];
             object->vertices[i].v = uv[2 * j + 1];
@@ -159,13 +159,13 @@ bool read_mapping_coordinates(FILE* stream, int64_t) {
 }
 
 // The groups are dropped without being read: the walk moves to the chunk's end.
-bool read_smoothing_groups(FILE*, int64_t) {
+bool read_smoothing_groups(ByteReader&, int64_t) {
     return loader.counting_pass || mesh_object() != nullptr;
 }
 
-bool read_local_matrix(FILE* stream, int64_t) {
+bool read_local_matrix(ByteReader& in, int64_t) {
     float m[12];
-    read_f32_values(stream, m, 12);
+    read_f32_values(in, m, 12);
     if (loader.counting_pass) return true;
     SceneObject* object = mesh_object();
     if (!object) return false;
@@ -180,8 +180,8 @@ bool read_local_matrix(FILE* stream, int64_t) {
     return true;
 }
 
-bool read_material_name(FILE* stream, int64_t) {
-    if (read_name(stream, loader.name_buffer).cut_short)
+bool read_material_name(ByteReader& in, int64_t) {
+    if (read_name(in, loader.name_buffer).cut_short)
         return loader_fail("material name cut short by the end of the file");
     Scene* s = loader.loading_scene;
     SceneMaterial* material;

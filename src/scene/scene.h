@@ -19,11 +19,13 @@ struct SceneFace {
     // Index into Scene::materials of the material that the last face material
     // list naming this face names, found among the materials read before that
     // list; -1 when none of them bears the name, 0 when no list names the face.
-    int32_t material;
+    // velmor-dump shows it; nothing draws with it.
+    int32_t material_read_before;
     // The same material found among all materials of the file, so that a
     // library written after the meshes counts too; -1 when no list names the
-    // face or no material bears the name.
-    int32_t listed_material;
+    // face or no material bears the name. Its diffuse colour is the face's
+    // colour in view mode.
+    int32_t colour_material;
     SceneVertex* corners[3]; // file corners 0, 2, 1
     Plane plane;             // unit normal (a, b, c) and d = -(normal . corner 0)
 };

@@ -1,8 +1,11 @@
-// scene_load: two walks over the file, the first counting the records and the
-// second filling them, then the face planes, vertex normals and camera
-// matrices. Also the failure reason and scene_free.
+// scene_load: the file read into memory, two walks over it, the first counting
+// the records and the second filling them, then the face planes, vertex normals
+// and camera matrices. Also the failure reason, the allocations within the
+// loader's budget and scene_free.
 #include <cerrno>
 #include <cstdarg>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -71,29 +74,51 @@ void reset_state(const char* file_name) {
     failure_reason[0] = '\0';
 }
 
-// One walk over the whole file. The counting pass also finds the file size.
-bool run_pass(const char* file_name, int64_t& file_size) {
+// A chunk's length is a signed 32-bit number, so a 3DS file is shorter than
+// 2 GiB; a longer one is refused before it takes that much memory.
+constexpr int64_t MAX_FILE_BYTES = INT32_MAX;
+
+int64_t size_of(FILE* stream) {
+#if defined(_WIN32)
+    if (_fseeki64(stream, 0, SEEK_END) != 0) return -1;
+    int64_t size = _ftelli64(stream);
+#else
+    if (fseeko(stream, 0, SEEK_END) != 0) return -1;
+    int64_t size = (int64_t)ftello(stream);
+#endif
+    std::rewind(stream);
+    return size;
+}
+
+// The whole file into memory, once for both walks.
+bool read_whole(FILE* stream, ByteReader& file) {
+    // A folder opens, but tells no true size and cannot be read.
+    if (std::fgetc(stream) == EOF && std::ferror(stream)) return loader_fail_at(0, "read error");
+    int64_t size = size_of(stream);
+    if (size < 0) return loader_fail_at(-1, "cannot find the file size");
+    if (size > MAX_FILE_BYTES)
+        return loader_fail_at(-1, "%lld bytes: a 3DS file is shorter than 2 GiB", (long long)size);
+    uint8_t* data = (uint8_t*)std::malloc(size == 0 ? 1 : (size_t)size);
+    if (!data)
+        return loader_fail_at(-1, "out of memory for the file's %lld bytes", (long long)size);
+    file = {data, (int64_t)std::fread(data, 1, (size_t)size, stream), 0};
+    if (std::ferror(stream)) return loader_fail_at(-1, "read error");
+    return true;
+}
+
+bool read_file(const char* file_name, ByteReader& file) {
     FILE* stream = std::fopen(file_name, "rb");
-    if (!stream) {
-        loader_fail_at(-1, "cannot open: %s", std::strerror(errno));
-        return false;
-    }
-    if (loader.counting_pass) {
-        if (std::fseek(stream, 0, SEEK_END) != 0 || (file_size = stream_tell(stream)) < 0 ||
-            !stream_seek(stream, 0)) {
-            std::fclose(stream);
-            loader_fail_at(-1, "cannot find the file size");
-            return false;
-        }
-    }
-    loader.file_size = file_size;
-    int64_t headers_per_level = file_size / 6 + 1;
-    loader.headers_left = headers_per_level > INT64_MAX / MAX_CHUNK_DEPTH
-                              ? INT64_MAX
-                              : MAX_CHUNK_DEPTH * headers_per_level;
-    bool ok = chunk_walk(stream, file_size);
+    if (!stream) return loader_fail_at(-1, "cannot open: %s", std::strerror(errno));
+    bool ok = read_whole(stream, file);
     std::fclose(stream);
     return ok;
+}
+
+// One walk over the whole file.
+bool run_pass(ByteReader file) {
+    int64_t headers_per_level = file.size / 6 + 1;
+    loader.headers_left = MAX_CHUNK_DEPTH * headers_per_level;
+    return chunk_walk(file, file.size);
 }
 
 bool allocate_records(Scene& s) {
@@ -120,20 +145,18 @@ bool post_process(Scene& s) {
     return true;
 }
 
-Scene* load(const char* file_name, SceneAllocation* block) {
+Scene* load(const ByteReader& file, SceneAllocation* block) {
     Scene* scene = &block->scene;
     loader.loading_scene = scene;
     loader.counting_pass = true;
-    int64_t file_size = 0;
-    if (!run_pass(file_name, file_size)) return nullptr;
+    if (!run_pass(file)) return nullptr;
     if (!allocate_records(*scene) || !name_indexes_allocate(*scene)) return nullptr;
 
     loader.counting_pass = false;
     const int64_t slack = 64 << 20, factor = 16;
-    loader.array_bytes_left =
-        file_size > (INT64_MAX - slack) / factor ? INT64_MAX : factor * file_size + slack;
+    loader.array_bytes_left = factor * file.size + slack;
     loader.next_object = loader.next_camera = loader.next_material = loader.next_light = 0;
-    if (!run_pass(file_name, file_size)) return nullptr;
+    if (!run_pass(file)) return nullptr;
     if (!post_process(*scene)) return nullptr;
     return scene;
 }
@@ -176,7 +199,9 @@ Scene* scene_load(const char* file_name) {
         loader_fail_at(-1, "out of memory");
         return nullptr;
     }
-    Scene* scene = load(file_name, block);
+    ByteReader file{};
+    Scene* scene = read_file(file_name, file) ? load(file, block) : nullptr;
+    std::free((void*)file.data);
     loader_release_material_names();
     name_indexes_free();
     // The program never frees a scene; tools, tests and the fuzzer need a
@@ -187,6 +212,43 @@ Scene* scene_load(const char* file_name) {
     loader.current_light = nullptr;
     loader.block_material = nullptr;
     return scene;
+}
+
+const char* printable_text(const char* text, char* buffer, size_t buffer_size) {
+    static const char hex[] = "0123456789ABCDEF";
+    char* out = buffer;
+    char* last = buffer + buffer_size - 5; // room for one escaped byte and the NUL
+    for (const unsigned char* p = (const unsigned char*)text; *p && out <= last; ++p) {
+        if (*p >= 0x20 && *p < 0x7F) {
+            *out++ = (char)*p;
+        } else {
+            *out++ = '\\';
+            *out++ = 'x';
+            *out++ = hex[*p >> 4];
+            *out++ = hex[*p & 15];
+        }
+    }
+    *out = '\0';
+    return buffer;
+}
+
+void* allocate_cleared(size_t count, size_t size) {
+    if (size != 0 && count > SIZE_MAX / size) return nullptr;
+    return std::calloc(count == 0 ? 1 : count, size);
+}
+
+void* allocate_array(size_t count, size_t size, const char* what) {
+    int64_t bytes = (int64_t)(count * size); // at most 65535 records of a few dozen bytes
+    if (bytes > loader.array_bytes_left) {
+        loader_fail("%s of %zu: the lists of this file claim far more memory than its size can "
+                    "describe",
+                    what, count);
+        return nullptr;
+    }
+    loader.array_bytes_left -= bytes;
+    void* array = allocate_cleared(count, size);
+    if (!array) loader_fail("out of memory for a %s of %zu", what, count);
+    return array;
 }
 
 const char* scene_load_error() {

@@ -1,9 +1,12 @@
 // The chunk walk: what it skips, how it keeps in step, and how a load fails.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "scene/loader.h"
 #include "scene_files.h"
 
 namespace {
@@ -125,4 +128,35 @@ TEST(ChunkWalk, OverlappingChunksCannotMakeTheWalkRunAway) {
         raw_header(w, CHUNK_MAIN, size - (12 * i + 6));
     }
     EXPECT_TRUE(fails_with(w, "overlapping chunks"));
+}
+
+TEST(ChunkWalk, EveryIdFindsTheFirstRowOfItsTable) {
+    for (int row = 0; row < CHUNK_TABLE_SIZE; ++row) {
+        uint32_t id = chunk_table[row].id & 0xFFFF;
+        int first = 0;
+        while ((chunk_table[first].id & 0xFFFF) != id)
+            ++first;
+        EXPECT_EQ(chunk_find(id), first) << std::hex << id;
+    }
+    EXPECT_EQ(chunk_find(UNLISTED_ID), -1);
+    EXPECT_EQ(chunk_find(0x10000u | CHUNK_MAIN), -1); // ids are 16 bits
+}
+
+TEST(ChunkWalk, FilesThatCannotBeReadWholeEndTheLoadWithAReason) {
+    const std::string folder = test_file_path("folder.3ds");
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(scene_load(folder.c_str()), nullptr);
+    EXPECT_EQ(std::string(scene_load_error()), folder + ": offset 0: read error");
+    std::filesystem::remove(folder);
+
+    // A sparse file: refused for its size, before any of it is read.
+    const std::string huge = test_file_path("huge.3ds");
+    ASSERT_TRUE(chunk_write_file(ChunkWriter{}, huge));
+    std::error_code error;
+    std::filesystem::resize_file(huge, uint64_t{1} << 31, error);
+    if (error) GTEST_SKIP() << "no sparse file of 2 GiB here: " << error.message();
+    EXPECT_EQ(scene_load(huge.c_str()), nullptr);
+    EXPECT_EQ(std::string(scene_load_error()),
+              huge + ": 2147483648 bytes: a 3DS file is shorter than 2 GiB");
+    std::filesystem::remove(huge);
 }

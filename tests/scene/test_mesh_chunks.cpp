@@ -82,8 +82,8 @@ TEST(MeshChunks, ObjectIsStoredInSceneAxesWithCornersZeroTwoOne) {
     expect_floats(o.matrix.m, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 5, 6, 8, 1});
 }
 
-// material looks among the materials read before the list, as the dump shows;
-// listed_material among all of them, for the colours.
+// material_read_before looks among the materials read before the list, as the
+// dump shows; colour_material among all of them, for the colours.
 TEST(MeshChunks, FaceMaterialsNameMaterialsReadBeforeThemOrAnywhere) {
     ChunkWriter w;
     chunk_material(w, "Green");
@@ -104,12 +104,12 @@ TEST(MeshChunks, FaceMaterialsNameMaterialsReadBeforeThemOrAnywhere) {
     ScenePtr scene = load_written(w);
     ASSERT_NE(scene, nullptr) << scene_load_error();
     const SceneObject& o = scene->objects[0];
-    EXPECT_EQ(o.faces[0].material, 0); // listed by no chunk: cleared
-    EXPECT_EQ(o.faces[1].material, 1);
-    EXPECT_EQ(o.faces[2].material, -1);
-    EXPECT_EQ(o.faces[0].listed_material, -1);
-    EXPECT_EQ(o.faces[1].listed_material, 1);
-    EXPECT_EQ(o.faces[2].listed_material, 4);
+    EXPECT_EQ(o.faces[0].material_read_before, 0); // listed by no chunk: cleared
+    EXPECT_EQ(o.faces[1].material_read_before, 1);
+    EXPECT_EQ(o.faces[2].material_read_before, -1);
+    EXPECT_EQ(o.faces[0].colour_material, -1);
+    EXPECT_EQ(o.faces[1].colour_material, 1);
+    EXPECT_EQ(o.faces[2].colour_material, 4);
     ASSERT_EQ(scene->material_count, 5);
     EXPECT_EQ(scene->materials[3].name, std::string(63, 'm'));
 }
@@ -130,10 +130,13 @@ TEST(MeshChunks, EmptyListsAndValuesCutShortByTheEndOfTheFile) {
 }
 
 TEST(MeshChunks, MalformedMeshesEndTheLoadWithAReason) {
-    ChunkWriter bad_index;
-    chunk_mesh_object(bad_index, "Box01", {0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 1, 2, 0, 70, 1});
-    EXPECT_TRUE(fails_with(bad_index, "chunk 0x4120 at offset 62: vertex index 70 out of range: "
-                                      "object \"Box01\" has 3 vertices"));
+    for (uint16_t index : {3, 70}) { // 3: the first index past the 3 vertices
+        ChunkWriter bad_index;
+        chunk_mesh_object(bad_index, "Box01", {0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 1, 2, 0, index, 1});
+        EXPECT_TRUE(fails_with(bad_index, "chunk 0x4120 at offset 62: vertex index " +
+                                              std::to_string(index) +
+                                              " out of range: object \"Box01\" has 3 vertices"));
+    }
 
     ChunkWriter faces_first;
     begin_object(faces_first, "NoVertices");
@@ -191,9 +194,9 @@ TEST(MeshChunks, ThousandsOfFaceMaterialsFindTheirFirstMaterial) {
     ASSERT_NE(scene, nullptr) << scene_load_error();
     const SceneObject& o = scene->objects[0];
     for (int i = 0; i < count; ++i) {
-        ASSERT_EQ(o.faces[i].material, i * 7 % count) << i;
-        ASSERT_EQ(o.faces[i].listed_material, i * 7 % count) << i;
+        ASSERT_EQ(o.faces[i].material_read_before, i * 7 % count) << i;
+        ASSERT_EQ(o.faces[i].colour_material, i * 7 % count) << i;
     }
-    EXPECT_EQ(o.faces[count].material, -1);
-    EXPECT_EQ(o.faces[count].listed_material, -1);
+    EXPECT_EQ(o.faces[count].material_read_before, -1);
+    EXPECT_EQ(o.faces[count].colour_material, -1);
 }

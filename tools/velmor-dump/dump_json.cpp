@@ -147,7 +147,7 @@ void put_object(std::string& out, const SceneObject& o) {
             put_int(s, corner_index(o, f.corners[c]));
             s += ", ";
         }
-        put_int(s, f.material);
+        put_int(s, f.material_read_before);
         const float plane[4] = {f.plane.a, f.plane.b, f.plane.c, f.plane.d};
         for (float p : plane) {
             s += ", ";
