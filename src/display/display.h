@@ -24,8 +24,9 @@ struct DisplayState {
 
 extern DisplayState display_state;
 
-// False when a platform call failed (display_error() then names its result);
-// the surfaces not yet created stay null.
+// Starts display_state afresh. False when a platform call failed
+// (display_error() then names its result); the surfaces not yet created stay
+// null.
 bool display_init(PlatformWindow window, int32_t width, int32_t height);
 // Why display_init failed, in a few words and the platform's code:
 // "unsupported (0x80004001)".
