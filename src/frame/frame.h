@@ -19,12 +19,14 @@ constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4
 
 struct ViewState {
     Matrix camera;
-    uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
     Scene* scene;
     // The base colour of every face of the scene, object after object (see
     // frame_face_colours_create); null draws each object in its index colour.
     uint32_t* face_colours;
 };
+
+// How far the camera of start-up stands back from the origin, which it looks at.
+constexpr float frame_camera_distance = 150.0f;
 
 // Indexed by the object's index AND 3.
 extern const float turn_speeds[4];
@@ -40,14 +42,19 @@ void frame_objects_reset(Scene& scene);
 // (view mode).
 enum class Turning { by_index, as_one_body };
 
-// Clears view.colour_buffer and the depth buffer, advances the animation
-// angle (a cycle of 63 frames), turns every object about its own X and Y axes
-// and draws it in its colour, or its faces in view.face_colours, on every
-// drawing thread. Given a picture (screen_width x screen_height pixels, such
-// as the display's locked surface), clears and draws that instead of
-// view.colour_buffer, which saves copying the frame there. Needs render_init.
-void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index,
-                uint32_t* picture = nullptr);
+// The renderer for a screen_width x screen_height picture: its depth buffer
+// and one drawing thread per core. False when out of memory.
+bool frame_init();
+void frame_shutdown();
+// Clears picture (screen_width x screen_height pixels 0x00RRGGBB, such as the
+// display's locked surface) and the depth buffer, advances the animation angle
+// (a cycle of 63 frames), turns every object about its own X and Y axes and
+// draws it in its colour, or its faces in view.face_colours, on every drawing
+// thread. Needs frame_init.
+void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32_t* picture);
+// What frame_draw does to the angle and the objects, without drawing: a frame
+// that cannot be shown still moves the animation on, bit for bit.
+void frame_advance(ViewState& view, float& animation_angle, Turning turning);
 // The scene in the file's own colours: for every face, object after object,
 // the diffuse colour of the material that its face material list names, or its
 // object's index colour when no list names it or the material has no colour.

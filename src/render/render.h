@@ -31,6 +31,9 @@ ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const Sc
 // is nearer). False when the allocation failed; then nothing here draws.
 bool render_init(int32_t width, int32_t height);
 void render_shutdown();
+// The focal length, in pixels, of render_init's projection for a screen width
+// pixels wide: a 90-degree view of that width.
+float render_focal_length(int32_t width);
 // Every depth buffer entry becomes 0xFFFFFFFF; once a frame, before drawing.
 void depth_buffer_clear();
 // Fills a polygon whose vertices hold screen x, y and camera z, counter-

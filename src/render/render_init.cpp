@@ -14,12 +14,16 @@ constexpr double QUARTER_PI = 0.78539816339744830962;
 
 } // namespace
 
+float render_focal_length(int32_t width) {
+    const double tangent = math_sin(QUARTER_PI) / math_cos(QUARTER_PI);
+    return (float)std::fabs(width / (2.0 * tangent));
+}
+
 bool render_init(int32_t width, int32_t height) {
     render_shutdown();
     render_state.width = width;
     render_state.height = height;
-    const double tangent = math_sin(QUARTER_PI) / math_cos(QUARTER_PI);
-    render_state.focal_length = (float)std::fabs(width / (2.0 * tangent));
+    render_state.focal_length = render_focal_length(width);
     view_planes_init((float)(width - 4), (float)(height - 4), render_state.focal_length,
                      render_state.view_planes);
     if (width <= 0 || height <= 0) return false;
