@@ -751,3 +751,27 @@ TEST_F(AppRun, CommandLines) {
     EXPECT_EQ(dump_help.exit_code, 0);
     EXPECT_EQ(first_line(dump_help.out), "Usage: velmor-dump FILE.3ds");
 }
+
+// velmor-capture runs from 0 to 100000000 ticks: 0 presents nothing and ends
+// normally; the top end is taken, one past either end is refused. The parser
+// answers those in-process: a count it took by mistake would run for days.
+TEST_F(AppRun, CaptureFrameCountsAtBothEndsOfTheRange) {
+    write_square_scene(FIVE_SQUARES);
+    ProgramRun none = run_program(VELMOR_CAPTURE_PATH, "--frames 0 --out shots");
+    EXPECT_EQ(none.exit_code, 0) << none.err;
+    EXPECT_EQ(none.err, "");
+    EXPECT_TRUE(std::filesystem::is_empty("shots"));
+
+    AppOptions options;
+    const char* most[] = {"velmor-capture", "--frames", "100000000"};
+    EXPECT_EQ(app_parse_args(3, most, AppProgram::capture, options), -1);
+    EXPECT_EQ(options.frames, 100000000);
+    for (const char* count : {"100000001", "-1"}) {
+        const char* argv[] = {"velmor-capture", "--frames", count};
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(app_parse_args(3, argv, AppProgram::capture, options), 2);
+        EXPECT_EQ(first_line(testing::internal::GetCapturedStderr()),
+                  "velmor-capture: --frames needs a count from 0 to 100000000, not '" +
+                      std::string(count) + "'");
+    }
+}
