@@ -1,9 +1,9 @@
 // The display: full-screen exclusive mode, two off-screen surfaces that take
 // turns, and presentation by one blit to the back buffer and one flip.
 //
-// A locked surface holds what the frame core's colour buffer holds: width x
-// height 32-bit pixels 0x00RRGGBB, rows top to bottom, each exactly width
-// pixels long.
+// A locked surface holds a picture as the frame core draws it: width x height
+// 32-bit pixels 0x00RRGGBB, rows top to bottom, each exactly width pixels
+// long.
 #pragma once
 
 #include <cstdint>
