@@ -6,8 +6,8 @@
 
 namespace {
 
-// The turning scene stays within this many pixels of the picture's centre,
-// whose half height is 192 pixels.
+// The turning scene stays within this many pixels of the picture's centre, a
+// little inside its half height.
 constexpr double FIT_PIXELS = 180.0;
 
 // The radius of the ball about the origin whose outline on the screen has a
