@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "../fuzz_folder.h"
-#include "app/app.h"
+#include "app/app_internal.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -57,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_given_back();
     if (exit_code == 0) {
         fuzz_require(headless_report().presented == TICKS);
-        fuzz_require(frame_values.frame_counter == TICKS);
+        fuzz_require(app_state.frame_counter == TICKS);
     } else {
-        fuzz_require(exit_code == 1 && view_state.scene == nullptr);
+        fuzz_require(exit_code == 1 && app_state.view.scene == nullptr);
     }
     // The program keeps its last scene to the end; a run of many inputs must not.
     app_scene_release();

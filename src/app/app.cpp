@@ -1,18 +1,17 @@
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
-#include "app/app.h"
+#include "app/app_internal.h"
+#include "app/version.h"
 #include "display/display.h"
-#include "render/render.h"
 #include "text/text.h"
 
-ViewState view_state;
+AppState app_state;
 
 namespace {
 
 constexpr const char* WINDOW_CLASS = "Velmor_Engine";
-constexpr const char* WINDOW_TITLE = "Velmor Engine 1.0";
+constexpr const char* WINDOW_TITLE = "Velmor Engine " VELMOR_VERSION;
 constexpr uint32_t FRAME_TIMER_ID = 0;
 constexpr uint32_t FRAME_MILLISECONDS = 20;
 
@@ -42,14 +41,6 @@ bool fail_in_platform(StartupFailure& failure, const char* step) {
     return fail(failure, "%s", reason[0] != '\0' ? reason : step);
 }
 
-void reset_records() {
-    view_state = ViewState{};
-    frame_values = FrameValues{};
-    display_state = DisplayState{};
-    font_state = FontState{};
-    shell_state = ShellState{};
-}
-
 bool open_window(int show_command, Started& started, StartupFailure& failure) {
     if (!platform_register_window_class(WINDOW_CLASS, WINDOW_CLASS_STYLE_REDRAW, main_window_proc))
         return fail_in_platform(failure, "cannot register the window class");
@@ -72,8 +63,8 @@ bool file_exists(const char* path) {
 // Demo mode's scene is "Z_Test.3ds" in the working folder. When it is not
 // there, an installed program says where its own copy is.
 bool load_demo_scene(StartupFailure& failure) {
-    view_state.scene = scene_load("Z_Test.3ds");
-    if (view_state.scene) return true;
+    app_state.view.scene = scene_load("Z_Test.3ds");
+    if (app_state.view.scene) return true;
     char installed[1024];
     if (!file_exists("Z_Test.3ds") &&
         app_installed_file("Z_Test.3ds", installed, sizeof installed) && file_exists(installed))
@@ -83,18 +74,18 @@ bool load_demo_scene(StartupFailure& failure) {
 }
 
 bool load_scene(const AppOptions& options, StartupFailure& failure) {
-    frame_camera_build(view_state.camera);
+    ViewState& view = app_state.view;
+    frame_camera_build(view.camera);
     if (!options.scene_path) {
         if (!load_demo_scene(failure)) return false;
     } else {
-        view_state.scene = app_scene_load(options.scene_path, app_view_mode(options));
-        if (!view_state.scene) return fail(failure, "%s", scene_load_error());
+        view.scene = app_scene_load(options.scene_path, app_view_mode(options));
+        if (!view.scene) return fail(failure, "%s", scene_load_error());
     }
-    frame_objects_reset(*view_state.scene);
-    shell_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
-    shell_state.file_colours = app_file_colours(options);
-    if (app_view_mode(options))
-        view_state.face_colours = app_face_colours_create(*view_state.scene);
+    frame_objects_reset(*view.scene);
+    app_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
+    app_state.file_colours = app_file_colours(options);
+    if (app_view_mode(options)) view.face_colours = app_face_colours_create(*view.scene);
     return true;
 }
 
@@ -120,12 +111,9 @@ bool start_up(const AppOptions& options, int show_command, Started& started,
     if (scene_first && !load_scene(options, failure)) return false;
     if (!open_window(show_command, started, failure)) return false;
     if (!scene_first && !load_scene(options, failure)) return false;
-    if (!render_init(screen_width, screen_height))
-        return fail(failure, "cannot allocate the depth buffer");
+    if (!frame_init()) return fail(failure, "cannot allocate the depth buffer");
     started.renderer = true;
     load_font(options);
-    view_state.colour_buffer = (uint32_t*)std::malloc(screen_bytes);
-    if (!view_state.colour_buffer) return fail(failure, "cannot allocate the colour buffer");
     if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
         return fail_in_platform(failure, "cannot start the frame timer");
     if (display_init(started.window, screen_width, screen_height)) return true;
@@ -136,9 +124,7 @@ bool start_up(const AppOptions& options, int show_command, Started& started,
 
 void shut_down(const Started& started) {
     display_shutdown();
-    std::free(view_state.colour_buffer);
-    view_state.colour_buffer = nullptr;
-    if (started.renderer) render_shutdown();
+    if (started.renderer) frame_shutdown();
     font_release();
     if (started.cursor_hidden) platform_show_cursor(1);
 }
@@ -167,7 +153,7 @@ int run_message_loop() {
 } // namespace
 
 int app_run(const AppOptions& options, int show_command) {
-    reset_records();
+    app_state = AppState{};
     Started started = {};
     StartupFailure failure;
     if (!start_up(options, show_command, started, failure)) {

@@ -1,64 +1,11 @@
-// The application shell: start-up, the message loop and shutdown, and the
-// window procedure whose frame tick shows what the frame core draws.
+// The program's entry point: every backend's main() reads the command line
+// with app_parse_args and hands the rest to app_run.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 #include "app/options.h"
-#include "frame/frame.h"
-#include "platform/platform.h"
-
-struct FrameValues {
-    float animation_angle;    // radians, advanced by frame_draw
-    int32_t frame_counter;    // frames presented so far
-    uint32_t* surface_pixels; // the locked surface of the current frame
-};
-
-// Its scene and face colours are freed only when a dropped file replaces them.
-extern ViewState view_state;
-extern FrameValues frame_values;
 
 // Runs the program on the linked platform backend and returns its exit code:
 // 0 after a normal end, 1 when start-up failed (the reason went to stderr as
 // one line, and into a message box).
 // Every program-wide record starts from zero, so it may run many times.
 int app_run(const AppOptions& options, int show_command);
-
-// The main window's procedure: a timer message draws and presents one frame,
-// Escape closes the window, its destruction ends the message loop.
-intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
-                          intptr_t lparam);
-
-// --- Opening scenes -----------------------------------------------------------
-
-// What view mode changes in the frame tick: how the objects turn, and a notice
-// (why a dropped file did not open) shown under the counter for a while.
-struct ShellState {
-    Turning turning;
-    bool file_colours; // view mode's choice, kept for the files dropped later
-    char notice[512];
-    int32_t notice_frames; // presented frames left that show it
-};
-
-extern ShellState shell_state;
-
-// Loads a scene; in view mode frames it. Says on stderr when the file holds
-// no mesh object. Null on failure: scene_load_error() tells why.
-Scene* app_scene_load(const char* path, bool view_mode);
-// The face colours of a scene in view mode: the file's own when
-// shell_state.file_colours says so, else null (the index colours). Null too,
-// said on stderr, when there is no memory for them.
-uint32_t* app_face_colours_create(const Scene& scene);
-// A file dropped on the running program opens in view mode: the new scene and
-// its face colours replace the old ones, which are freed after; the objects
-// start from the identity, the angle and the counter from 0. On failure the reason goes to
-// stderr and into the picture, and the old scene goes on.
-void app_scene_open(const char* path);
-// Frees the scene and its face colours. The program keeps them until it ends;
-// a failed start-up, and tests and fuzzers that run the program many times,
-// give them back.
-void app_scene_release();
-// The path of a file installed with the program (share/velmor/NAME beside
-// bin/, or beside velmor.exe); false when it cannot be known.
-bool app_installed_file(const char* name, char* path, size_t size);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/app_internal.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -4,16 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
-
-ShellState shell_state;
+#include "app/app_internal.h"
+#include "text/text.h"
 
 namespace {
 
 // Long enough to read a line or two: four seconds of frames.
 constexpr int32_t NOTICE_FRAMES = 200;
 // Characters of the font that fit in a line of the picture after the margin.
-constexpr size_t NOTICE_COLUMNS = 45;
+constexpr size_t NOTICE_COLUMNS = (size_t)((screen_width - TEXT_LEFT) / GLYPH_WIDTH);
 
 // Breaks text into lines of at most NOTICE_COLUMNS characters, at the last
 // space that allows it, else in the middle of a word.
@@ -45,7 +44,7 @@ Scene* app_scene_load(const char* path, bool view_mode) {
 }
 
 uint32_t* app_face_colours_create(const Scene& scene) {
-    if (!shell_state.file_colours) return nullptr;
+    if (!app_state.file_colours) return nullptr;
     uint32_t* colours = frame_face_colours_create(scene);
     if (!colours)
         std::fprintf(stderr,
@@ -54,29 +53,31 @@ uint32_t* app_face_colours_create(const Scene& scene) {
 }
 
 void app_scene_release() {
-    scene_free(view_state.scene);
-    view_state.scene = nullptr;
-    std::free(view_state.face_colours);
-    view_state.face_colours = nullptr;
+    ViewState& view = app_state.view;
+    scene_free(view.scene);
+    view.scene = nullptr;
+    std::free(view.face_colours);
+    view.face_colours = nullptr;
 }
 
 void app_scene_open(const char* path) {
     Scene* opened = app_scene_load(path, true);
     if (!opened) {
         std::fprintf(stderr, "velmor: %s\n", scene_load_error());
-        wrap_notice(scene_load_error(), shell_state.notice, sizeof shell_state.notice);
-        shell_state.notice_frames = NOTICE_FRAMES;
+        wrap_notice(scene_load_error(), app_state.notice, sizeof app_state.notice);
+        app_state.notice_frames = NOTICE_FRAMES;
         return;
     }
     frame_objects_reset(*opened);
-    Scene* previous = view_state.scene;
-    uint32_t* previous_colours = view_state.face_colours;
-    view_state.scene = opened;
-    view_state.face_colours = app_face_colours_create(*opened);
+    ViewState& view = app_state.view;
+    Scene* previous = view.scene;
+    uint32_t* previous_colours = view.face_colours;
+    view.scene = opened;
+    view.face_colours = app_face_colours_create(*opened);
     scene_free(previous);
     std::free(previous_colours);
-    frame_values.animation_angle = 0.0f;
-    frame_values.frame_counter = 0;
-    shell_state.turning = Turning::as_one_body;
-    shell_state.notice_frames = 0;
+    app_state.animation_angle = 0.0f;
+    app_state.frame_counter = 0;
+    app_state.turning = Turning::as_one_body;
+    app_state.notice_frames = 0;
 }

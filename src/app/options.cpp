@@ -47,6 +47,9 @@ const char* const ABOUT_CAPTURE =
     "(the reason is the one line on stderr) or a frame could not be written; 2\n"
     "for bad arguments.\n";
 
+// The most timer ticks velmor-capture runs: about 23 days of frames.
+constexpr long MAX_FRAMES = 100000000;
+
 const char* program_name(AppProgram program) {
     return program == AppProgram::capture ? "velmor-capture" : "velmor";
 }
@@ -74,7 +77,7 @@ bool parse_count(const char* text, long& value) {
     char* end = nullptr;
     errno = 0;
     value = std::strtol(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= 100000000;
+    return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= MAX_FRAMES;
 }
 
 bool parse_colours(const char* text, AppColours& colours) {
@@ -103,8 +106,12 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
             return bad_argument(program, "--colours needs file or index, not '%s'", value);
     } else if (std::strcmp(name, "--out") == 0) {
         options.out_dir = value;
-    } else if (!parse_count(value, options.frames)) {
-        return bad_argument(program, "--frames needs a count from 0 to 100000000, not '%s'", value);
+    } else if (std::strcmp(name, "--frames") == 0) {
+        if (!parse_count(value, options.frames))
+            return bad_argument(program, "--frames needs a count from 0 to %ld, not '%s'",
+                                MAX_FRAMES, value);
+    } else {
+        return bad_argument(program, "unknown option '%s'", name);
     }
     return -1;
 }

@@ -1,28 +1,29 @@
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/app_internal.h"
 #include "display/display.h"
 #include "text/text.h"
-
-FrameValues frame_values;
 
 namespace {
 
 // One frame: drawn straight into the locked surface, with the counter printed
-// over it, and presented. A frame whose lock fails is drawn into the colour
-// buffer and dropped, so the animation moves on but the counter does not.
+// over it, and presented. A frame whose lock fails is not drawn: the
+// animation moves on as if it had been, but the counter does not.
 void frame_tick() {
-    const bool locked = display_lock(&frame_values.surface_pixels);
-    frame_draw(view_state, frame_values.animation_angle, shell_state.turning,
-               locked ? frame_values.surface_pixels : nullptr);
-    if (!locked) return;
+    AppState& s = app_state;
+    uint32_t* pixels = nullptr;
+    if (!display_lock(&pixels)) {
+        frame_advance(s.view, s.animation_angle, s.turning);
+        return;
+    }
+    frame_draw(s.view, s.animation_angle, s.turning, pixels);
     char text[256];
-    std::snprintf(text, sizeof text, "%d.th Frame", frame_values.frame_counter);
-    frame_values.frame_counter = (int32_t)((uint32_t)frame_values.frame_counter + 1);
-    font_draw_text(text, 10, 10, frame_values.surface_pixels);
-    if (shell_state.notice_frames > 0) {
-        font_draw_text(shell_state.notice, 10, 10 + 2 * LINE_ADVANCE, frame_values.surface_pixels);
-        --shell_state.notice_frames;
+    std::snprintf(text, sizeof text, "%d.th Frame", s.frame_counter);
+    s.frame_counter = (int32_t)((uint32_t)s.frame_counter + 1);
+    font_draw_text(text, TEXT_LEFT, TEXT_TOP, pixels);
+    if (s.notice_frames > 0) {
+        font_draw_text(s.notice, TEXT_LEFT, TEXT_TOP + 2 * LINE_ADVANCE, pixels);
+        --s.notice_frames;
     }
     display_present();
 }

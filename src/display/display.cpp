@@ -84,6 +84,7 @@ void release_surface(PlatformSurface& surface) {
 
 bool display_init(PlatformWindow window, int32_t width, int32_t height) {
     DisplayState& d = display_state;
+    d = DisplayState{}; // a run after an earlier one starts on surface_b again
     d.width = width;
     d.height = height;
     failure_reason[0] = '\0';

@@ -1,9 +1,9 @@
 // The display: full-screen exclusive mode, two off-screen surfaces that take
 // turns, and presentation by one blit to the back buffer and one flip.
 //
-// A locked surface holds what the frame core's colour buffer holds: width x
-// height 32-bit pixels 0x00RRGGBB, rows top to bottom, each exactly width
-// pixels long.
+// A locked surface holds a picture as the frame core draws it: width x height
+// 32-bit pixels 0x00RRGGBB, rows top to bottom, each exactly width pixels
+// long.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +24,9 @@ struct DisplayState {
 
 extern DisplayState display_state;
 
-// False when a platform call failed (display_error() then names its result);
-// the surfaces not yet created stay null.
+// Starts display_state afresh. False when a platform call failed
+// (display_error() then names its result); the surfaces not yet created stay
+// null.
 bool display_init(PlatformWindow window, int32_t width, int32_t height);
 // Why display_init failed, in a few words and the platform's code:
 // "unsupported (0x80004001)".

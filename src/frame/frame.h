@@ -18,13 +18,15 @@ constexpr int32_t screen_height = 384;
 constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
 
 struct ViewState {
-    Matrix camera;           // frame_draw's; frame_draw_view has its own
-    uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
+    Matrix camera; // frame_draw's; frame_draw_view has its own
     Scene* scene;
     // The base colour of every face of the scene, object after object (see
     // frame_face_colours_create); null draws each object in its index colour.
     uint32_t* face_colours;
 };
+
+// How far the camera of start-up stands back from the origin, which it looks at.
+constexpr float frame_camera_distance = 150.0f;
 
 // Indexed by the object's index AND 3.
 extern const float turn_speeds[4];
@@ -40,15 +42,20 @@ void frame_objects_reset(Scene& scene);
 // (view mode).
 enum class Turning { by_index, as_one_body };
 
-// Clears view.colour_buffer and the depth buffer, advances the animation
-// angle (a cycle of 63 frames), turns every object about its own X and Y axes
-// and draws it in its colour, or its faces in view.face_colours, on every
-// drawing thread. Given a picture (screen_width x screen_height pixels, such
-// as the display's locked surface), clears and draws that instead of
-// view.colour_buffer, which saves copying the frame there. Needs render_init,
-// and draws with its projection (after frame_draw_view, call it again).
-void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index,
-                uint32_t* picture = nullptr);
+// The renderer for a screen_width x screen_height picture: its depth buffer
+// and one drawing thread per core. False when out of memory.
+bool frame_init();
+void frame_shutdown();
+// Clears picture (screen_width x screen_height pixels 0x00RRGGBB, such as the
+// display's locked surface) and the depth buffer, advances the animation angle
+// (a cycle of 63 frames), turns every object about its own X and Y axes and
+// draws it in its colour, or its faces in view.face_colours, on every drawing
+// thread. Needs frame_init, and draws with its projection (after
+// frame_draw_view, call it again).
+void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32_t* picture);
+// What frame_draw does to the angle and the objects, without drawing: a frame
+// that cannot be shown still moves the animation on, bit for bit.
+void frame_advance(ViewState& view, float& animation_angle, Turning turning);
 // The scene in the file's own colours: for every face, object after object,
 // the diffuse colour of the material that its face material list names, or its
 // object's index colour when no list names it or the material has no colour.
@@ -103,12 +110,12 @@ ViewCamera frame_view_start(UpAxis up);
 // down, forward and the eye's position. It mirrors, as the scene's axes do.
 void frame_view_matrix(const ViewCamera& camera, Matrix& placement);
 ViewProjection frame_view_projection(int32_t width, int32_t height);
-// View mode's frame: clears picture (width x height pixels; without one
-// view.colour_buffer, of that size) and the depth buffer and draws every
+// View mode's frame: clears picture (width x height pixels) and the depth
+// buffer and draws every
 // object where it lies, whatever its matrix, as camera sees it. Needs
 // render_init(width, height).
 void frame_draw_view(ViewState& view, const ViewCamera& camera, int32_t width, int32_t height,
-                     uint32_t* picture = nullptr);
+                     uint32_t* picture);
 
 // --- Steering it ------------------------------------------------------------------
 // Window messages as Win32 has them: ids, virtual-key codes in wparam, the

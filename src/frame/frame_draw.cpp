@@ -15,9 +15,6 @@ namespace {
 constexpr float CAMERA_TURN_Z = -3.1415925f;
 // The camera's tilt about X: -pi/6 rounded to float (0xBF060A92), 30 degrees down.
 constexpr float CAMERA_TILT_X = -0.5235988f;
-// How far the camera stands back from the origin along Z.
-constexpr float CAMERA_DISTANCE = -150.0f;
-
 // The angle grows by this float a frame...
 constexpr float ANGLE_STEP = 0.1f;
 // ...and starts again from 0 once it passes this double: the float sum is
@@ -39,14 +36,29 @@ float angle_advance(float angle) {
     return angle;
 }
 
+// Advances the angle and returns its sine for the rocking turn: the sine of the
+// float angle in extended precision (the same whatever the width of long
+// double: see math/trig.cpp).
+long double rocking_sine(float& animation_angle) {
+    animation_angle = angle_advance(animation_angle);
+    return math_sinl(animation_angle);
+}
+
+// Object i's turn for one frame: times the double step and the speed, rounded
+// to float once at the end.
+void object_turn(SceneObject& object, int32_t i, long double sine, Turning turning) {
+    float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
+    matrix_rotate_x(object.matrix, s * TURN_X_STEP);
+    matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
+}
+
 // Hands the objects to the renderer a batch at a time, which draws them in
 // order, each at the matrix that place(index, object) gives just before its
 // batch; no object's placing depends on another's drawing. The first batch
-// clears both buffers (the colour buffer black, the depth buffer as far as
-// can be) as it draws, even when there is no object.
+// clears both buffers (the picture black, the depth buffer as far as can be)
+// as it draws, even when there is no object.
 template <typename Place>
 void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, Place place) {
-    uint32_t* const target = picture != nullptr ? picture : view.colour_buffer;
     constexpr int32_t batch = 64;
     RenderItem items[batch];
     const uint32_t* face_colours = view.face_colours;
@@ -59,9 +71,9 @@ void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, Plac
             if (face_colours) face_colours += object.face_count;
         }
         if (first == 0)
-            render_clear_objects(camera, items, count, target);
+            render_clear_objects(camera, items, count, picture);
         else
-            render_objects(camera, items, count, target);
+            render_objects(camera, items, count, picture);
         first += batch;
     } while (first < view.scene->object_count);
 }
@@ -72,7 +84,7 @@ void frame_camera_build(Matrix& camera) {
     matrix_identity(camera);
     matrix_rotate_z(camera, CAMERA_TURN_Z);
     matrix_rotate_x(camera, CAMERA_TILT_X);
-    matrix_translate(camera, 0.0f, 0.0f, CAMERA_DISTANCE);
+    matrix_translate(camera, 0.0f, 0.0f, -frame_camera_distance);
 }
 
 void frame_objects_reset(Scene& scene) {
@@ -80,16 +92,24 @@ void frame_objects_reset(Scene& scene) {
         matrix_identity(scene.objects[i].matrix);
 }
 
+bool frame_init() {
+    return render_init(screen_width, screen_height);
+}
+
+void frame_shutdown() {
+    render_shutdown();
+}
+
+void frame_advance(ViewState& view, float& animation_angle, Turning turning) {
+    long double sine = rocking_sine(animation_angle);
+    for (int32_t i = 0; i < view.scene->object_count; ++i)
+        object_turn(view.scene->objects[i], i, sine, turning);
+}
+
 void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32_t* picture) {
-    animation_angle = angle_advance(animation_angle);
-    // The rocking turn: the sine of the float angle in extended precision, times
-    // the double step and the speed, rounded to float once at the end (the same
-    // float whatever the width of long double: see math/trig.cpp).
-    long double sine = math_sinl(animation_angle);
+    long double sine = rocking_sine(animation_angle);
     draw_objects(view, view.camera, picture, [&](int32_t i, SceneObject& object) {
-        float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
-        matrix_rotate_x(object.matrix, s * TURN_X_STEP);
-        matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
+        object_turn(object, i, sine, turning);
         return &object.matrix;
     });
 }

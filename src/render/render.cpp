@@ -36,13 +36,17 @@ void objects_draw(const Matrix& camera_matrix, const RenderItem items[], int32_t
 
 } // namespace
 
+float render_focal_length(int32_t width) {
+    const double tangent = math_sin(QUARTER_PI) / math_cos(QUARTER_PI);
+    return (float)std::fabs(width / (2.0 * tangent));
+}
+
 bool render_init(int32_t width, int32_t height) {
     render_shutdown();
     render_state.width = width;
     render_state.height = height;
-    const double tangent = math_sin(QUARTER_PI) / math_cos(QUARTER_PI);
-    render_projection_set((float)std::fabs(width / (2.0 * tangent)), (float)(width / 2),
-                          (float)(height / 2), 0.0f);
+    render_projection_set(render_focal_length(width), (float)(width / 2), (float)(height / 2),
+                          0.0f);
     if (width <= 0 || height <= 0) return false;
     render_state.depth_buffer =
         (uint32_t*)std::malloc((size_t)width * (size_t)height * sizeof(uint32_t));

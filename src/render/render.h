@@ -30,6 +30,9 @@ ClipPolygon clip_triangle(const SceneVertex& v0, const SceneVertex& v1, const Sc
 // is nearer). False when the allocation failed; then nothing here draws.
 bool render_init(int32_t width, int32_t height);
 void render_shutdown();
+// The focal length, in pixels, of render_init's projection for a screen width
+// pixels wide: a 90-degree view of that width.
+float render_focal_length(int32_t width);
 // The projection from now on: screen x = focal_length * x / z + centre_x (y
 // likewise); view planes two pixels inside the edges for a centre at (width /
 // 2, height / 2), which keep every vertex on the screen for a centre up to a

@@ -40,6 +40,7 @@ bool font_init(int32_t target_width, int32_t target_height) {
 }
 
 bool font_load(const char* file_name, int32_t target_width, int32_t target_height) {
+    font_release();
     font_state.font_image = image_load_bmp(file_name);
     if (!font_state.font_image) return false;
     font_state.target_width = target_width;
@@ -67,5 +68,5 @@ void font_draw_text(const char* text, int32_t x, int32_t y, uint32_t* target) {
 
 void font_release() {
     image_free(font_state.font_image);
-    font_state.font_image = nullptr;
+    font_state = FontState{};
 }

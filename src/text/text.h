@@ -32,7 +32,8 @@ void image_free(Image* image);
 
 // Loads "Font.bmp" from the working directory; false when it cannot.
 bool font_init(int32_t target_width, int32_t target_height);
-// The same with the font in another file.
+// The same with the font in another file. The font loaded before, if any, is
+// released first.
 bool font_load(const char* file_name, int32_t target_width, int32_t target_height);
 // Copies the cell of c with its top-left corner at (x, y); target pixels outside
 // the target or in its column 0 or row 0 are skipped. A code outside 32..127, or
@@ -40,4 +41,5 @@ bool font_load(const char* file_name, int32_t target_width, int32_t target_heigh
 void font_draw_char(int32_t x, int32_t y, char c, uint32_t* target);
 // Characters 11 pixels apart; a newline starts a line 14 pixels lower at x.
 void font_draw_text(const char* text, int32_t x, int32_t y, uint32_t* target);
+// Frees the font and leaves font_state empty.
 void font_release();

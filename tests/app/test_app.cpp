@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/app.h"
+#include "app/app_internal.h"
 #include "chunkwriter/chunk_writer.h"
 #include "chunkwriter/scene_chunks.h"
 #include "imagefile/bmp_file.h"
@@ -58,8 +58,8 @@ class AppRun : public InFreshFolder {
     }
     static void keep(const uint32_t* pixels, int32_t width, int32_t height, void* context) {
         static_cast<std::vector<Presented>*>(context)->push_back(
-            {std::vector<uint32_t>(pixels, pixels + width * height), frame_values.frame_counter - 1,
-             frame_values.animation_angle});
+            {std::vector<uint32_t>(pixels, pixels + width * height), app_state.frame_counter - 1,
+             app_state.animation_angle});
     }
     // The program never frees its Scene; the tests do, run after run.
     static void free_scene() { app_scene_release(); }
@@ -258,14 +258,14 @@ TEST_F(AppRun, ATickWhoseLockFailsTurnsButDoesNotCount) {
     EXPECT_EQ(frames[1].angle, 0.1f + 0.1f + 0.1f);
     std::vector<Matrix> turned;
     for (int i = 0; i < 5; ++i)
-        turned.push_back(view_state.scene->objects[i].matrix);
+        turned.push_back(app_state.view.scene->objects[i].matrix);
 
     ASSERT_EQ(run_ticks(3), 0);
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[0].counter, 0);
     EXPECT_EQ(frames[0].angle, 0.1f);
     for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(same_bits(turned[i], view_state.scene->objects[i].matrix)) << i;
+        EXPECT_TRUE(same_bits(turned[i], app_state.view.scene->objects[i].matrix)) << i;
 }
 
 TEST_F(AppRun, AngleIsZeroOnTick63AndEvery63TicksAfter) {
@@ -298,14 +298,14 @@ TEST_F(AppRun, ObjectsTakeTheirIndexsColourAndSpeedFromTheIdentity) {
     write_square_scene(FIVE_SQUARES);
     ASSERT_EQ(run_ticks(1), 0);
     ASSERT_EQ(frames.size(), 1u);
-    ASSERT_EQ(view_state.scene->object_count, 5);
+    ASSERT_EQ(app_state.view.scene->object_count, 5);
     for (int i = 0; i < 5; ++i) {
         const ScreenSquare& q = FIVE_SQUARES[i];
         int x = (int)(256 * q.x / q.z + 256), y = (int)(256 * q.y / q.z + 192);
         uint32_t pixel = frames[0].pixels[y * screen_width + x];
         EXPECT_EQ(base_colours_of(pixel), std::vector<int>{i & 3})
             << i << ": " << std::hex << pixel;
-        const float* m = view_state.scene->objects[i].matrix.m;
+        const float* m = app_state.view.scene->objects[i].matrix.m;
         EXPECT_NEAR(m[6], one_tick[i].sin_x, 1e-7f) << i;
         EXPECT_NEAR(m[8], one_tick[i].sin_y, 1e-7f) << i;
         EXPECT_NEAR(m[12], 0.0f, 1e-7f) << i; // the file's local matrix is gone
@@ -319,7 +319,7 @@ TEST_F(AppRun, SixteenBitLocksAreUndoneAndNeverWritten) {
     config.lock_bit_count = 16;
     ASSERT_EQ(run(config), 0);
     EXPECT_TRUE(frames.empty());
-    EXPECT_EQ(frame_values.frame_counter, 0);
+    EXPECT_EQ(app_state.frame_counter, 0);
     EXPECT_EQ(headless_calls(HeadlessOp::lock), 4);
     EXPECT_EQ(headless_calls(HeadlessOp::unlock), 4);
     EXPECT_EQ(headless_calls(HeadlessOp::blt_fast), 0);
@@ -382,9 +382,8 @@ TEST_F(AppRun, StartUpFailuresAreReported) {
          0,
          "no display: nowhere to show it",
          NOT_TIMER},
-        // The depth buffer (render_init) is made before the colour buffer.
+        // The depth buffer is the first allocation of the screen's size.
         {EMPTY, {}, 1, "cannot allocate the depth buffer", NOT_TIMER},
-        {EMPTY, {}, 2, "cannot allocate the colour buffer", NOT_TIMER},
         {EMPTY, {HeadlessOp::set_timer, 1, 1, 1}, 0, "cannot start the frame timer", TIMER},
         {EMPTY,
          {HeadlessOp::create_surface, 3, 1, DISPLAY_ERR_UNSUPPORTED},
@@ -414,8 +413,7 @@ TEST_F(AppRun, StartUpFailuresAreReported) {
         EXPECT_EQ(headless_calls(HeadlessOp::set_timer), c.reached >= TIMER);
         EXPECT_EQ(headless_calls(HeadlessOp::display_create), c.reached >= DISPLAY);
         EXPECT_EQ(headless_report().ticks_delivered, 0);
-        EXPECT_EQ(view_state.scene, nullptr);
-        EXPECT_EQ(view_state.colour_buffer, nullptr);
+        EXPECT_EQ(app_state.view.scene, nullptr);
         expect_all_given_back();
     }
 }
@@ -505,19 +503,19 @@ HeadlessConfig drop_between(int before, const char* path, int after) {
 TEST_F(AppRun, ANamedSceneTurnsAsOneBody) {
     write_square_scene(FIVE_SQUARES);
     ASSERT_EQ(run_ticks(0), 0); // demo mode: as in the file
-    float demo_x = view_state.scene->objects[1].vertices[0].x;
+    float demo_x = app_state.view.scene->objects[1].vertices[0].x;
     for (int ticks : {1, 12}) {
         HeadlessConfig config;
         config.script = headless_ticks_then_escape(ticks);
         ASSERT_EQ(run(config, named("Z_Test.3ds")), 0);
         EXPECT_EQ(stderr_text, "");
-        EXPECT_NE(view_state.scene->objects[1].vertices[0].x, demo_x);
-        const Matrix& first = view_state.scene->objects[0].matrix;
+        EXPECT_NE(app_state.view.scene->objects[1].vertices[0].x, demo_x);
+        const Matrix& first = app_state.view.scene->objects[0].matrix;
         if (ticks == 1) {
             EXPECT_NEAR(first.m[6], 0.0627905f, 1e-7f);
         }
         for (int i = 1; i < 5; ++i)
-            EXPECT_TRUE(same_bits(view_state.scene->objects[i].matrix, first)) << i;
+            EXPECT_TRUE(same_bits(app_state.view.scene->objects[i].matrix, first)) << i;
     }
 }
 
@@ -755,4 +753,28 @@ TEST_F(AppRun, CommandLines) {
     ProgramRun dump_version = run_program(VELMOR_DUMP_PATH, "--version");
     EXPECT_EQ(dump_version.exit_code, 0);
     EXPECT_EQ(dump_version.out, "velmor-dump 1.0\n");
+}
+
+// velmor-capture runs from 0 to 100000000 ticks: 0 presents nothing and ends
+// normally; the top end is taken, one past either end is refused. The parser
+// answers those in-process: a count it took by mistake would run for days.
+TEST_F(AppRun, CaptureFrameCountsAtBothEndsOfTheRange) {
+    write_square_scene(FIVE_SQUARES);
+    ProgramRun none = run_program(VELMOR_CAPTURE_PATH, "--frames 0 --out shots");
+    EXPECT_EQ(none.exit_code, 0) << none.err;
+    EXPECT_EQ(none.err, "");
+    EXPECT_TRUE(std::filesystem::is_empty("shots"));
+
+    AppOptions options;
+    const char* most[] = {"velmor-capture", "--frames", "100000000"};
+    EXPECT_EQ(app_parse_args(3, most, AppProgram::capture, options), -1);
+    EXPECT_EQ(options.frames, 100000000);
+    for (const char* count : {"100000001", "-1"}) {
+        const char* argv[] = {"velmor-capture", "--frames", count};
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(app_parse_args(3, argv, AppProgram::capture, options), 2);
+        EXPECT_EQ(first_line(testing::internal::GetCapturedStderr()),
+                  "velmor-capture: --frames needs a count from 0 to 100000000, not '" +
+                      std::string(count) + "'");
+    }
 }

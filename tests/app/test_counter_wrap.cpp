@@ -1,7 +1,7 @@
 // The frame counter after 2^31 frames (about 16 months at 50 a second).
 #include <climits>
 
-#include "app/app.h"
+#include "app/app_internal.h"
 #include "platform/headless/headless.h"
 #include "support/fresh_folder.h"
 #include "support/test_font.h"
@@ -16,7 +16,7 @@ void read_counter_text(const uint32_t* pixels, int32_t width, int32_t, void* con
         text += (char)(pixels[10 * width + x] >> 16);
     static_cast<std::vector<std::string>*>(context)->push_back(text);
     // After the first frame the counter jumps to just below the limit.
-    if (frame_values.frame_counter == 1) frame_values.frame_counter = INT32_MAX - 1;
+    if (app_state.frame_counter == 1) app_state.frame_counter = INT32_MAX - 1;
 }
 
 class CounterWrap : public InFreshFolder {};
@@ -39,5 +39,5 @@ TEST_F(CounterWrap, GoesOnFromTheLowestNumberAfterTheHighest) {
     EXPECT_EQ(shown,
               (std::vector<std::string>{"0.th Frame", "2147483646.th Frame", "2147483647.th Frame",
                                         "-2147483648.th Frame", "-2147483647.th Frame"}));
-    EXPECT_EQ(frame_values.frame_counter, INT32_MIN + 2);
+    EXPECT_EQ(app_state.frame_counter, INT32_MIN + 2);
 }

@@ -32,12 +32,11 @@ std::vector<float> animation_angles() {
     std::vector<uint32_t> colours(size_t(screen_width) * screen_height);
     Scene empty{};
     ViewState view{};
-    view.colour_buffer = colours.data();
     view.scene = &empty;
     std::vector<float> angles;
     float angle = 0.0f;
     for (int frame = 0; frame < rocking_cycle; ++frame) {
-        frame_draw(view, angle);
+        frame_draw(view, angle, Turning::by_index, colours.data());
         angles.push_back(angle);
     }
     render_shutdown();

@@ -30,7 +30,6 @@ class Display : public testing::Test {
         config.present_hook = remember;
         config.present_context = &shown;
         headless_reset(config);
-        display_state = DisplayState{};
         platform_register_window_class("test", 0, quiet_proc);
         window = platform_create_window("test", "test", 0, W, H);
     }
@@ -118,6 +117,21 @@ TEST_F(Display, TurnsAndPresentationErrorsCostOnlyTheirFrame) {
     const auto& log = headless_report().log;
     EXPECT_EQ(std::vector<std::string>(log.begin() + (long)mark, log.end()),
               (std::vector<std::string>{"restore primary", "restore s1"}));
+}
+
+// display_init starts its record afresh: after a run that presented one
+// frame, the next run's first frame is on the surface the first run's was.
+TEST_F(Display, ASecondRunStartsOnTheSameSurface) {
+    for (int run = 0; run < 2; ++run) {
+        start({});
+        ASSERT_TRUE(display_init(window, W, H));
+        ASSERT_TRUE(frame(0));
+        display_shutdown();
+        std::vector<std::string> locks;
+        for (const std::string& entry : headless_report().log)
+            if (entry.rfind("lock ", 0) == 0) locks.push_back(entry);
+        EXPECT_EQ(locks, std::vector<std::string>{"lock s2 flags 0x0"}) << run;
+    }
 }
 
 // A long run keeps the first calls of the log and only counts the rest, so

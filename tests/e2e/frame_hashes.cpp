@@ -25,12 +25,12 @@ void print_hash(const char* path, bool view_mode, std::vector<uint32_t>& colours
     frame_objects_reset(*scene);
     ViewState view{};
     frame_camera_build(view.camera);
-    view.colour_buffer = colours.data();
     view.scene = scene;
     float angle = 0.0f;
     uint64_t hash = FRAME_HASH_START;
     for (int frame = 0; frame < 100; ++frame) {
-        frame_draw(view, angle, view_mode ? Turning::as_one_body : Turning::by_index);
+        frame_draw(view, angle, view_mode ? Turning::as_one_body : Turning::by_index,
+                   colours.data());
         hash = frame_hash_bytes(colours.data(), screen_bytes, hash);
     }
     std::printf("%s %s %016llx\n", path, view_mode ? "view" : "demo", (unsigned long long)hash);

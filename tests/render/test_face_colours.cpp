@@ -72,7 +72,6 @@ class FaceColours : public Screen {
         scene = two_material_scene();
         ASSERT_NE(scene, nullptr) << scene_load_error();
         matrix_identity(view.camera);
-        view.colour_buffer = colours;
         view.scene = scene;
         frame_objects_reset(*scene);
     }
@@ -83,7 +82,7 @@ class FaceColours : public Screen {
     // One frame of the program, then the same objects drawn again face by
     // face, each face alone in its expected base colour: both buffers must match.
     void expect_frame_in(const std::vector<uint32_t>& expected) {
-        frame_draw(view, angle);
+        frame_draw(view, angle, Turning::by_index, colours);
         const std::vector<uint32_t> frame(colours, colours + W * H);
         const std::vector<uint32_t> depths(render_state.depth_buffer,
                                            render_state.depth_buffer + W * H);

@@ -144,13 +144,12 @@ void check_frames(const std::string& name, int frames, int threads,
 // then by the parallel path.
 void check_program_frames(const std::string& name, Scene& scene, int frames) {
     for (int threads : {1, 2}) {
-        ViewState view = {{}, nullptr, &scene, nullptr};
+        ViewState view = {{}, &scene, nullptr};
         frame_camera_build(view.camera);
         frame_objects_reset(scene);
         float angle = 0.0f;
         check_frames(name, frames, threads, [&](uint32_t* colours) {
-            view.colour_buffer = colours;
-            frame_draw(view, angle);
+            frame_draw(view, angle, Turning::by_index, colours);
         });
         if (updating) return;
     }

@@ -69,8 +69,8 @@ struct OwnScene {
     std::vector<uint32_t> draw(const ViewCamera& camera, int width, int height) {
         std::vector<uint32_t> pixels((size_t)width * height);
         EXPECT_TRUE(render_init(width, height));
-        ViewState view{{}, pixels.data(), &scene, colours.data()};
-        frame_draw_view(view, camera, width, height);
+        ViewState view{{}, &scene, colours.data()};
+        frame_draw_view(view, camera, width, height, pixels.data());
         render_shutdown();
         return pixels;
     }

@@ -100,12 +100,12 @@ class ViewMode : public InFreshFolder {
     // A full turn: object 0 turns about its X axis by 2 x 0.0314 a frame.
     Frames turn(int frames = 100) {
         std::vector<uint32_t> pixels((size_t)screen_width * screen_height);
-        ViewState view{{}, pixels.data(), scene, nullptr};
+        ViewState view{{}, scene, nullptr};
         frame_camera_build(view.camera);
         float angle = 0.0f;
         Frames out;
         for (int f = 0; f < frames; ++f) {
-            frame_draw(view, angle, Turning::as_one_body);
+            frame_draw(view, angle, Turning::as_one_body, pixels.data());
             out.push_back(pixels);
         }
         return out;

@@ -82,7 +82,7 @@ bool bench_scene(const std::string& path, int frames, Stage stage,
     for (int32_t i = 0; i < scene->object_count; ++i)
         faces += scene->objects[i].face_count;
     frame_objects_reset(*scene);
-    ViewState view{}; // every frame is drawn into presented, none into a colour buffer
+    ViewState view{}; // every frame is drawn into presented
     frame_camera_build(view.camera);
     view.scene = scene;
     float animation_angle = 0.0f;

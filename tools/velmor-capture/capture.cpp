@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/app.h"
+#include "app/app_internal.h"
 #include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
 
@@ -23,7 +23,7 @@ struct Capture {
 void write_frame(const uint32_t* pixels, int32_t width, int32_t height, void* context) {
     Capture& capture = *static_cast<Capture*>(context);
     char name[32];
-    std::snprintf(name, sizeof name, "frame_%05d.png", frame_values.frame_counter - 1);
+    std::snprintf(name, sizeof name, "frame_%05d.png", app_state.frame_counter - 1);
     std::string path = capture.out + "/" + name;
     if (png_write_rgb(path, pixels, width, height)) {
         ++capture.written;
