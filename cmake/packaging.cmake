@@ -11,6 +11,9 @@ set(VELMOR_MAINTAINER "Velmor developers <velmor@users.noreply.invalid>")
 # from here when a target named velmor_icons makes them.
 set(VELMOR_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
 set(VELMOR_ICON_SIZES 48 128 256)
+# They are velmor-render's stills of the bundled scene at its start view:
+# the program draws its own icon.
+set(VELMOR_ICON_OPTIONS --background none --samples 16)
 
 if(NOT WIN32 AND NOT CMAKE_CROSSCOMPILING)
   find_program(HELP2MAN help2man)
@@ -68,6 +71,21 @@ velmor_package_program(velmor-dump "print a 3D Studio scene as JSON")
 velmor_package_program(velmor-render "draw a 3D Studio scene into a PNG picture" WINDOWS
                        COMPONENT thumbnailer)
 
+# velmor_icons: the icon at every size, drawn at build time.
+function(velmor_icons_target)
+  set(scene ${CMAKE_SOURCE_DIR}/assets/Z_Test.3ds)
+  set(icons)
+  foreach(size ${VELMOR_ICON_SIZES})
+    set(icon ${VELMOR_ICON_DIR}/velmor-${size}.png)
+    add_custom_command(OUTPUT ${icon}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${VELMOR_ICON_DIR}
+      COMMAND velmor-render ${VELMOR_ICON_OPTIONS} --size ${size} ${scene} ${icon}
+      DEPENDS velmor-render ${scene} VERBATIM)
+    list(APPEND icons ${icon})
+  endforeach()
+  add_custom_target(velmor_icons ALL DEPENDS ${icons})
+endfunction()
+
 # Debian's changelog must name the version being packed.
 function(velmor_check_changelog)
   file(STRINGS ${VELMOR_PACKAGING}/changelog top LIMIT_COUNT 1)
@@ -89,6 +107,9 @@ function(velmor_install_linux_files)
   install(FILES ${VELMOR_PACKAGING}/velmor.desktop DESTINATION share/applications)
   install(FILES ${VELMOR_PACKAGING}/velmor.thumbnailer DESTINATION share/thumbnailers
           COMPONENT thumbnailer)
+  if(TARGET velmor-render)
+    velmor_icons_target()
+  endif()
   if(TARGET velmor_icons)
     foreach(size ${VELMOR_ICON_SIZES})
       install(FILES ${VELMOR_ICON_DIR}/velmor-${size}.png

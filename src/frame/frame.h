@@ -93,9 +93,10 @@ struct ViewCamera {
     double target[3]; // the loaded scene's axes
     double azimuth;   // degrees
     double elevation; // degrees, within [-90, 90]
-    double zoom;      // within [0.05, 50]
+    double zoom;      // within [view_zoom_min, view_zoom_max]
     UpAxis up;
 };
+constexpr double view_zoom_min = 0.05, view_zoom_max = 50.0;
 
 // Screen x = focal_length * x / z + centre_x in camera space, where the
 // centre makes pixel (i, j) the sample at the picture's (i + 0.5, j + 0.5);

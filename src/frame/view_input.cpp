@@ -9,10 +9,9 @@
 
 namespace {
 
-constexpr double ORBIT_PER_PIXEL = 0.4; // degrees
-constexpr double ORBIT_PER_KEY = 5.0;   // degrees
-constexpr double ZOOM_STEP = 1.1;       // a wheel notch or a key
-constexpr double MIN_ZOOM = 0.05, MAX_ZOOM = 50.0;
+constexpr double ORBIT_PER_PIXEL = 0.4;         // degrees
+constexpr double ORBIT_PER_KEY = 5.0;           // degrees
+constexpr double ZOOM_STEP = 1.1;               // a wheel notch or a key
 constexpr double TURN_PER_TICK = 360.0 / 600.0; // a turn in 12 s at 50 ticks a second
 constexpr int32_t PAN_KEY_PARTS = 20;           // Shift + arrow pans by a 20th of the smaller side
 
@@ -52,9 +51,9 @@ void pan(ViewCamera& c, double dx, double dy, int32_t width, int32_t height) {
 
 void zoom_by(ViewCamera& c, int32_t steps) {
     for (; steps > 0; --steps)
-        c.zoom = clamp(c.zoom * ZOOM_STEP, MIN_ZOOM, MAX_ZOOM);
+        c.zoom = clamp(c.zoom * ZOOM_STEP, view_zoom_min, view_zoom_max);
     for (; steps < 0; ++steps)
-        c.zoom = clamp(c.zoom / ZOOM_STEP, MIN_ZOOM, MAX_ZOOM);
+        c.zoom = clamp(c.zoom / ZOOM_STEP, view_zoom_min, view_zoom_max);
 }
 
 bool button_down(ViewInput& in, uintptr_t button, ViewDrag drag, intptr_t lparam) {

@@ -4,11 +4,12 @@
 # Makes the .deb with CPack from BUILD_DIR and has lintian check it: no error
 # and no warning. Unpacks it with dpkg-deb -x into a temporary root: every
 # program in usr/bin has its manual page, which names it; Debian's copyright
-# and changelog and the desktop entry are there. Then runs the unpacked
-# velmor-capture from an empty folder: on the unpacked demo scene its frames
-# equal, byte for byte, those of the build's own velmor-capture in the assets
-# folder (so the installed font was found); without a scene it says where the
-# demo scene is installed and ends with 1.
+# and changelog, the desktop entry and its icon (a transparent PNG of its
+# folder's size) are there. Then runs the unpacked velmor-capture from an
+# empty folder: on the unpacked demo scene its frames equal, byte for byte,
+# those of the build's own velmor-capture in the assets folder (so the
+# installed font was found); without a scene it says where the demo scene is
+# installed and ends with 1.
 set -euo pipefail
 build=$(realpath "$1") capture=$(realpath "$2") assets=$(realpath "$3")
 work=$(mktemp -d)
@@ -28,8 +29,14 @@ dpkg-deb -x "$deb" "$work/root"
 for file in usr/bin/velmor usr/bin/velmor-capture usr/bin/velmor-dump \
     usr/share/velmor/Z_Test.3ds usr/share/velmor/Font.bmp usr/share/doc/velmor/LICENSE \
     usr/share/doc/velmor/NOTICE usr/share/doc/velmor/copyright usr/share/doc/velmor/changelog.gz \
-    usr/share/applications/velmor.desktop; do
+    usr/share/applications/velmor.desktop usr/share/icons/hicolor/48x48/apps/velmor.png \
+    usr/share/icons/hicolor/128x128/apps/velmor.png \
+    usr/share/icons/hicolor/256x256/apps/velmor.png; do
     [ -f "$work/root/$file" ] || fail "$file is not in the package"
+done
+for size in 48 128 256; do
+    file "$work/root/usr/share/icons/hicolor/${size}x$size/apps/velmor.png" |
+        grep -q "PNG image data, $size x $size, 8-bit/color RGBA" || fail "the $size icon is not one"
 done
 for program in "$work"/root/usr/bin/*; do
     name=$(basename "$program")

@@ -1,11 +1,14 @@
 // velmor-render as a person or a script runs it: answers and refusals, files
 // that appear whole or not at all, and the pixels of supersampled and
 // transparent stills.
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 #include "chunkwriter/chunk_writer.h"
+#include "frame/frame.h"
 #include "imagefile/png_file.h"
+#include "render/render.h"
 #include "scene/chunk_ids.h"
 #include "scene/scene.h"
 #include "still/still_run.h"
@@ -61,7 +64,9 @@ TEST_F(Still, AnswersHelpAndVersionAndRefusesBadArguments) {
         {"--background", "-12345", BUNDLED, "pictures/a.png"},
         {"--view", "45", BUNDLED, "pictures/a.png"},
         {"--view", "45,91", BUNDLED, "pictures/a.png"},
-        {"--view", "45,20,0", BUNDLED, "pictures/a.png"},
+        {"--view", "45,20,0.04", BUNDLED, "pictures/a.png"},
+        {"--view", "45,20,51", BUNDLED, "pictures/a.png"},
+        {"--view", "45,20,", BUNDLED, "pictures/a.png"},
         {"--up", "x", BUNDLED, "pictures/a.png"},
         {"--colours", "all", BUNDLED, "pictures/a.png"},
         {"--max-faces", "-1", BUNDLED, "pictures/a.png"},
@@ -211,4 +216,41 @@ TEST_F(Still, TransparentExactlyWhereNothingIsDrawn) {
     }
     EXPECT_GT(empty, 0u);
     EXPECT_LT(empty, none.size());
+}
+
+// One sample a pixel is the live view's frame of the same camera, pixel for
+// pixel: a still lines up with what view mode shows.
+TEST_F(Still, OneSampleIsViewModesFrame) {
+    struct Case {
+        const char *view, *up;
+        ViewCamera camera;
+        int32_t width, height;
+    };
+    const Case cases[] = {
+        {"45,20", "z", frame_view_start(UpAxis::file_z), 96, 72},
+        {"-30,60,2.5", "y", {{0, 0, 0}, -30.0, 60.0, 2.5, UpAxis::file_y}, 50, 90},
+        {"200,-90,50", "z", {{0, 0, 0}, 200.0, -90.0, 50.0, UpAxis::file_z}, 64, 64},
+        {"10,5,0.05", "z", {{0, 0, 0}, 10.0, 5.0, 0.05, UpAxis::file_z}, 64, 48},
+    };
+    Scene* scene = scene_load(BUNDLED.c_str());
+    ASSERT_NE(scene, nullptr);
+    frame_fit_scene(*scene);
+    ViewState view{};
+    view.scene = scene;
+    view.face_colours = frame_face_colours_create(*scene);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.view) + " up " + c.up);
+        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+        const PngPicture picture =
+            still({"--samples", "1", "--size", size, "--view", c.view, "--up", c.up});
+        std::vector<uint32_t> frame((size_t)c.width * (size_t)c.height);
+        ASSERT_TRUE(render_init(c.width, c.height));
+        frame_draw_view(view, c.camera, c.width, c.height, frame.data());
+        render_shutdown();
+        for (uint32_t& pixel : frame)
+            pixel |= 0xFF000000u;
+        EXPECT_EQ(picture.pixels, frame);
+    }
+    std::free(view.face_colours);
+    scene_free(scene);
 }

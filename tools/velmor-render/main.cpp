@@ -36,7 +36,7 @@ Scene* load(const StillOptions& options) {
 }
 
 std::vector<uint32_t> draw(Scene& scene, const StillOptions& options) {
-    still_fit(scene);
+    frame_fit_scene(scene);
     uint32_t* face_colours = options.file_colours ? frame_face_colours_create(scene) : nullptr;
     if (options.file_colours && !face_colours) return {};
     std::vector<uint32_t> picture = still_draw(scene, face_colours, options);

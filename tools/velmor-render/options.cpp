@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "velmor-render/still.h"
+#include "viewarg/view_argument.h"
 
 namespace {
 
@@ -27,7 +28,9 @@ const char* const ABOUT =
     "all: it is written under a temporary name in its folder and renamed.\n"
     "\n"
     "  --view AZ,EL[,ZOOM]  the eye's azimuth and elevation in degrees about the\n"
-    "                       model, and a zoom factor (default 45,20,1)\n"
+    "                       model, and a zoom factor from 0.05 to 50 (default\n"
+    "                       45,20,1): view mode's camera, which sees 30 degrees\n"
+    "                       across the picture's smaller side\n"
     "  --up z|y             the model's up axis (default z)\n"
     "  --size WxH, --size N the picture's size in pixels, N for N x N (default\n"
     "                       512x384; each side from 16 to 4096)\n"
@@ -63,25 +66,6 @@ const char* parse_long(const char* text, long low, long high, char stop, long& v
     value = std::strtol(text, &end, 10);
     bool ok = errno == 0 && end != text && *end == stop && value >= low && value <= high;
     return ok ? end : nullptr;
-}
-
-// A finite number from low to high, followed by ',' or the end.
-const char* parse_double(const char* text, double low, double high, double& value) {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text, &end);
-    bool ok =
-        errno == 0 && end != text && (*end == ',' || *end == '\0') && value >= low && value <= high;
-    return ok ? end : nullptr;
-}
-
-bool parse_view(const char* text, StillOptions& options) {
-    const char* end = parse_double(text, -360.0, 360.0, options.azimuth);
-    if (!end || *end != ',') return false;
-    end = parse_double(end + 1, -90.0, 90.0, options.elevation);
-    if (!end || *end == '\0') return end != nullptr;
-    end = parse_double(end + 1, 0.1, 10.0, options.zoom);
-    return end && *end == '\0';
 }
 
 bool parse_size(const char* text, StillOptions& options) {
@@ -131,7 +115,7 @@ bool parse_max_faces(const char* text, StillOptions& options) {
 // The option name with its value; false when the value is not one it takes.
 bool take_value(const char* name, const char* value, StillOptions& options) {
     bool z = true;
-    if (std::strcmp(name, "--view") == 0) return parse_view(value, options);
+    if (std::strcmp(name, "--view") == 0) return view_argument_parse(value, options.view);
     if (std::strcmp(name, "--size") == 0) return parse_size(value, options);
     if (std::strcmp(name, "--background") == 0) return parse_background(value, options);
     if (std::strcmp(name, "--samples") == 0) return parse_samples(value, options);
@@ -139,7 +123,7 @@ bool take_value(const char* name, const char* value, StillOptions& options) {
     if (std::strcmp(name, "--colours") == 0)
         return parse_choice(value, "file", "index", options.file_colours);
     if (!parse_choice(value, "z", "y", z)) return false;
-    options.up = z ? StillUp::z : StillUp::y;
+    options.view.up = z ? UpAxis::file_z : UpAxis::file_y;
     return true;
 }
 

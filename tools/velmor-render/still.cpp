@@ -16,16 +16,6 @@ int32_t grid_side(int32_t samples) {
     return samples == 16 ? 4 : samples == 4 ? 2 : 1;
 }
 
-std::vector<RenderItem> items_of(Scene& scene, const uint32_t* face_colours) {
-    std::vector<RenderItem> items;
-    for (int32_t i = 0; i < scene.object_count; ++i) {
-        SceneObject& object = scene.objects[i];
-        items.push_back({&object.matrix, &object, object_colours[i & 3], face_colours});
-        if (face_colours) face_colours += object.face_count;
-    }
-    return items;
-}
-
 // A small scene is drawn in less time than the threads take to start and
 // meet, and file managers run several thumbnailers at once: only a large
 // one is shared out between the cores (the same pixels either way).
@@ -86,18 +76,20 @@ std::vector<uint32_t> still_resolve(const std::vector<uint32_t>& samples, int32_
     return picture;
 }
 
-std::vector<uint32_t> still_draw(Scene& scene, const uint32_t* face_colours,
+std::vector<uint32_t> still_draw(Scene& scene, uint32_t* face_colours,
                                  const StillOptions& options) {
+    // At factor times the size, view mode's projection puts the centre of each
+    // block of samples on the centre of its pixel, so the average of a block
+    // is the pixel seen at factor x factor evenly spread points.
     const int32_t factor = grid_side(options.samples);
     const int32_t width = options.width * factor, height = options.height * factor;
     if (!render_init(width, height)) return {};
     render_threads_set(drawing_threads(scene));
-    const Matrix camera =
-        still_camera(options.azimuth, options.elevation, options.zoom, options.up, width, height);
-    frame_objects_reset(scene);
-    const std::vector<RenderItem> items = items_of(scene, face_colours);
+    ViewState view{};
+    view.scene = &scene;
+    view.face_colours = face_colours;
     std::vector<uint32_t> drawn((size_t)width * (size_t)height);
-    render_clear_objects(camera, items.data(), (int32_t)items.size(), drawn.data());
+    frame_draw_view(view, options.view, width, height, drawn.data());
     add_alpha(drawn, options);
     render_shutdown();
     if (factor == 1) return drawn;

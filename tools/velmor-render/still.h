@@ -1,18 +1,15 @@
-// velmor-render's parts: its options, the camera of a still, and the drawing
-// of one still picture with supersampling.
+// velmor-render's parts: its options and the drawing of one still picture,
+// through view mode's camera, with supersampling.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "math/maths.h"
+#include "frame/frame.h"
 #include "scene/scene.h"
 
-enum class StillUp { z, y };
-
 struct StillOptions {
-    double azimuth = 45.0, elevation = 20.0, zoom = 1.0; // degrees, degrees, factor
-    StillUp up = StillUp::z;
+    ViewCamera view = frame_view_start(UpAxis::file_z); // --view and --up
     int32_t width = 512, height = 384;
     bool file_colours = true;
     bool transparent = false;
@@ -28,21 +25,14 @@ struct StillOptions {
 // usage on stderr).
 int still_parse_args(int argc, const char* const* argv, StillOptions& options);
 
-// The camera, in one place: places the scene as view mode frames it, and gives
-// the camera matrix of a view from azimuth and elevation (degrees) at the
-// origin for a width x height picture drawn after render_init(width, height).
-void still_fit(Scene& scene);
-Matrix still_camera(double azimuth, double elevation, double zoom, StillUp up, int32_t width,
-                    int32_t height);
-
 // Faces of every object together.
 int64_t still_face_count(const Scene& scene);
 
-// The picture, options.width x options.height pixels 0xAARRGGBB: the scene
-// drawn at options.samples samples a pixel and averaged (see still_resolve).
+// The picture, options.width x options.height pixels 0xAARRGGBB: the scene,
+// framed by frame_fit_scene, drawn as view mode's camera options.view sees it
+// at options.samples samples a pixel and averaged (see still_resolve).
 // Empty when the buffers could not be allocated.
-std::vector<uint32_t> still_draw(Scene& scene, const uint32_t* face_colours,
-                                 const StillOptions& options);
+std::vector<uint32_t> still_draw(Scene& scene, uint32_t* face_colours, const StillOptions& options);
 
 // Averages each factor x factor block of samples (0xAARRGGBB, alpha 0 or 255)
 // into one pixel: alpha is the rounded mean of the alphas, colour the rounded
