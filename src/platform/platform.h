@@ -28,7 +28,27 @@ constexpr uint32_t MESSAGE_TIMER = 0x0113;
 // A file dropped on the window (or opened by other means): wparam is its path,
 // a (const char*) valid only while the message is dispatched.
 constexpr uint32_t MESSAGE_DROPFILES = 0x0233;
-constexpr uintptr_t KEY_ESCAPE = 27;
+// The Win32 virtual-key codes in MESSAGE_KEYDOWN's wparam that the backends
+// translate their keys into; other keys send no message.
+constexpr uintptr_t KEY_SHIFT = 0x10;
+constexpr uintptr_t KEY_ESCAPE = 0x1B;
+constexpr uintptr_t KEY_SPACE = 0x20;
+constexpr uintptr_t KEY_HOME = 0x24;
+constexpr uintptr_t KEY_LEFT = 0x25;
+constexpr uintptr_t KEY_UP = 0x26;
+constexpr uintptr_t KEY_RIGHT = 0x27;
+constexpr uintptr_t KEY_DOWN = 0x28;
+constexpr uintptr_t KEY_1 = '1';
+constexpr uintptr_t KEY_3 = '3';
+constexpr uintptr_t KEY_7 = '7';
+constexpr uintptr_t KEY_H = 'H';
+constexpr uintptr_t KEY_R = 'R';
+constexpr uintptr_t KEY_U = 'U';
+constexpr uintptr_t KEY_ADD = 0x6B;      // + on the keypad
+constexpr uintptr_t KEY_SUBTRACT = 0x6D; // - on the keypad
+constexpr uintptr_t KEY_F11 = 0x7A;
+constexpr uintptr_t KEY_PLUS = 0xBB;  // the main keyboard's =/+ key
+constexpr uintptr_t KEY_MINUS = 0xBD; // the main keyboard's -/_ key
 
 constexpr uint32_t WINDOW_CLASS_STYLE_REDRAW = 3; // CS_HREDRAW | CS_VREDRAW
 constexpr uint32_t WINDOW_STYLE_DLGFRAME = 0x00400000;

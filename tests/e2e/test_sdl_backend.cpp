@@ -53,9 +53,15 @@ TEST_F(SdlBackend, CursorHidesAndShows) {
 TEST_F(SdlBackend, TimerKeepsAtMostOneTickPending) {
     ASSERT_TRUE(platform_set_timer(window, 5, 20));
     SDL_Delay(150); // several periods with nobody reading the queue
-    SDL_PumpEvents();
-    SDL_Event waiting[16];
-    EXPECT_EQ(SDL_PeepEvents(waiting, 16, SDL_PEEKEVENT, SDL_USEREVENT, SDL_LASTEVENT), 1);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_h;
+    key.key.windowID = SDL_GetWindowID(sdl_window_handle(window));
+    push(key);
+    EXPECT_EQ(next().message, MESSAGE_TIMER); // the ticks of those periods, merged into one
+    PlatformMessage key_message = next();
+    EXPECT_EQ(key_message.message, MESSAGE_KEYDOWN);
+    EXPECT_EQ(key_message.wparam, KEY_H);
     for (int tick = 0; tick < 3; ++tick) {
         PlatformMessage message = next();
         EXPECT_EQ(message.window, window);
