@@ -16,12 +16,20 @@
     statusLine.textContent = text;
   }
 
-  // Win32 virtual-key codes of the keys the program may hear; 0 for the rest.
+  // The keys the program hears, by their DOM key names ("Numpad" before those
+  // of the keypad), as Win32 virtual-key codes.
+  const KEYS = {
+    Escape: 0x1b, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
+    Shift: 0x10, '+': 0xbb, '=': 0xbb, '-': 0xbd, 'Numpad+': 0x6b, 'Numpad-': 0x6d,
+    Home: 0x24, r: 0x52, R: 0x52, 1: 0x31, 3: 0x33, 7: 0x37, u: 0x55, U: 0x55,
+    h: 0x48, H: 0x48, F11: 0x7a, ' ': 0x20,
+  };
+
+  // 0 for a key the program has no use for.
   function virtualKey(event) {
-    const named = { Escape: 27, Enter: 13, ' ': 32, Backspace: 8, Tab: 9 };
-    if (event.key in named) return named[event.key];
-    if (/^[0-9A-Za-z]$/.test(event.key)) return event.key.toUpperCase().charCodeAt(0);
-    return 0;
+    const onKeypad = event.location === KeyboardEvent.DOM_KEY_LOCATION_NUMPAD;
+    const name = (onKeypad ? 'Numpad' : '') + event.key;
+    return Object.hasOwn(KEYS, name) ? KEYS[name] : 0;
   }
 
   // The largest size with the picture's aspect that fits the box.

@@ -1,5 +1,6 @@
 // web_backend_test: the web backend's C++ half under node, the page played by
-// page_stub.js. Ticks that come while one waits merge into one; messages keep
+// page_stub.js with a clock of its own. Ticks that fall due while one waits
+// merge into one, and the page's sleep lasts until the next; messages keep
 // their order; an opened file's path lives through its dispatch and the file
 // goes after it; Escape ends the loop and stops the timer; a reset forgets the
 // run; a flip hands the canvas the picture in its byte order. Exit 0 when
@@ -26,7 +27,8 @@ int failures = 0;
 
 // What the page does each time the program would sleep, one entry a time.
 std::vector<std::function<void()>> page_acts;
-uint32_t timer_milliseconds = 0;
+double clock_ms = 0;
+std::vector<int32_t> waits; // the time limit of each sleep
 int cursor_hidden = 0;
 std::vector<uint8_t> canvas;
 
@@ -63,6 +65,8 @@ PlatformWindow fresh_window() {
     web_window_reset();
     seen.clear();
     page_acts.clear();
+    waits.clear();
+    clock_ms = 0;
     CHECK(platform_register_window_class("Test", 3, recording_proc));
     PlatformWindow window = platform_create_window("Test", "Test", 0, 4, 2);
     CHECK(window != nullptr);
@@ -88,24 +92,19 @@ std::vector<uint32_t> messages_seen() {
 
 void ticks_merge_and_messages_keep_their_order() {
     fresh_window();
-    CHECK(timer_milliseconds == 20);
-    page_acts = {[] {
-                     web_timer_fired();
-                     web_timer_fired();
-                     web_timer_fired();
-                 },
+    page_acts = {[] { clock_ms += 60; },
                  [] {
                      web_key_down('A');
-                     web_timer_fired();
-                     web_timer_fired();
+                     clock_ms += 40;
                      web_key_down('B');
                  }};
     CHECK(run_loop() == 99);
-    const std::vector<uint32_t> want = {MESSAGE_TIMER, MESSAGE_KEYDOWN, MESSAGE_TIMER,
-                                        MESSAGE_KEYDOWN};
+    const std::vector<uint32_t> want = {MESSAGE_TIMER, MESSAGE_KEYDOWN, MESSAGE_KEYDOWN,
+                                        MESSAGE_TIMER};
     CHECK(messages_seen() == want);
     CHECK(seen.size() == 4 && seen[0].wparam == 7 && seen[1].wparam == 'A' &&
-          seen[3].wparam == 'B');
+          seen[2].wparam == 'B' && seen[3].wparam == 7);
+    CHECK((waits == std::vector<int32_t>{20, 20, 20}));
 }
 
 void an_opened_file_lives_through_its_dispatch() {
@@ -124,17 +123,18 @@ void escape_ends_the_loop_and_the_timer() {
     fresh_window();
     page_acts = {[] {
         web_key_down(KEY_ESCAPE);
-        web_timer_fired();
+        clock_ms += 20;
     }};
     CHECK(run_loop() == 0);
     const std::vector<uint32_t> want = {MESSAGE_KEYDOWN, MESSAGE_CLOSE, MESSAGE_DESTROY};
     CHECK(messages_seen() == want); // the tick never reaches a destroyed window
-    CHECK(timer_milliseconds == 0);
-    web_timer_fired();
+    clock_ms += 100;
     web_key_down('A');
     page_acts = {};
+    waits.clear();
     CHECK(run_loop() == 99);
     CHECK(seen.size() == 3);
+    CHECK((waits == std::vector<int32_t>{-1})); // no timer is left to wake it
 }
 
 void a_reset_forgets_the_run() {
@@ -142,13 +142,16 @@ void a_reset_forgets_the_run() {
     CHECK(platform_show_cursor(0) == -1 && cursor_hidden == 1);
     web_key_down('A');
     web_window_reset();
-    CHECK(cursor_hidden == 0 && timer_milliseconds == 0);
+    CHECK(cursor_hidden == 0);
     CHECK(platform_register_window_class("Test", 3, recording_proc));
     CHECK(platform_create_window("Test", "Test", 0, 4, 2) != nullptr);
     CHECK(platform_show_cursor(0) == -1);
     seen.clear();
+    waits.clear();
+    clock_ms += 100;
     CHECK(run_loop() == 99);
     CHECK(seen.empty());
+    CHECK((waits == std::vector<int32_t>{-1})); // the old timer went with the reset
 }
 
 SurfaceDesc describe(uint32_t flags, uint32_t caps, uint32_t width, uint32_t height) {
@@ -196,7 +199,8 @@ void a_flip_shows_the_picture_in_the_canvas_byte_order() {
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void test_page_acts() {
+EMSCRIPTEN_KEEPALIVE void test_page_acts(int32_t timeout) {
+    waits.push_back(timeout);
     if (page_acts.empty()) {
         platform_post_quit_message(99);
         return;
@@ -206,8 +210,8 @@ EMSCRIPTEN_KEEPALIVE void test_page_acts() {
     act();
 }
 
-EMSCRIPTEN_KEEPALIVE void test_timer(uint32_t milliseconds) {
-    timer_milliseconds = milliseconds;
+EMSCRIPTEN_KEEPALIVE double test_clock() {
+    return clock_ms;
 }
 
 EMSCRIPTEN_KEEPALIVE void test_cursor_hidden(int hidden) {
