@@ -4,6 +4,7 @@
 // there is no run-time dispatch.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // --- Window and messages ------------------------------------------------------
@@ -87,6 +88,12 @@ const char* platform_failure_reason();
 // MessageBoxA; returns once it is closed. Where no box can be shown (no
 // display) it does nothing.
 void platform_show_message(const char* title, const char* text);
+
+// --- The program's own file ------------------------------------------------------
+
+// The folder of the running program's file, ending in its separator; false when
+// it cannot be known or does not fit in size bytes.
+bool platform_executable_folder(char* path, size_t size);
 
 // --- Display device -------------------------------------------------------------
 
