@@ -29,6 +29,26 @@ constexpr uint32_t MESSAGE_TIMER = 0x0113;
 // A file dropped on the window (or opened by other means): wparam is its path,
 // a (const char*) valid only while the message is dispatched.
 constexpr uint32_t MESSAGE_DROPFILES = 0x0233;
+// The picture's new width and height in lparam, as Win32's MAKELPARAM packs them.
+constexpr uint32_t MESSAGE_SIZE = 0x0005;
+constexpr uint32_t MESSAGE_KEYUP = 0x0101;
+// The mouse: wparam holds the MOUSE_FLAG_ bits of the buttons held (after the
+// change) and of Shift; lparam the pointer's x and y in the picture, packed as
+// MAKELPARAM packs them. MESSAGE_MOUSEWHEEL has the turn in wparam's high 16
+// bits, WHEEL_STEP a notch, positive away from the person.
+constexpr uint32_t MESSAGE_MOUSEMOVE = 0x0200;
+constexpr uint32_t MESSAGE_LBUTTONDOWN = 0x0201;
+constexpr uint32_t MESSAGE_LBUTTONUP = 0x0202;
+constexpr uint32_t MESSAGE_RBUTTONDOWN = 0x0204;
+constexpr uint32_t MESSAGE_RBUTTONUP = 0x0205;
+constexpr uint32_t MESSAGE_MBUTTONDOWN = 0x0207;
+constexpr uint32_t MESSAGE_MBUTTONUP = 0x0208;
+constexpr uint32_t MESSAGE_MOUSEWHEEL = 0x020A;
+constexpr uintptr_t MOUSE_FLAG_LEFT = 0x01;
+constexpr uintptr_t MOUSE_FLAG_RIGHT = 0x02;
+constexpr uintptr_t MOUSE_FLAG_SHIFT = 0x04;
+constexpr uintptr_t MOUSE_FLAG_MIDDLE = 0x10;
+constexpr int32_t WHEEL_STEP = 120;
 // The Win32 virtual-key codes in MESSAGE_KEYDOWN's wparam that the backends
 // translate their keys into; other keys send no message.
 constexpr uintptr_t KEY_SHIFT = 0x10;

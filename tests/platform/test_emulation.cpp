@@ -149,6 +149,12 @@ TEST_F(Emulation, ClassesAndRefusedCalls) {
     EXPECT_EQ(platform_show_cursor(1), 0);
 }
 
+// As GET_X_LPARAM, GET_Y_LPARAM and GET_WHEEL_DELTA_WPARAM read them back.
+TEST(EmulationPacking, PointsAndWheelTurnsPackAsWin32Does) {
+    EXPECT_EQ(emulation_point(-1, 384), intptr_t(384 << 16 | 0xFFFF));
+    EXPECT_EQ(emulation_wheel(-WHEEL_STEP, MOUSE_FLAG_SHIFT), uintptr_t(0xFF880004u));
+}
+
 } // namespace
 
 // --- The test's system -----------------------------------------------------------------

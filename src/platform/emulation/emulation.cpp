@@ -116,6 +116,14 @@ bool emulation_post_file(PlatformWindow window, const char* path) {
     return true;
 }
 
+intptr_t emulation_point(int32_t x, int32_t y) {
+    return intptr_t((uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF));
+}
+
+uintptr_t emulation_wheel(int32_t turn, uintptr_t flags) {
+    return uintptr_t((uint32_t(turn) & 0xFFFF) << 16) | (flags & 0xFFFF);
+}
+
 bool emulation_timer_elapse(PlatformWindow window) {
     if (!live(window) || !window->timer_running) return false;
     if (!window->tick_pending)

@@ -23,6 +23,11 @@ void emulation_reset();
 bool emulation_post(PlatformWindow window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 // MESSAGE_DROPFILES with a copy of path that lives through the message's dispatch.
 bool emulation_post_file(PlatformWindow window, const char* path);
+// lparam of the mouse messages and MESSAGE_SIZE: x (or width) in the low 16
+// bits, y (or height) in the next 16, each as a signed 16-bit number.
+intptr_t emulation_point(int32_t x, int32_t y);
+// wparam of MESSAGE_MOUSEWHEEL: the turn (WHEEL_STEP a notch) and the flags.
+uintptr_t emulation_wheel(int32_t turn, uintptr_t flags);
 // The window's timer period has run out: its tick is queued unless one waits
 // already. False when the window has no running timer.
 bool emulation_timer_elapse(PlatformWindow window);

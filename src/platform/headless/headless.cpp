@@ -133,6 +133,8 @@ bool post_scripted_event() {
             return emulation_post(window, MESSAGE_CLOSE, 0, 0);
         if (event.kind == HeadlessEventKind::open)
             return emulation_post_file(window, event.path.c_str());
+        if (event.kind == HeadlessEventKind::post)
+            return emulation_post(window, event.message, event.wparam, event.lparam);
         if (emulation_timer_elapse(window)) {
             ++backend.report.ticks_delivered;
             return true;

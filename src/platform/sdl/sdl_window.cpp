@@ -61,19 +61,80 @@ uintptr_t virtual_key(SDL_Keycode sdl) {
     return 0;
 }
 
+// The mouse buttons held, as MOUSE_FLAG_ bits, and where the pointer was last
+// (in the picture once the display has set its size).
+uintptr_t buttons_held = 0;
+int32_t pointer_x = 0, pointer_y = 0;
+
+uintptr_t mouse_flags() {
+    return buttons_held | ((SDL_GetModState() & KMOD_SHIFT) ? MOUSE_FLAG_SHIFT : 0);
+}
+
+void translate_key(const SDL_KeyboardEvent& event) {
+    uintptr_t key = virtual_key(event.keysym.sym);
+    if (key == 0 || !is_our_window(event.windowID)) return;
+    emulation_post(the_window, event.type == SDL_KEYDOWN ? MESSAGE_KEYDOWN : MESSAGE_KEYUP, key, 0);
+}
+
+// Left, middle and right: the flag and the down message (up is one more).
+struct MouseButton {
+    uintptr_t flag;
+    uint32_t down;
+};
+constexpr MouseButton BUTTONS[] = {{MOUSE_FLAG_LEFT, MESSAGE_LBUTTONDOWN},
+                                   {MOUSE_FLAG_MIDDLE, MESSAGE_MBUTTONDOWN},
+                                   {MOUSE_FLAG_RIGHT, MESSAGE_RBUTTONDOWN}};
+
+void translate_button(const SDL_MouseButtonEvent& event) {
+    if (event.button < SDL_BUTTON_LEFT || event.button > SDL_BUTTON_RIGHT ||
+        !is_our_window(event.windowID))
+        return;
+    const MouseButton& button = BUTTONS[event.button - SDL_BUTTON_LEFT];
+    bool down = event.type == SDL_MOUSEBUTTONDOWN;
+    buttons_held = down ? buttons_held | button.flag : buttons_held & ~button.flag;
+    pointer_x = event.x;
+    pointer_y = event.y;
+    emulation_post(the_window, down ? button.down : button.down + 1, mouse_flags(),
+                   emulation_point(event.x, event.y));
+}
+
+void translate_mouse(const SDL_Event& event) {
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP)
+        return translate_button(event.button);
+    if (event.type == SDL_MOUSEMOTION && is_our_window(event.motion.windowID)) {
+        pointer_x = event.motion.x;
+        pointer_y = event.motion.y;
+        emulation_post(the_window, MESSAGE_MOUSEMOVE, mouse_flags(),
+                       emulation_point(pointer_x, pointer_y));
+    }
+    if (event.type == SDL_MOUSEWHEEL && is_our_window(event.wheel.windowID)) {
+        int32_t turn = event.wheel.y * WHEEL_STEP;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) turn = -turn;
+        emulation_post(the_window, MESSAGE_MOUSEWHEEL, emulation_wheel(turn, mouse_flags()),
+                       emulation_point(pointer_x, pointer_y));
+    }
+}
+
+void translate_window_event(const SDL_WindowEvent& event) {
+    if (!is_our_window(event.windowID)) return;
+    if (event.event == SDL_WINDOWEVENT_CLOSE) emulation_post(the_window, MESSAGE_CLOSE, 0, 0);
+    if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        emulation_post(the_window, MESSAGE_SIZE, 0, emulation_point(event.data1, event.data2));
+}
+
 // Posts what one SDL event means for the window, if anything.
 void translate_event(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
-        if (is_our_window(event.key.windowID)) {
-            uintptr_t key = virtual_key(event.key.keysym.sym);
-            if (key != 0) emulation_post(the_window, MESSAGE_KEYDOWN, key, 0);
-        }
-        return;
+    case SDL_KEYUP:
+        return translate_key(event.key);
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+        return translate_mouse(event);
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE && is_our_window(event.window.windowID))
-            emulation_post(the_window, MESSAGE_CLOSE, 0, 0);
-        return;
+        return translate_window_event(event.window);
     case SDL_DROPFILE: // the emulation keeps its own copy of the path
         emulation_post_file(the_window, event.drop.file);
         SDL_free(event.drop.file);
@@ -146,6 +207,7 @@ void sdl_backend_shutdown() {
     if (the_sdl_window != nullptr) SDL_DestroyWindow(the_sdl_window);
     the_sdl_window = nullptr;
     the_window = nullptr;
+    buttons_held = 0;
     emulation_reset();
     failure_reason[0] = '\0';
     if (video_ready) SDL_Quit();
