@@ -32,6 +32,30 @@
     return Object.hasOwn(KEYS, name) ? KEYS[name] : 0;
   }
 
+  // The mouse in Win32's terms: each DOM button's down message (its up message
+  // is one more), and the MK_ flag of each bit of event.buttons.
+  const BUTTON_DOWN = { 0: 0x201, 1: 0x207, 2: 0x204 };
+  const HELD_FLAGS = [[1, 0x01], [2, 0x02], [4, 0x10]];
+
+  function mouseFlags(event) {
+    let flags = event.shiftKey ? 0x04 : 0;
+    for (const [bit, flag] of HELD_FLAGS) if (event.buttons & bit) flags |= flag;
+    return flags;
+  }
+
+  // Where the pointer is in the picture, whatever size the canvas is shown at.
+  function pictureX(event) {
+    return Math.floor((event.offsetX * canvas.width) / canvas.clientWidth);
+  }
+  function pictureY(event) {
+    return Math.floor((event.offsetY * canvas.height) / canvas.clientHeight);
+  }
+
+  function postMouse(event, message) {
+    if (Module.velmorMouse)
+      Module.velmorMouse(message, mouseFlags(event), pictureX(event), pictureY(event));
+  }
+
   // The largest size with the picture's aspect that fits the box.
   function fitPicture() {
     const box = screenBox.getBoundingClientRect();
@@ -113,7 +137,30 @@
     if (key === 0 || !Module.velmorKeyDown) return;
     if (Module.velmorKeyDown(key) && key === 27) event.preventDefault();
   });
-  window.addEventListener('resize', fitPicture);
-  document.addEventListener('fullscreenchange', fitPicture);
+  window.addEventListener('keyup', (event) => {
+    const key = virtualKey(event);
+    if (key !== 0 && Module.velmorKeyUp) Module.velmorKeyUp(key);
+  });
+  canvas.addEventListener('mousemove', (event) => postMouse(event, 0x200));
+  canvas.addEventListener('mousedown', (event) => {
+    if (event.button in BUTTON_DOWN) postMouse(event, BUTTON_DOWN[event.button]);
+  });
+  canvas.addEventListener('mouseup', (event) => {
+    if (event.button in BUTTON_DOWN) postMouse(event, BUTTON_DOWN[event.button] + 1);
+  });
+  canvas.addEventListener('wheel', (event) => {
+    if (event.deltaY === 0 || !Module.velmorWheel) return;
+    const turn = event.deltaY < 0 ? 120 : -120; // away from the person is positive
+    Module.velmorWheel(turn, mouseFlags(event), pictureX(event), pictureY(event));
+  });
+
+  // The room the page gives the picture, as the window's size.
+  function resized() {
+    fitPicture();
+    const box = screenBox.getBoundingClientRect();
+    if (Module.velmorSize) Module.velmorSize(Math.floor(box.width), Math.floor(box.height));
+  }
+  window.addEventListener('resize', resized);
+  document.addEventListener('fullscreenchange', resized);
   fitPicture();
 })();

@@ -39,6 +39,7 @@ struct Seen {
     bool file_there;
 };
 std::vector<Seen> seen;
+std::vector<intptr_t> lparams;
 
 bool file_exists(const char* path) {
     FILE* file = std::fopen(path, "rb");
@@ -55,6 +56,7 @@ intptr_t recording_proc(PlatformWindow window, uint32_t message, uintptr_t wpara
         s.file_there = file_exists(s.path.c_str());
     }
     seen.push_back(s);
+    lparams.push_back(lparam);
     if (message == MESSAGE_KEYDOWN && wparam == KEY_ESCAPE)
         platform_send_message(window, MESSAGE_CLOSE, 0, 0);
     if (message == MESSAGE_DESTROY) platform_post_quit_message(0);
@@ -154,6 +156,26 @@ void a_reset_forgets_the_run() {
     CHECK((waits == std::vector<int32_t>{-1})); // the old timer went with the reset
 }
 
+// What the page hands over of the mouse, key-ups and sizes comes packed as
+// Win32 packs it.
+void mouse_key_up_and_size_arrive_as_win32_messages() {
+    fresh_window();
+    page_acts = {[] {
+        web_mouse(MESSAGE_RBUTTONDOWN, MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT, 10, 20);
+        web_wheel(-WHEEL_STEP, MOUSE_FLAG_SHIFT, -3, 4);
+        web_key_up(KEY_F11);
+        web_size(800, 600);
+    }};
+    lparams.clear();
+    CHECK(run_loop() == 99);
+    const std::vector<uint32_t> want = {MESSAGE_RBUTTONDOWN, MESSAGE_MOUSEWHEEL, MESSAGE_KEYUP,
+                                        MESSAGE_SIZE};
+    CHECK(messages_seen() == want);
+    CHECK(seen.size() == 4 && seen[0].wparam == (MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT) &&
+          seen[1].wparam == 0xFF880004u && seen[2].wparam == KEY_F11);
+    CHECK((lparams == std::vector<intptr_t>{20 << 16 | 10, 4 << 16 | 0xFFFD, 0, 600 << 16 | 800}));
+}
+
 SurfaceDesc describe(uint32_t flags, uint32_t caps, uint32_t width, uint32_t height) {
     SurfaceDesc desc{};
     desc.size = SURFACE_DESC_SIZE;
@@ -229,6 +251,7 @@ int main() {
     an_opened_file_lives_through_its_dispatch();
     escape_ends_the_loop_and_the_timer();
     a_reset_forgets_the_run();
+    mouse_key_up_and_size_arrive_as_win32_messages();
     a_flip_shows_the_picture_in_the_canvas_byte_order();
     std::printf("web_backend_test: %s\n", failures ? "FAILED" : "every check holds");
     return failures ? 1 : 0;

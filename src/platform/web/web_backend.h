@@ -13,6 +13,14 @@
 extern "C" {
 // A key went down; key is its Win32 virtual-key code.
 void web_key_down(uint32_t key);
+void web_key_up(uint32_t key);
+// A mouse message (MESSAGE_MOUSEMOVE or a button's) with its MOUSE_FLAG_ bits,
+// at x, y in the picture.
+void web_mouse(uint32_t message, uint32_t flags, int32_t x, int32_t y);
+// The wheel turned by turn (WHEEL_STEP a notch, positive away from the person).
+void web_wheel(int32_t turn, uint32_t flags, int32_t x, int32_t y);
+// The room the page gives the picture has a new size.
+void web_size(int32_t width, int32_t height);
 // A file that the page has written into the in-memory file system.
 void web_open_file(const char* path);
 }

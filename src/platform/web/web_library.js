@@ -28,6 +28,18 @@ mergeInto(LibraryManager.library, {
       Module['velmorKeyDown'] = function(key) {
         return WebPage.post(function() { _web_key_down(key); });
       };
+      Module['velmorKeyUp'] = function(key) {
+        return WebPage.post(function() { _web_key_up(key); });
+      };
+      Module['velmorMouse'] = function(message, flags, x, y) {
+        return WebPage.post(function() { _web_mouse(message, flags, x, y); });
+      };
+      Module['velmorWheel'] = function(turn, flags, x, y) {
+        return WebPage.post(function() { _web_wheel(turn, flags, x, y); });
+      };
+      Module['velmorSize'] = function(width, height) {
+        return WebPage.post(function() { _web_size(width, height); });
+      };
       Module['velmorOpenFile'] = function(path) {
         return WebPage.post(function() {
           ccall('web_open_file', null, ['string'], [path]);

@@ -19,6 +19,23 @@ void web_key_down(uint32_t key) {
     emulation_post(the_window, MESSAGE_KEYDOWN, key, 0);
 }
 
+void web_key_up(uint32_t key) {
+    emulation_post(the_window, MESSAGE_KEYUP, key, 0);
+}
+
+void web_mouse(uint32_t message, uint32_t flags, int32_t x, int32_t y) {
+    emulation_post(the_window, message, flags, emulation_point(x, y));
+}
+
+void web_wheel(int32_t turn, uint32_t flags, int32_t x, int32_t y) {
+    emulation_post(the_window, MESSAGE_MOUSEWHEEL, emulation_wheel(turn, flags),
+                   emulation_point(x, y));
+}
+
+void web_size(int32_t width, int32_t height) {
+    emulation_post(the_window, MESSAGE_SIZE, 0, emulation_point(width, height));
+}
+
 void web_open_file(const char* path) {
     emulation_post_file(the_window, path);
 }
