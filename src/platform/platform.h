@@ -7,6 +7,35 @@
 #include <cstddef>
 #include <cstdint>
 
+// The operations of the platform interface by name, for a backend that counts
+// or logs them: the window system's, then the display device's.
+enum class PlatformOp {
+    register_class,
+    create_window,
+    show_window,
+    update_window,
+    show_cursor,
+    set_timer,
+    get_message,
+    dispatch_message,
+    send_message,
+    destroy_window,
+    post_quit,
+    display_create,
+    set_cooperative_level,
+    set_mode,
+    create_surface,
+    get_attached,
+    lock,
+    unlock,
+    blt_fast,
+    flip,
+    restore,
+    surface_release,
+    display_release,
+    count
+};
+
 // --- Window and messages ------------------------------------------------------
 
 using PlatformWindow = struct PlatformWindowRecord*;

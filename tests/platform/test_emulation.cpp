@@ -15,7 +15,7 @@ struct TestSystem {
     uint64_t clock = 0;
     std::vector<std::function<void()>> inputs; // one for each wait, in turn
     std::vector<int32_t> waits;                // the time limit of each wait
-    EmulatedOp refused = EmulatedOp::post_quit;
+    PlatformOp refused = PlatformOp::post_quit;
     bool refusing = false;
     int windows_open = 0;
 } test_system;
@@ -136,12 +136,12 @@ TEST_F(Emulation, ClassesAndRefusedCalls) {
     EXPECT_FALSE(platform_register_window_class("Other", 3, nullptr));
     EXPECT_EQ(platform_create_window("Other", "Other", 0, 4, 2), nullptr);
     test_system.refusing = true;
-    for (EmulatedOp op : {EmulatedOp::register_class, EmulatedOp::create_window}) {
+    for (PlatformOp op : {PlatformOp::register_class, PlatformOp::create_window}) {
         test_system.refused = op;
         EXPECT_FALSE(platform_register_window_class("Third", 3, recording_proc) &&
                      platform_create_window("Third", "Third", 0, 4, 2));
     }
-    test_system.refused = EmulatedOp::set_timer;
+    test_system.refused = PlatformOp::set_timer;
     EXPECT_FALSE(platform_set_timer(window, 7, 20));
     EXPECT_FALSE(emulation_timer_running(window));
     EXPECT_EQ(test_system.windows_open, 1);

@@ -146,7 +146,7 @@ int emulation_cursor_count() {
 // --- Window and messages ---------------------------------------------------------------
 
 int platform_register_window_class(const char* class_name, uint32_t class_style, WindowProc proc) {
-    EmulatedCall call{EmulatedOp::register_class, proc != nullptr};
+    EmulatedCall call{PlatformOp::register_class, proc != nullptr};
     call.name = class_name ? class_name : "";
     call.value = class_style;
     if (system_enter(call) != 0 || !call.valid || class_name == nullptr) return 0;
@@ -157,7 +157,7 @@ int platform_register_window_class(const char* class_name, uint32_t class_style,
 
 PlatformWindow platform_create_window(const char* class_name, const char* title, uint32_t style,
                                       int32_t width, int32_t height) {
-    EmulatedCall call{EmulatedOp::create_window, true, class_name, title, style};
+    EmulatedCall call{PlatformOp::create_window, true, class_name, title, style};
     call.width = width;
     call.height = height;
     if (system_enter(call) != 0) return nullptr;
@@ -171,23 +171,23 @@ PlatformWindow platform_create_window(const char* class_name, const char* title,
 }
 
 void platform_show_window(PlatformWindow window, int show_command) {
-    system_enter({EmulatedOp::show_window, live(window), "", "", uint32_t(show_command)});
+    system_enter({PlatformOp::show_window, live(window), "", "", uint32_t(show_command)});
     if (live(window)) system_window_show(window, show_command != 0); // 0 is SW_HIDE
 }
 
 void platform_update_window(PlatformWindow window) {
-    system_enter({EmulatedOp::update_window, live(window)});
+    system_enter({PlatformOp::update_window, live(window)});
 }
 
 int platform_show_cursor(int show) {
-    system_enter({EmulatedOp::show_cursor, true, "", "", uint32_t(show != 0)});
+    system_enter({PlatformOp::show_cursor, true, "", "", uint32_t(show != 0)});
     emulation.cursor_count += show ? 1 : -1;
     system_cursor_show(emulation.cursor_count >= 0);
     return emulation.cursor_count;
 }
 
 int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t milliseconds) {
-    EmulatedCall call{EmulatedOp::set_timer, live(window), "", "", timer_id, milliseconds};
+    EmulatedCall call{PlatformOp::set_timer, live(window), "", "", timer_id, milliseconds};
     if (system_enter(call) != 0 || !call.valid || milliseconds == 0) return 0;
     window->timer_running = true;
     window->timer_id = timer_id;
@@ -197,7 +197,7 @@ int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t millis
 }
 
 int platform_get_message(PlatformMessage* message) {
-    system_enter({EmulatedOp::get_message, true});
+    system_enter({PlatformOp::get_message, true});
     for (;;) {
         if (take_quit(message)) return 0;
         uint64_t now = system_clock_ms();
@@ -210,7 +210,7 @@ int platform_get_message(PlatformMessage* message) {
 void platform_translate_message(const PlatformMessage*) {}
 
 intptr_t platform_dispatch_message(const PlatformMessage* message) {
-    system_enter({EmulatedOp::dispatch_message, true});
+    system_enter({PlatformOp::dispatch_message, true});
     if (!live(message->window)) return 0;
     intptr_t result =
         message->window->proc(message->window, message->message, message->wparam, message->lparam);
@@ -220,7 +220,7 @@ intptr_t platform_dispatch_message(const PlatformMessage* message) {
 
 intptr_t platform_send_message(PlatformWindow window, uint32_t message, uintptr_t wparam,
                                intptr_t lparam) {
-    system_enter({EmulatedOp::send_message, live(window), "", "", message});
+    system_enter({PlatformOp::send_message, live(window), "", "", message});
     if (!live(window)) return 0;
     return window->proc(window, message, wparam, lparam);
 }
@@ -234,7 +234,7 @@ intptr_t platform_default_window_proc(PlatformWindow window, uint32_t message, u
 // As on Win32: the procedure hears of the destruction while the window still
 // exists; the timer dies with the window.
 void platform_destroy_window(PlatformWindow window) {
-    system_enter({EmulatedOp::destroy_window, live(window)});
+    system_enter({PlatformOp::destroy_window, live(window)});
     if (!live(window)) return;
     window->proc(window, MESSAGE_DESTROY, 0, 0);
     window->timer_running = false;
@@ -243,7 +243,7 @@ void platform_destroy_window(PlatformWindow window) {
 }
 
 void platform_post_quit_message(int exit_code) {
-    system_enter({EmulatedOp::post_quit, true, "", "", uint32_t(exit_code)});
+    system_enter({PlatformOp::post_quit, true, "", "", uint32_t(exit_code)});
     emulation.quit_posted = true;
     emulation.quit_code = exit_code;
 }

@@ -35,23 +35,9 @@ bool emulation_window_alive(PlatformWindow window);
 bool emulation_timer_running(PlatformWindow window);
 int emulation_cursor_count();
 
-// The calls of the emulated window system, for a backend that watches them.
-enum class EmulatedOp {
-    register_class,
-    create_window,
-    show_window,
-    update_window,
-    show_cursor,
-    set_timer,
-    get_message,
-    dispatch_message,
-    send_message,
-    destroy_window,
-    post_quit,
-};
-
+// A call of the emulated window system, for a backend that watches them.
 struct EmulatedCall {
-    EmulatedOp op;
+    PlatformOp op;             // register_class to post_quit
     bool valid;                // false: a dead window, or a class without a procedure
     const char* name = "";     // the class's name
     const char* title = "";    // the new window's

@@ -147,33 +147,27 @@ bool post_scripted_event() {
     return emulation_post(backend.window, MESSAGE_CLOSE, 0, 0);
 }
 
-HeadlessOp op_of(EmulatedOp op) {
-    static_assert(int(EmulatedOp::post_quit) == int(HeadlessOp::post_quit),
-                  "the window operations come first, in the emulation's order");
-    return HeadlessOp(int(op));
-}
-
 // The log's line for a call of the window system; "" for the message loop's.
 std::string describe(const EmulatedCall& c) {
     switch (c.op) {
-    case EmulatedOp::register_class:
+    case PlatformOp::register_class:
         return "register_class " + std::string(c.name) + " style " + hex(c.value);
-    case EmulatedOp::create_window:
+    case PlatformOp::create_window:
         return "create_window " + std::string(c.name) + " \"" + c.title + "\" style " +
                hex(c.value) + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
-    case EmulatedOp::show_window:
+    case PlatformOp::show_window:
         return "show_window " + std::to_string(int(c.value));
-    case EmulatedOp::update_window:
+    case PlatformOp::update_window:
         return "update_window";
-    case EmulatedOp::show_cursor:
+    case PlatformOp::show_cursor:
         return c.value ? "show_cursor 1" : "show_cursor 0";
-    case EmulatedOp::set_timer:
+    case PlatformOp::set_timer:
         return "set_timer " + std::to_string(c.value) + " " + std::to_string(c.milliseconds);
-    case EmulatedOp::send_message:
+    case PlatformOp::send_message:
         return "send_message " + hex(c.value);
-    case EmulatedOp::destroy_window:
+    case PlatformOp::destroy_window:
         return "destroy_window";
-    case EmulatedOp::post_quit:
+    case PlatformOp::post_quit:
         return "post_quit " + std::to_string(int(c.value));
     default:
         return "";
@@ -216,7 +210,7 @@ std::vector<HeadlessEvent> headless_ticks_then_escape(int ticks) {
 int32_t system_enter(const EmulatedCall& call) {
     std::string line = describe(call);
     if (!line.empty()) log_call(line);
-    if (int32_t fault = enter(op_of(call.op))) return fault;
+    if (int32_t fault = enter(call.op)) return fault;
     if (!call.valid) misuse(0);
     return 0;
 }

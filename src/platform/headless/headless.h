@@ -13,33 +13,8 @@
 
 #include "platform/platform.h"
 
-// Every operation of the platform interface, for counting and fault injection.
-enum class HeadlessOp {
-    register_class,
-    create_window,
-    show_window,
-    update_window,
-    show_cursor,
-    set_timer,
-    get_message,
-    dispatch_message,
-    send_message,
-    destroy_window,
-    post_quit,
-    display_create,
-    set_cooperative_level,
-    set_mode,
-    create_surface,
-    get_attached,
-    lock,
-    unlock,
-    blt_fast,
-    flip,
-    restore,
-    surface_release,
-    display_release,
-    count
-};
+// Every operation, for counting and fault injection.
+using HeadlessOp = PlatformOp;
 
 enum class HeadlessEventKind {
     tick,  // a timer message, delivered only while the timer runs
