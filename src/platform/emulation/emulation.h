@@ -1,7 +1,8 @@
 // The Win32-shaped window system, for the backends whose system has none
-// (off-screen surfaces in plain memory: platform/memory_surface.h). The emulation keeps the window
-// records, the window classes, the message queue, sending, dispatching and the default procedure,
-// the timers (at most one tick pending per window) and the cursor's display count; it defines those
+// (off-screen surfaces in plain memory: platform/memory_surface.h). The
+// emulation keeps the window records, the window classes, the message queue,
+// sending, dispatching and the default procedure, the timers (at most one tick
+// pending per window) and the cursor's display count; it defines those
 // functions of platform.h.
 //
 // A backend built on it supplies the system_ functions below (how to wait for
