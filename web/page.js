@@ -16,12 +16,44 @@
     statusLine.textContent = text;
   }
 
-  // Win32 virtual-key codes of the keys the program may hear; 0 for the rest.
+  // The keys the program hears, by their DOM key names ("Numpad" before those
+  // of the keypad), as Win32 virtual-key codes.
+  const KEYS = {
+    Escape: 0x1b, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
+    Shift: 0x10, '+': 0xbb, '=': 0xbb, '-': 0xbd, 'Numpad+': 0x6b, 'Numpad-': 0x6d,
+    Home: 0x24, r: 0x52, R: 0x52, 1: 0x31, 3: 0x33, 7: 0x37, u: 0x55, U: 0x55,
+    h: 0x48, H: 0x48, F11: 0x7a, ' ': 0x20,
+  };
+
+  // 0 for a key the program has no use for.
   function virtualKey(event) {
-    const named = { Escape: 27, Enter: 13, ' ': 32, Backspace: 8, Tab: 9 };
-    if (event.key in named) return named[event.key];
-    if (/^[0-9A-Za-z]$/.test(event.key)) return event.key.toUpperCase().charCodeAt(0);
-    return 0;
+    const onKeypad = event.location === KeyboardEvent.DOM_KEY_LOCATION_NUMPAD;
+    const name = (onKeypad ? 'Numpad' : '') + event.key;
+    return Object.hasOwn(KEYS, name) ? KEYS[name] : 0;
+  }
+
+  // The mouse in Win32's terms: each DOM button's down message (its up message
+  // is one more), and the MK_ flag of each bit of event.buttons.
+  const BUTTON_DOWN = { 0: 0x201, 1: 0x207, 2: 0x204 };
+  const HELD_FLAGS = [[1, 0x01], [2, 0x02], [4, 0x10]];
+
+  function mouseFlags(event) {
+    let flags = event.shiftKey ? 0x04 : 0;
+    for (const [bit, flag] of HELD_FLAGS) if (event.buttons & bit) flags |= flag;
+    return flags;
+  }
+
+  // Where the pointer is in the picture, whatever size the canvas is shown at.
+  function pictureX(event) {
+    return Math.floor((event.offsetX * canvas.width) / canvas.clientWidth);
+  }
+  function pictureY(event) {
+    return Math.floor((event.offsetY * canvas.height) / canvas.clientHeight);
+  }
+
+  function postMouse(event, message) {
+    if (Module.velmorMouse)
+      Module.velmorMouse(message, mouseFlags(event), pictureX(event), pictureY(event));
   }
 
   // The largest size with the picture's aspect that fits the box.
@@ -105,7 +137,30 @@
     if (key === 0 || !Module.velmorKeyDown) return;
     if (Module.velmorKeyDown(key) && key === 27) event.preventDefault();
   });
-  window.addEventListener('resize', fitPicture);
-  document.addEventListener('fullscreenchange', fitPicture);
+  window.addEventListener('keyup', (event) => {
+    const key = virtualKey(event);
+    if (key !== 0 && Module.velmorKeyUp) Module.velmorKeyUp(key);
+  });
+  canvas.addEventListener('mousemove', (event) => postMouse(event, 0x200));
+  canvas.addEventListener('mousedown', (event) => {
+    if (event.button in BUTTON_DOWN) postMouse(event, BUTTON_DOWN[event.button]);
+  });
+  canvas.addEventListener('mouseup', (event) => {
+    if (event.button in BUTTON_DOWN) postMouse(event, BUTTON_DOWN[event.button] + 1);
+  });
+  canvas.addEventListener('wheel', (event) => {
+    if (event.deltaY === 0 || !Module.velmorWheel) return;
+    const turn = event.deltaY < 0 ? 120 : -120; // away from the person is positive
+    Module.velmorWheel(turn, mouseFlags(event), pictureX(event), pictureY(event));
+  });
+
+  // The room the page gives the picture, as the window's size.
+  function resized() {
+    fitPicture();
+    const box = screenBox.getBoundingClientRect();
+    if (Module.velmorSize) Module.velmorSize(Math.floor(box.width), Math.floor(box.height));
+  }
+  window.addEventListener('resize', resized);
+  document.addEventListener('fullscreenchange', resized);
   fitPicture();
 })();

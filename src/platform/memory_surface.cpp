@@ -1,5 +1,7 @@
 #include "platform/memory_surface.h"
 
+#include <utility>
+
 namespace {
 
 bool has(uint32_t value, uint32_t bits) {
@@ -9,6 +11,46 @@ bool has(uint32_t value, uint32_t bits) {
 bool rect_inside(const SurfaceRect& r, int32_t width, int32_t height) {
     return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
            r.bottom <= height;
+}
+
+PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* display) {
+    auto* surface = new PlatformSurfaceRecord;
+    surface->kind = kind;
+    surface->display = display;
+    return surface;
+}
+
+int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
+                       PlatformSurface* out) {
+    if (!has(desc->flags, SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1 ||
+        !has(desc->caps, SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX))
+        return DISPLAY_ERR_UNSUPPORTED;
+    PlatformSurfaceRecord* primary = new_surface(SurfaceKind::primary, display);
+    primary->attached = new_surface(SurfaceKind::back_buffer, display);
+    int32_t width = 0, height = 0;
+    int32_t result = memory_primary_open(primary, width, height);
+    if (result != DISPLAY_OK) {
+        delete primary->attached;
+        delete primary;
+        return result;
+    }
+    for (PlatformSurfaceRecord* s : {primary, primary->attached}) {
+        s->memory.width = width;
+        s->memory.height = height;
+    }
+    *out = primary;
+    return DISPLAY_OK;
+}
+
+int32_t create_offscreen(PlatformDisplayRecord* display, const SurfaceDesc* desc,
+                         PlatformSurface* out) {
+    MemorySurface memory;
+    int32_t result = memory_surface_create(desc, memory);
+    if (result != DISPLAY_OK) return result;
+    PlatformSurfaceRecord* surface = new_surface(SurfaceKind::offscreen, display);
+    surface->memory = std::move(memory);
+    *out = surface;
+    return DISPLAY_OK;
 }
 
 } // namespace
@@ -66,4 +108,25 @@ int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32
 
 int32_t platform_surface_unlock(PlatformSurface surface) {
     return memory_surface_unlock(surface->memory);
+}
+
+int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDesc* desc,
+                                        PlatformSurface* surface) {
+    if (desc == nullptr || desc->size != SURFACE_DESC_SIZE || !has(desc->flags, SURFACE_FLAG_CAPS))
+        return DISPLAY_ERR_GENERIC;
+    if (has(desc->caps, SURFACE_CAPS_PRIMARYSURFACE)) return create_primary(display, desc, surface);
+    if (has(desc->caps, SURFACE_CAPS_OFFSCREENPLAIN))
+        return create_offscreen(display, desc, surface);
+    return DISPLAY_ERR_UNSUPPORTED;
+}
+
+// No reference counts: every surface has one owner and goes with one release.
+uint32_t platform_surface_release(PlatformSurface surface) {
+    if (surface->kind == SurfaceKind::back_buffer) return 0; // goes with the primary
+    if (surface->kind == SurfaceKind::primary) {
+        memory_primary_close(surface);
+        delete surface->attached;
+    }
+    delete surface;
+    return 0;
 }

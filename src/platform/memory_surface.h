@@ -1,6 +1,6 @@
-// Off-screen surfaces in plain memory, as the SDL2 and web backends keep them,
-// the surface record those backends share, and the rectangle checks of their
-// blits.
+// Off-screen surfaces in plain memory, as the SDL2 and web backends keep them:
+// the surface record those backends share, the making and releasing of
+// surfaces, and the rectangle checks of their blits.
 #pragma once
 
 #include <cstddef>
@@ -19,8 +19,9 @@ enum class SurfaceKind { primary, back_buffer, offscreen };
 
 // A surface of a backend whose off-screen surfaces are plain memory. The
 // backend's own PlatformDisplayRecord holds the rest (window, picture).
-// platform_surface_get_attached, _lock and _unlock are defined for this record
-// in memory_surface.cpp; a backend defines the other surface operations.
+// platform_display_create_surface, platform_surface_get_attached, _lock,
+// _unlock and _release are defined for this record in memory_surface.cpp; a
+// backend defines the other surface operations and the two below.
 struct PlatformSurfaceRecord {
     SurfaceKind kind = SurfaceKind::offscreen;
     PlatformDisplayRecord* display = nullptr;
@@ -42,3 +43,10 @@ int32_t memory_surface_unlock(MemorySurface& surface);
 // takes, and where it lands at (x, y); false when either falls outside.
 bool blit_rects(const SurfaceRect* rect, int32_t x, int32_t y, const MemorySurface& source,
                 const MemorySurface& destination, SurfaceRect& from, SurfaceRect& to);
+
+// What a backend supplies for the primary surface and its back buffer. Open
+// readies the picture behind a new chain for primary->display and gives the
+// chain's size, or says why it cannot; close lets go of it when the primary is
+// released.
+int32_t memory_primary_open(PlatformSurfaceRecord* primary, int32_t& width, int32_t& height);
+void memory_primary_close(PlatformSurfaceRecord* primary);

@@ -4,7 +4,37 @@
 // there is no run-time dispatch.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// The operations of the platform interface by name, for a backend that counts
+// or logs them: the window system's, then the display device's.
+enum class PlatformOp {
+    register_class,
+    create_window,
+    show_window,
+    update_window,
+    show_cursor,
+    set_timer,
+    get_message,
+    dispatch_message,
+    send_message,
+    destroy_window,
+    post_quit,
+    display_create,
+    set_cooperative_level,
+    set_mode,
+    create_surface,
+    get_attached,
+    lock,
+    unlock,
+    blt_fast,
+    flip,
+    restore,
+    surface_release,
+    display_release,
+    count
+};
 
 // --- Window and messages ------------------------------------------------------
 
@@ -28,7 +58,47 @@ constexpr uint32_t MESSAGE_TIMER = 0x0113;
 // A file dropped on the window (or opened by other means): wparam is its path,
 // a (const char*) valid only while the message is dispatched.
 constexpr uint32_t MESSAGE_DROPFILES = 0x0233;
-constexpr uintptr_t KEY_ESCAPE = 27;
+// The picture's new width and height in lparam, as Win32's MAKELPARAM packs them.
+constexpr uint32_t MESSAGE_SIZE = 0x0005;
+constexpr uint32_t MESSAGE_KEYUP = 0x0101;
+// The mouse: wparam holds the MOUSE_FLAG_ bits of the buttons held (after the
+// change) and of Shift; lparam the pointer's x and y in the picture, packed as
+// MAKELPARAM packs them. MESSAGE_MOUSEWHEEL has the turn in wparam's high 16
+// bits, WHEEL_STEP a notch, positive away from the person.
+constexpr uint32_t MESSAGE_MOUSEMOVE = 0x0200;
+constexpr uint32_t MESSAGE_LBUTTONDOWN = 0x0201;
+constexpr uint32_t MESSAGE_LBUTTONUP = 0x0202;
+constexpr uint32_t MESSAGE_RBUTTONDOWN = 0x0204;
+constexpr uint32_t MESSAGE_RBUTTONUP = 0x0205;
+constexpr uint32_t MESSAGE_MBUTTONDOWN = 0x0207;
+constexpr uint32_t MESSAGE_MBUTTONUP = 0x0208;
+constexpr uint32_t MESSAGE_MOUSEWHEEL = 0x020A;
+constexpr uintptr_t MOUSE_FLAG_LEFT = 0x01;
+constexpr uintptr_t MOUSE_FLAG_RIGHT = 0x02;
+constexpr uintptr_t MOUSE_FLAG_SHIFT = 0x04;
+constexpr uintptr_t MOUSE_FLAG_MIDDLE = 0x10;
+constexpr int32_t WHEEL_STEP = 120;
+// The Win32 virtual-key codes in MESSAGE_KEYDOWN's wparam that the backends
+// translate their keys into; other keys send no message.
+constexpr uintptr_t KEY_SHIFT = 0x10;
+constexpr uintptr_t KEY_ESCAPE = 0x1B;
+constexpr uintptr_t KEY_SPACE = 0x20;
+constexpr uintptr_t KEY_HOME = 0x24;
+constexpr uintptr_t KEY_LEFT = 0x25;
+constexpr uintptr_t KEY_UP = 0x26;
+constexpr uintptr_t KEY_RIGHT = 0x27;
+constexpr uintptr_t KEY_DOWN = 0x28;
+constexpr uintptr_t KEY_1 = '1';
+constexpr uintptr_t KEY_3 = '3';
+constexpr uintptr_t KEY_7 = '7';
+constexpr uintptr_t KEY_H = 'H';
+constexpr uintptr_t KEY_R = 'R';
+constexpr uintptr_t KEY_U = 'U';
+constexpr uintptr_t KEY_ADD = 0x6B;      // + on the keypad
+constexpr uintptr_t KEY_SUBTRACT = 0x6D; // - on the keypad
+constexpr uintptr_t KEY_F11 = 0x7A;
+constexpr uintptr_t KEY_PLUS = 0xBB;  // the main keyboard's =/+ key
+constexpr uintptr_t KEY_MINUS = 0xBD; // the main keyboard's -/_ key
 
 constexpr uint32_t WINDOW_CLASS_STYLE_REDRAW = 3; // CS_HREDRAW | CS_VREDRAW
 constexpr uint32_t WINDOW_STYLE_DLGFRAME = 0x00400000;
@@ -67,6 +137,16 @@ const char* platform_failure_reason();
 // MessageBoxA; returns once it is closed. Where no box can be shown (no
 // display) it does nothing.
 void platform_show_message(const char* title, const char* text);
+
+// --- The program's own file ------------------------------------------------------
+
+// The folder of the running program's file, ending in its separator; false when
+// it cannot be known or does not fit in size bytes.
+bool platform_executable_folder(char* path, size_t size);
+// The folder of the files installed with the program (its font), ending in
+// its separator, found from the program's own folder so that an installed
+// tree can be moved as a whole; false as for platform_executable_folder.
+bool platform_data_folder(char* path, size_t size);
 
 // --- Display device -------------------------------------------------------------
 

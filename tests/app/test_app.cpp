@@ -205,6 +205,28 @@ bool same_bits(const Matrix& a, const Matrix& b) {
 
 } // namespace
 
+// Mouse, key-up and size messages go to the default procedure: the run is the
+// one without them, call for call and pixel for pixel.
+TEST_F(AppRun, MouseKeyUpAndSizeMessagesChangeNothing) {
+    write_empty_scene();
+    ASSERT_EQ(run_ticks(3), 0);
+    const std::vector<Presented> plain = frames;
+    const std::vector<std::string> plain_log = headless_report().log;
+    HeadlessConfig config;
+    int ticks = 3;
+    for (uint32_t message : {MESSAGE_LBUTTONDOWN, MESSAGE_MOUSEMOVE, MESSAGE_MOUSEWHEEL,
+                             MESSAGE_LBUTTONUP, MESSAGE_KEYUP, MESSAGE_SIZE}) {
+        if (ticks-- > 0) config.script.push_back({HeadlessEventKind::tick, 0});
+        config.script.push_back({HeadlessEventKind::post, 0, {}, message, 0x14, 7 << 16 | 9});
+    }
+    config.script.push_back({HeadlessEventKind::key, KEY_ESCAPE});
+    ASSERT_EQ(run(config), 0);
+    EXPECT_EQ(headless_report().log, plain_log);
+    ASSERT_EQ(frames.size(), plain.size());
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_TRUE(frames[i].pixels == plain[i].pixels) << "frame " << i;
+}
+
 // Keys other than Escape do nothing; Escape ends the program with exit code 0.
 TEST_F(AppRun, StartsUpAndShutsDownInOrder) {
     write_empty_scene();

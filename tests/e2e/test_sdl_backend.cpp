@@ -53,9 +53,15 @@ TEST_F(SdlBackend, CursorHidesAndShows) {
 TEST_F(SdlBackend, TimerKeepsAtMostOneTickPending) {
     ASSERT_TRUE(platform_set_timer(window, 5, 20));
     SDL_Delay(150); // several periods with nobody reading the queue
-    SDL_PumpEvents();
-    SDL_Event waiting[16];
-    EXPECT_EQ(SDL_PeepEvents(waiting, 16, SDL_PEEKEVENT, SDL_USEREVENT, SDL_LASTEVENT), 1);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_h;
+    key.key.windowID = SDL_GetWindowID(sdl_window_handle(window));
+    push(key);
+    EXPECT_EQ(next().message, MESSAGE_TIMER); // the ticks of those periods, merged into one
+    PlatformMessage key_message = next();
+    EXPECT_EQ(key_message.message, MESSAGE_KEYDOWN);
+    EXPECT_EQ(key_message.wparam, KEY_H);
     for (int tick = 0; tick < 3; ++tick) {
         PlatformMessage message = next();
         EXPECT_EQ(message.window, window);
@@ -79,6 +85,54 @@ TEST_F(SdlBackend, CloseButtonAndQuitRequestBecomeCloseMessages) {
     EXPECT_EQ(message.message, MESSAGE_CLOSE);
     platform_dispatch_message(&message);
     EXPECT_EQ(seen, (std::vector<uint32_t>{MESSAGE_CLOSE, MESSAGE_DESTROY}));
+}
+
+// Mouse, key-up and size events come as Win32 messages with Win32's packing:
+// the buttons held and Shift in wparam, x and y in lparam.
+TEST_F(SdlBackend, MouseKeyUpAndSizeBecomeWin32Messages) {
+    const uint32_t id = SDL_GetWindowID(sdl_window_handle(window));
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button = {SDL_MOUSEBUTTONDOWN, 0, id, 0, SDL_BUTTON_RIGHT, SDL_PRESSED, 1, 0, 10, 20};
+    push(e);
+    e = {};
+    e.motion = {SDL_MOUSEMOTION, 0, id, 0, SDL_BUTTON_RMASK, 30, 400, 20, 380};
+    push(e);
+    e = {};
+    e.wheel = {SDL_MOUSEWHEEL, 0, id, 0, 0, -2, SDL_MOUSEWHEEL_NORMAL, 0, -2, 0, 0};
+    push(e);
+    e = {};
+    e.button = {SDL_MOUSEBUTTONUP, 0, id, 0, SDL_BUTTON_RIGHT, SDL_RELEASED, 1, 0, 30, 400};
+    push(e);
+    e = {};
+    e.key = {SDL_KEYUP, 0, id, SDL_RELEASED, 0, 0, 0, {SDL_SCANCODE_F11, SDLK_F11, 0, 0}};
+    push(e);
+    e = {};
+    e.window = {SDL_WINDOWEVENT, 0, id, SDL_WINDOWEVENT_SIZE_CHANGED, 0, 0, 0, 640, 480};
+    push(e);
+
+    SDL_SetModState(KMOD_LSHIFT);
+    struct Want {
+        uint32_t message;
+        uintptr_t wparam;
+        intptr_t lparam;
+    };
+    const Want want[] = {
+        {MESSAGE_RBUTTONDOWN, MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT, 20 << 16 | 10},
+        {MESSAGE_MOUSEMOVE, MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT, 400 << 16 | 30},
+        {MESSAGE_MOUSEWHEEL,
+         uintptr_t(uint16_t(-2 * WHEEL_STEP)) << 16 | MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT,
+         400 << 16 | 30},
+        {MESSAGE_RBUTTONUP, MOUSE_FLAG_SHIFT, 400 << 16 | 30},
+        {MESSAGE_KEYUP, KEY_F11, 0},
+        {MESSAGE_SIZE, 0, 480 << 16 | 640}};
+    for (const Want& w : want) {
+        PlatformMessage message = next();
+        EXPECT_EQ(message.message, w.message);
+        EXPECT_EQ(message.wparam, w.wparam) << std::hex << w.message;
+        EXPECT_EQ(message.lparam, w.lparam) << std::hex << w.message;
+    }
+    SDL_SetModState(KMOD_NONE);
 }
 
 // A file dropped on the window arrives with its path, which lives through the

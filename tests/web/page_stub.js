@@ -4,10 +4,9 @@ mergeInto(LibraryManager.library, {
   web_window_open: function(title, width, height) {},
   web_window_show: function(shown) {},
   web_cursor_hide: function(hidden) { _test_cursor_hidden(hidden); },
-  web_timer_start: function(milliseconds) { _test_timer(milliseconds); },
-  web_timer_stop: function() { _test_timer(0); },
+  web_clock_ms: function() { return _test_clock(); },
   // The program would sleep here; the test lets the page act instead.
-  web_wait_for_message: function() { _test_page_acts(); },
+  web_wait_for_message: function(timeout) { _test_page_acts(timeout); },
   web_canvas_present: function(pixels, width, height) { _test_canvas(pixels, width, height); },
   web_show_message: function(title, text) {},
   web_program_started: function() {},

@@ -1,5 +1,6 @@
 // web_backend_test: the web backend's C++ half under node, the page played by
-// page_stub.js. Ticks that come while one waits merge into one; messages keep
+// page_stub.js with a clock of its own. Ticks that fall due while one waits
+// merge into one, and the page's sleep lasts until the next; messages keep
 // their order; an opened file's path lives through its dispatch and the file
 // goes after it; Escape ends the loop and stops the timer; a reset forgets the
 // run; a flip hands the canvas the picture in its byte order. Exit 0 when
@@ -26,7 +27,8 @@ int failures = 0;
 
 // What the page does each time the program would sleep, one entry a time.
 std::vector<std::function<void()>> page_acts;
-uint32_t timer_milliseconds = 0;
+double clock_ms = 0;
+std::vector<int32_t> waits; // the time limit of each sleep
 int cursor_hidden = 0;
 std::vector<uint8_t> canvas;
 
@@ -37,6 +39,7 @@ struct Seen {
     bool file_there;
 };
 std::vector<Seen> seen;
+std::vector<intptr_t> lparams;
 
 bool file_exists(const char* path) {
     FILE* file = std::fopen(path, "rb");
@@ -53,6 +56,7 @@ intptr_t recording_proc(PlatformWindow window, uint32_t message, uintptr_t wpara
         s.file_there = file_exists(s.path.c_str());
     }
     seen.push_back(s);
+    lparams.push_back(lparam);
     if (message == MESSAGE_KEYDOWN && wparam == KEY_ESCAPE)
         platform_send_message(window, MESSAGE_CLOSE, 0, 0);
     if (message == MESSAGE_DESTROY) platform_post_quit_message(0);
@@ -63,6 +67,8 @@ PlatformWindow fresh_window() {
     web_window_reset();
     seen.clear();
     page_acts.clear();
+    waits.clear();
+    clock_ms = 0;
     CHECK(platform_register_window_class("Test", 3, recording_proc));
     PlatformWindow window = platform_create_window("Test", "Test", 0, 4, 2);
     CHECK(window != nullptr);
@@ -88,24 +94,19 @@ std::vector<uint32_t> messages_seen() {
 
 void ticks_merge_and_messages_keep_their_order() {
     fresh_window();
-    CHECK(timer_milliseconds == 20);
-    page_acts = {[] {
-                     web_timer_fired();
-                     web_timer_fired();
-                     web_timer_fired();
-                 },
+    page_acts = {[] { clock_ms += 60; },
                  [] {
                      web_key_down('A');
-                     web_timer_fired();
-                     web_timer_fired();
+                     clock_ms += 40;
                      web_key_down('B');
                  }};
     CHECK(run_loop() == 99);
-    const std::vector<uint32_t> want = {MESSAGE_TIMER, MESSAGE_KEYDOWN, MESSAGE_TIMER,
-                                        MESSAGE_KEYDOWN};
+    const std::vector<uint32_t> want = {MESSAGE_TIMER, MESSAGE_KEYDOWN, MESSAGE_KEYDOWN,
+                                        MESSAGE_TIMER};
     CHECK(messages_seen() == want);
     CHECK(seen.size() == 4 && seen[0].wparam == 7 && seen[1].wparam == 'A' &&
-          seen[3].wparam == 'B');
+          seen[2].wparam == 'B' && seen[3].wparam == 7);
+    CHECK((waits == std::vector<int32_t>{20, 20, 20}));
 }
 
 void an_opened_file_lives_through_its_dispatch() {
@@ -124,17 +125,18 @@ void escape_ends_the_loop_and_the_timer() {
     fresh_window();
     page_acts = {[] {
         web_key_down(KEY_ESCAPE);
-        web_timer_fired();
+        clock_ms += 20;
     }};
     CHECK(run_loop() == 0);
     const std::vector<uint32_t> want = {MESSAGE_KEYDOWN, MESSAGE_CLOSE, MESSAGE_DESTROY};
     CHECK(messages_seen() == want); // the tick never reaches a destroyed window
-    CHECK(timer_milliseconds == 0);
-    web_timer_fired();
+    clock_ms += 100;
     web_key_down('A');
     page_acts = {};
+    waits.clear();
     CHECK(run_loop() == 99);
     CHECK(seen.size() == 3);
+    CHECK((waits == std::vector<int32_t>{-1})); // no timer is left to wake it
 }
 
 void a_reset_forgets_the_run() {
@@ -142,13 +144,36 @@ void a_reset_forgets_the_run() {
     CHECK(platform_show_cursor(0) == -1 && cursor_hidden == 1);
     web_key_down('A');
     web_window_reset();
-    CHECK(cursor_hidden == 0 && timer_milliseconds == 0);
+    CHECK(cursor_hidden == 0);
     CHECK(platform_register_window_class("Test", 3, recording_proc));
     CHECK(platform_create_window("Test", "Test", 0, 4, 2) != nullptr);
     CHECK(platform_show_cursor(0) == -1);
     seen.clear();
+    waits.clear();
+    clock_ms += 100;
     CHECK(run_loop() == 99);
     CHECK(seen.empty());
+    CHECK((waits == std::vector<int32_t>{-1})); // the old timer went with the reset
+}
+
+// What the page hands over of the mouse, key-ups and sizes comes packed as
+// Win32 packs it.
+void mouse_key_up_and_size_arrive_as_win32_messages() {
+    fresh_window();
+    page_acts = {[] {
+        web_mouse(MESSAGE_RBUTTONDOWN, MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT, 10, 20);
+        web_wheel(-WHEEL_STEP, MOUSE_FLAG_SHIFT, -3, 4);
+        web_key_up(KEY_F11);
+        web_size(800, 600);
+    }};
+    lparams.clear();
+    CHECK(run_loop() == 99);
+    const std::vector<uint32_t> want = {MESSAGE_RBUTTONDOWN, MESSAGE_MOUSEWHEEL, MESSAGE_KEYUP,
+                                        MESSAGE_SIZE};
+    CHECK(messages_seen() == want);
+    CHECK(seen.size() == 4 && seen[0].wparam == (MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT) &&
+          seen[1].wparam == 0xFF880004u && seen[2].wparam == KEY_F11);
+    CHECK((lparams == std::vector<intptr_t>{20 << 16 | 10, 4 << 16 | 0xFFFD, 0, 600 << 16 | 800}));
 }
 
 SurfaceDesc describe(uint32_t flags, uint32_t caps, uint32_t width, uint32_t height) {
@@ -196,7 +221,8 @@ void a_flip_shows_the_picture_in_the_canvas_byte_order() {
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void test_page_acts() {
+EMSCRIPTEN_KEEPALIVE void test_page_acts(int32_t timeout) {
+    waits.push_back(timeout);
     if (page_acts.empty()) {
         platform_post_quit_message(99);
         return;
@@ -206,8 +232,8 @@ EMSCRIPTEN_KEEPALIVE void test_page_acts() {
     act();
 }
 
-EMSCRIPTEN_KEEPALIVE void test_timer(uint32_t milliseconds) {
-    timer_milliseconds = milliseconds;
+EMSCRIPTEN_KEEPALIVE double test_clock() {
+    return clock_ms;
 }
 
 EMSCRIPTEN_KEEPALIVE void test_cursor_hidden(int hidden) {
@@ -225,6 +251,7 @@ int main() {
     an_opened_file_lives_through_its_dispatch();
     escape_ends_the_loop_and_the_timer();
     a_reset_forgets_the_run();
+    mouse_key_up_and_size_arrive_as_win32_messages();
     a_flip_shows_the_picture_in_the_canvas_byte_order();
     std::printf("web_backend_test: %s\n", failures ? "FAILED" : "every check holds");
     return failures ? 1 : 0;

@@ -1,14 +1,11 @@
 #include "platform/headless/headless.h"
 
+#include "platform/emulation/emulation.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
-
-struct PlatformWindowRecord {
-    WindowProc proc;
-    bool alive;
-};
 
 struct PlatformSurfaceRecord {
     std::string name;
@@ -35,23 +32,14 @@ constexpr int32_t DISPLAY_ERR_BUSY = (int32_t)0x887601CC;
 constexpr int32_t DISPLAY_ERR_NOT_LOCKED = (int32_t)0x887601E2;
 constexpr uint32_t CANARY = 0xDEADBEEF;
 
-struct WindowClass {
-    std::string name;
-    WindowProc proc;
-};
-
 struct Backend {
     HeadlessConfig config;
     HeadlessReport report;
-    std::vector<WindowClass> classes;
     // Records live until the next reset, so that a call on a released one is
     // caught rather than undefined.
-    std::vector<std::unique_ptr<PlatformWindowRecord>> windows;
     std::vector<std::unique_ptr<PlatformSurfaceRecord>> surfaces;
     std::vector<std::unique_ptr<PlatformDisplayRecord>> displays;
     PlatformWindow window; // the one with the timer and the script's messages
-    bool quit_posted;
-    int quit_code;
     size_t next_event;
     bool close_sent_at_end;
     std::string failure_reason;
@@ -88,10 +76,6 @@ int32_t enter(HeadlessOp op) {
 int32_t misuse(int32_t result) {
     ++backend.report.misuse;
     return result;
-}
-
-bool window_usable(PlatformWindow window) {
-    return window && window->alive;
 }
 
 bool surface_usable(PlatformSurface surface) {
@@ -136,38 +120,58 @@ int count_changed_pixels(const PlatformSurfaceRecord& s) {
     return changed;
 }
 
-bool next_scripted_message(PlatformMessage* message) {
+// Posts the next scripted event that reaches the window.
+bool post_scripted_event() {
     auto& script = backend.config.script;
     while (backend.next_event < script.size()) {
         const HeadlessEvent& event = script[backend.next_event++];
-        if (!window_usable(backend.window)) continue;
-        *message = {backend.window, 0, 0, 0};
-        if (event.kind == HeadlessEventKind::key) {
-            message->message = MESSAGE_KEYDOWN;
-            message->wparam = event.key;
-            return true;
-        }
-        if (event.kind == HeadlessEventKind::close) {
-            message->message = MESSAGE_CLOSE;
-            return true;
-        }
-        if (event.kind == HeadlessEventKind::open) {
-            message->message = MESSAGE_DROPFILES;
-            message->wparam = reinterpret_cast<uintptr_t>(event.path.c_str());
-            return true;
-        }
-        if (backend.report.timer_running) {
+        PlatformWindow window = backend.window;
+        if (!emulation_window_alive(window)) continue;
+        if (event.kind == HeadlessEventKind::key)
+            return emulation_post(window, MESSAGE_KEYDOWN, event.key, 0);
+        if (event.kind == HeadlessEventKind::close)
+            return emulation_post(window, MESSAGE_CLOSE, 0, 0);
+        if (event.kind == HeadlessEventKind::open)
+            return emulation_post_file(window, event.path.c_str());
+        if (event.kind == HeadlessEventKind::post)
+            return emulation_post(window, event.message, event.wparam, event.lparam);
+        if (emulation_timer_elapse(window)) {
             ++backend.report.ticks_delivered;
-            message->message = MESSAGE_TIMER;
             return true;
         }
         ++backend.report.ticks_dropped;
     }
     // The script has run out: the user closes the window, once.
-    if (!window_usable(backend.window) || backend.close_sent_at_end) return false;
+    if (!emulation_window_alive(backend.window) || backend.close_sent_at_end) return false;
     backend.close_sent_at_end = true;
-    *message = {backend.window, MESSAGE_CLOSE, 0, 0};
-    return true;
+    return emulation_post(backend.window, MESSAGE_CLOSE, 0, 0);
+}
+
+// The log's line for a call of the window system; "" for the message loop's.
+std::string describe(const EmulatedCall& c) {
+    switch (c.op) {
+    case PlatformOp::register_class:
+        return "register_class " + std::string(c.name) + " style " + hex(c.value);
+    case PlatformOp::create_window:
+        return "create_window " + std::string(c.name) + " \"" + c.title + "\" style " +
+               hex(c.value) + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
+    case PlatformOp::show_window:
+        return "show_window " + std::to_string(int(c.value));
+    case PlatformOp::update_window:
+        return "update_window";
+    case PlatformOp::show_cursor:
+        return c.value ? "show_cursor 1" : "show_cursor 0";
+    case PlatformOp::set_timer:
+        return "set_timer " + std::to_string(c.value) + " " + std::to_string(c.milliseconds);
+    case PlatformOp::send_message:
+        return "send_message " + hex(c.value);
+    case PlatformOp::destroy_window:
+        return "destroy_window";
+    case PlatformOp::post_quit:
+        return "post_quit " + std::to_string(int(c.value));
+    default:
+        return "";
+    }
 }
 
 } // namespace
@@ -175,12 +179,17 @@ bool next_scripted_message(PlatformMessage* message) {
 // --- Control --------------------------------------------------------------------
 
 void headless_reset(const HeadlessConfig& config) {
+    emulation_reset();
     backend = Backend{};
     backend.config = config;
 }
 
 const HeadlessReport& headless_report() {
-    return backend.report;
+    HeadlessReport& report = backend.report;
+    report.cursor_count = emulation_cursor_count();
+    report.window_alive = emulation_window_alive(backend.window);
+    report.timer_running = emulation_timer_running(backend.window);
+    return report;
 }
 
 int headless_calls(HeadlessOp op) {
@@ -196,115 +205,38 @@ std::vector<HeadlessEvent> headless_ticks_then_escape(int ticks) {
 
 // --- Window and messages ---------------------------------------------------------
 
-int platform_register_window_class(const char* class_name, uint32_t class_style, WindowProc proc) {
-    log_call("register_class " + std::string(class_name) + " style " + hex(class_style));
-    if (enter(HeadlessOp::register_class)) return 0;
-    if (!proc) return misuse(0);
-    backend.classes.push_back({class_name, proc});
-    return 1;
-}
+// --- The system beneath the emulated window system ---------------------------------
 
-PlatformWindow platform_create_window(const char* class_name, const char* title, uint32_t style,
-                                      int32_t width, int32_t height) {
-    log_call("create_window " + std::string(class_name) + " \"" + title + "\" style " + hex(style) +
-             " " + std::to_string(width) + "x" + std::to_string(height));
-    if (enter(HeadlessOp::create_window)) return nullptr;
-    for (const WindowClass& c : backend.classes) {
-        if (c.name != class_name) continue;
-        backend.windows.push_back(std::make_unique<PlatformWindowRecord>());
-        PlatformWindow window = backend.windows.back().get();
-        *window = {c.proc, true};
-        backend.window = window;
-        backend.report.window_alive = true;
-        return window;
-    }
-    return nullptr;
-}
-
-void platform_show_window(PlatformWindow window, int show_command) {
-    log_call("show_window " + std::to_string(show_command));
-    enter(HeadlessOp::show_window);
-    if (!window_usable(window)) misuse(0);
-}
-
-void platform_update_window(PlatformWindow window) {
-    log_call("update_window");
-    enter(HeadlessOp::update_window);
-    if (!window_usable(window)) misuse(0);
-}
-
-int platform_show_cursor(int show) {
-    log_call(show ? "show_cursor 1" : "show_cursor 0");
-    enter(HeadlessOp::show_cursor);
-    backend.report.cursor_count += show ? 1 : -1;
-    return backend.report.cursor_count;
-}
-
-int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t milliseconds) {
-    log_call("set_timer " + std::to_string(timer_id) + " " + std::to_string(milliseconds));
-    if (enter(HeadlessOp::set_timer)) return 0;
-    if (!window_usable(window)) return misuse(0);
-    backend.report.timer_running = true;
-    return 1;
-}
-
-int platform_get_message(PlatformMessage* message) {
-    enter(HeadlessOp::get_message);
-    if (backend.quit_posted) {
-        backend.quit_posted = false;
-        *message = {nullptr, MESSAGE_QUIT, (uintptr_t)backend.quit_code, 0};
-        return 0;
-    }
-    // Nothing left that could ever arrive: a real loop would wait for ever.
-    return next_scripted_message(message) ? 1 : -1;
-}
-
-void platform_translate_message(const PlatformMessage*) {}
-
-intptr_t platform_dispatch_message(const PlatformMessage* message) {
-    enter(HeadlessOp::dispatch_message);
-    if (!window_usable(message->window)) return 0;
-    return message->window->proc(message->window, message->message, message->wparam,
-                                 message->lparam);
-}
-
-intptr_t platform_send_message(PlatformWindow window, uint32_t message, uintptr_t wparam,
-                               intptr_t lparam) {
-    log_call("send_message " + hex(message));
-    enter(HeadlessOp::send_message);
-    if (!window_usable(window)) return misuse(0);
-    return window->proc(window, message, wparam, lparam);
-}
-
-intptr_t platform_default_window_proc(PlatformWindow window, uint32_t message, uintptr_t,
-                                      intptr_t) {
-    if (message == MESSAGE_CLOSE) platform_destroy_window(window);
+int32_t system_enter(const EmulatedCall& call) {
+    std::string line = describe(call);
+    if (!line.empty()) log_call(line);
+    if (int32_t fault = enter(call.op)) return fault;
+    if (!call.valid) misuse(0);
     return 0;
 }
 
-void platform_destroy_window(PlatformWindow window) {
-    log_call("destroy_window");
-    enter(HeadlessOp::destroy_window);
-    if (!window_usable(window)) {
-        misuse(0);
-        return;
-    }
-    // As on Win32: the procedure hears of the destruction while the window
-    // still exists; the timer dies with the window.
-    window->proc(window, MESSAGE_DESTROY, 0, 0);
-    window->alive = false;
-    if (window == backend.window) {
-        backend.report.window_alive = false;
-        backend.report.timer_running = false;
-    }
+bool system_window_open(PlatformWindow window, const char*, int32_t, int32_t) {
+    backend.window = window;
+    return true;
 }
 
-void platform_post_quit_message(int exit_code) {
-    log_call("post_quit " + std::to_string(exit_code));
-    enter(HeadlessOp::post_quit);
-    backend.quit_posted = true;
-    backend.quit_code = exit_code;
+void system_window_show(PlatformWindow, bool) {}
+
+void system_window_close(PlatformWindow) {}
+
+void system_cursor_show(bool) {}
+
+// Time stands still: the script says when a timer's period has run out.
+uint64_t system_clock_ms() {
+    return 0;
 }
+
+// Nothing left that could ever arrive: a real loop would wait for ever.
+bool system_wait(int32_t) {
+    return post_scripted_event();
+}
+
+void system_dispatched(const PlatformMessage&) {}
 
 const char* platform_failure_reason() {
     return backend.failure_reason.c_str();
@@ -329,7 +261,7 @@ int32_t platform_display_set_cooperative_level(PlatformDisplay display, Platform
                                                uint32_t flags) {
     log_call("set_cooperative_level " + hex(flags));
     if (int32_t fault = enter(HeadlessOp::set_cooperative_level)) return fault;
-    if (!display_usable(display) || !window_usable(window))
+    if (!display_usable(display) || !emulation_window_alive(window))
         return misuse(DISPLAY_ERR_INVALID_PARAMS);
     backend.report.exclusive = true;
     return DISPLAY_OK;

@@ -1,6 +1,6 @@
 // The in-memory platform backend. It runs the real shell without a screen:
-// the timer ticks as fast as messages are asked for, a script says which ticks
-// and keys arrive, any operation can be made to fail on demand, every call is
+// the timer ticks as fast as messages are asked for, a script says which ticks,
+// keys and other messages arrive, any operation can be made to fail on demand, every call is
 // counted and logged, a hook sees every picture that a flip shows, and message
 // boxes are recorded instead of shown.
 //
@@ -13,45 +13,24 @@
 
 #include "platform/platform.h"
 
-// Every operation of the platform interface, for counting and fault injection.
-enum class HeadlessOp {
-    register_class,
-    create_window,
-    show_window,
-    update_window,
-    show_cursor,
-    set_timer,
-    get_message,
-    dispatch_message,
-    send_message,
-    destroy_window,
-    post_quit,
-    display_create,
-    set_cooperative_level,
-    set_mode,
-    create_surface,
-    get_attached,
-    lock,
-    unlock,
-    blt_fast,
-    flip,
-    restore,
-    surface_release,
-    display_release,
-    count
-};
+// Every operation, for counting and fault injection.
+using HeadlessOp = PlatformOp;
 
 enum class HeadlessEventKind {
     tick,  // a timer message, delivered only while the timer runs
     key,   // a key-down message with the event's key code
     close, // the user closes the window
     open,  // a file dropped on the window: MESSAGE_DROPFILES with the event's path
+    post,  // any other message of the window system (mouse, key-up, size), as it is
 };
 
 struct HeadlessEvent {
     HeadlessEventKind kind;
     uintptr_t key;
     std::string path = {}; // for open
+    uint32_t message = 0;  // for post, with its two parameters
+    uintptr_t wparam = 0;
+    intptr_t lparam = 0;
 };
 
 // Calls first_call, first_call + 1, ..., first_call + count - 1 (counted from 1,

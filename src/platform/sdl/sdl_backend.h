@@ -10,7 +10,7 @@
 bool sdl_video_start();
 // Keeps the reason of a failure for platform_failure_reason.
 __attribute__((format(printf, 1, 2))) void sdl_failure(const char* format, ...);
-// The SDL window of a live platform window, null once it is destroyed.
+// The SDL window of the live platform window, null once it is destroyed.
 SDL_Window* sdl_window_handle(PlatformWindow window);
 // Takes down the SDL window of a destroyed platform window.
 void sdl_window_forget_if_destroyed(PlatformWindow window);

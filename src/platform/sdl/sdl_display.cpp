@@ -23,20 +23,6 @@ namespace {
 // One device at a time, as the program uses it; reset events reach it here.
 PlatformDisplayRecord* the_display = nullptr;
 
-PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* display, int32_t width,
-                                   int32_t height) {
-    auto* surface = new PlatformSurfaceRecord;
-    surface->kind = kind;
-    surface->display = display;
-    surface->memory.width = width;
-    surface->memory.height = height;
-    return surface;
-}
-
-bool has(uint32_t value, uint32_t bits) {
-    return (value & bits) == bits;
-}
-
 SDL_Texture* create_back_texture(PlatformDisplayRecord* display) {
     return SDL_CreateTexture(display->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                              display->width, display->height);
@@ -52,38 +38,30 @@ bool primary_lost(const PlatformDisplayRecord* display) {
     return display->lost;
 }
 
-int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
-                       PlatformSurface* out) {
-    if (!has(desc->flags, SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1 ||
-        !has(desc->caps, SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX))
-        return DISPLAY_ERR_UNSUPPORTED;
+} // namespace
+
+int32_t memory_primary_open(PlatformSurfaceRecord* primary, int32_t& width, int32_t& height) {
+    PlatformDisplayRecord* display = primary->display;
     if (display->renderer == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
     display->texture = create_back_texture(display);
     if (display->texture == nullptr) {
         sdl_failure("cannot create the back buffer: %s", SDL_GetError());
         return DISPLAY_ERR_OUT_OF_MEMORY;
     }
-    auto* primary = new_surface(SurfaceKind::primary, display, display->width, display->height);
-    primary->attached =
-        new_surface(SurfaceKind::back_buffer, display, display->width, display->height);
     display->primary = primary;
     display->lost = false;
-    *out = primary;
+    width = display->width;
+    height = display->height;
     return DISPLAY_OK;
 }
 
-int32_t create_offscreen(PlatformDisplayRecord* display, const SurfaceDesc* desc,
-                         PlatformSurface* out) {
-    MemorySurface memory;
-    int32_t result = memory_surface_create(desc, memory);
-    if (result != DISPLAY_OK) return result;
-    auto* surface = new_surface(SurfaceKind::offscreen, display, 0, 0);
-    surface->memory = std::move(memory);
-    *out = surface;
-    return DISPLAY_OK;
+void memory_primary_close(PlatformSurfaceRecord* primary) {
+    PlatformDisplayRecord* display = primary->display;
+    if (display->texture != nullptr) SDL_DestroyTexture(display->texture);
+    display->texture = nullptr;
+    display->primary = nullptr;
+    display->lost = false;
 }
-
-} // namespace
 
 bool sdl_display_uses_window(PlatformWindow window) {
     return the_display != nullptr && the_display->window == window;
@@ -134,16 +112,6 @@ int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_
     return DISPLAY_OK;
 }
 
-int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDesc* desc,
-                                        PlatformSurface* surface) {
-    if (desc == nullptr || desc->size != SURFACE_DESC_SIZE || !has(desc->flags, SURFACE_FLAG_CAPS))
-        return DISPLAY_ERR_GENERIC;
-    if (has(desc->caps, SURFACE_CAPS_PRIMARYSURFACE)) return create_primary(display, desc, surface);
-    if (has(desc->caps, SURFACE_CAPS_OFFSCREENPLAIN))
-        return create_offscreen(display, desc, surface);
-    return DISPLAY_ERR_UNSUPPORTED;
-}
-
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t) {
     if (destination->kind != SurfaceKind::back_buffer || source->kind != SurfaceKind::offscreen)
@@ -186,21 +154,6 @@ int32_t platform_surface_restore(PlatformSurface surface) {
     display->texture = texture;
     display->lost = false;
     return DISPLAY_OK;
-}
-
-// No reference counts: every surface has one owner and goes with one release.
-uint32_t platform_surface_release(PlatformSurface surface) {
-    PlatformDisplayRecord* display = surface->display;
-    if (surface->kind == SurfaceKind::back_buffer) return 0; // goes with the primary
-    if (surface->kind == SurfaceKind::primary) {
-        if (display->texture != nullptr) SDL_DestroyTexture(display->texture);
-        display->texture = nullptr;
-        display->primary = nullptr;
-        display->lost = false;
-        delete surface->attached;
-    }
-    delete surface;
-    return 0;
 }
 
 uint32_t platform_display_release(PlatformDisplay display) {

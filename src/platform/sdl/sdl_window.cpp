@@ -1,46 +1,22 @@
-// Window, messages, timer and cursor on SDL2. One window, one message queue:
-// SDL's event queue, read only by platform_get_message, with the window
-// system's messages translated into the Win32 values the shell expects.
+// The SDL2 system beneath the emulated window system: one window, whose input
+// SDL's event queue brings, translated into the Win32 messages the shell
+// expects; the cursor; and the reasons of failures.
+#include "platform/emulation/emulation.h"
 #include "platform/sdl/sdl_backend.h"
 
-#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-struct PlatformWindowRecord {
-    SDL_Window* sdl = nullptr;
-    WindowProc proc = nullptr;
-    SDL_TimerID timer = 0;
-    uint32_t timer_id = 0;
-    std::atomic<bool> tick_pending{false};
-    bool destroyed = false;
-};
-
 namespace {
 
-struct WindowClass {
-    char name[64];
-    WindowProc proc;
-};
-
-constexpr int MAX_CLASSES = 4;
-WindowClass classes[MAX_CLASSES];
-int class_count = 0;
-
-// The program has one window; it lives until sdl_backend_shutdown so that a
-// pending timer callback never sees freed memory.
-PlatformWindowRecord* the_window = nullptr;
-bool quit_posted = false;
-int quit_code = 0;
-int cursor_count = 0;
-uint32_t tick_event = 0;
+// The program has one window; its SDL window lives until the display device
+// lets go of it.
+PlatformWindow the_window = nullptr;
+SDL_Window* the_sdl_window = nullptr;
 bool video_ready = false;
 char failure_reason[256] = "";
-// The path of the last dropped file: SDL's copy, kept until the next drop or
-// the backend's shutdown, so that it lives through the dispatch.
-char* dropped_path = nullptr;
 
 const char* fake_driver_reason(const char* driver) {
     if (driver == nullptr) return "SDL chose no video driver";
@@ -55,89 +31,123 @@ bool has_display_variable() {
     return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
 }
 
-const WindowClass* find_class(const char* name) {
-    for (int i = 0; i < class_count; ++i)
-        if (std::strcmp(classes[i].name, name) == 0) return &classes[i];
-    return nullptr;
-}
-
-// Runs on SDL's timer thread: posts a tick only when none is waiting, so a slow
-// frame merges the ticks that fall in it instead of building a backlog.
-Uint32 timer_callback(Uint32 interval, void* param) {
-    auto* window = static_cast<PlatformWindowRecord*>(param);
-    bool expected = false;
-    if (window->tick_pending.compare_exchange_strong(expected, true)) {
-        SDL_Event event{};
-        event.type = tick_event;
-        event.user.data1 = window;
-        if (SDL_PushEvent(&event) != 1) window->tick_pending = false;
-    }
-    return interval;
-}
-
-bool live(const PlatformWindowRecord* window) {
-    return window != nullptr && window == the_window && !window->destroyed;
+bool live(PlatformWindow window) {
+    return window != nullptr && window == the_window && emulation_window_alive(window);
 }
 
 bool is_our_window(uint32_t sdl_window_id) {
-    return live(the_window) && SDL_GetWindowID(the_window->sdl) == sdl_window_id;
+    return live(the_window) && SDL_GetWindowID(the_sdl_window) == sdl_window_id;
 }
 
-// The Win32 virtual-key code of a key, 0 for keys the program has no use for.
-uintptr_t virtual_key(SDL_Keycode key) {
-    if (key == SDLK_ESCAPE) return KEY_ESCAPE;
-    if (key == SDLK_RETURN) return 13;
-    if (key == SDLK_SPACE) return 32;
-    if (key == SDLK_BACKSPACE) return 8;
-    if (key == SDLK_TAB) return 9;
-    if (key >= SDLK_0 && key <= SDLK_9) return uintptr_t(key);
-    if (key >= SDLK_a && key <= SDLK_z) return uintptr_t(key - SDLK_a + 'A');
+// The keys the program hears, as Win32 virtual-key codes.
+struct KeyName {
+    SDL_Keycode sdl;
+    uintptr_t key;
+};
+constexpr KeyName KEYS[] = {
+    {SDLK_ESCAPE, KEY_ESCAPE}, {SDLK_LEFT, KEY_LEFT},   {SDLK_UP, KEY_UP},
+    {SDLK_RIGHT, KEY_RIGHT},   {SDLK_DOWN, KEY_DOWN},   {SDLK_LSHIFT, KEY_SHIFT},
+    {SDLK_RSHIFT, KEY_SHIFT},  {SDLK_EQUALS, KEY_PLUS}, {SDLK_PLUS, KEY_PLUS},
+    {SDLK_MINUS, KEY_MINUS},   {SDLK_KP_PLUS, KEY_ADD}, {SDLK_KP_MINUS, KEY_SUBTRACT},
+    {SDLK_HOME, KEY_HOME},     {SDLK_r, KEY_R},         {SDLK_1, KEY_1},
+    {SDLK_3, KEY_3},           {SDLK_7, KEY_7},         {SDLK_u, KEY_U},
+    {SDLK_h, KEY_H},           {SDLK_F11, KEY_F11},     {SDLK_SPACE, KEY_SPACE},
+};
+
+// 0 for a key the program has no use for.
+uintptr_t virtual_key(SDL_Keycode sdl) {
+    for (const KeyName& k : KEYS)
+        if (k.sdl == sdl) return k.key;
     return 0;
 }
 
-void set_message(PlatformMessage* out, uint32_t message, uintptr_t wparam) {
-    out->window = the_window;
-    out->message = message;
-    out->wparam = wparam;
-    out->lparam = 0;
+// The mouse buttons held, as MOUSE_FLAG_ bits, and where the pointer was last
+// (in the picture once the display has set its size).
+uintptr_t buttons_held = 0;
+int32_t pointer_x = 0, pointer_y = 0;
+
+uintptr_t mouse_flags() {
+    return buttons_held | ((SDL_GetModState() & KMOD_SHIFT) ? MOUSE_FLAG_SHIFT : 0);
 }
 
-// Turns one SDL event into a message for the window; false for events that
-// carry none.
-bool translate_event(const SDL_Event& event, PlatformMessage* out) {
-    if (event.type == tick_event) {
-        auto* window = static_cast<PlatformWindowRecord*>(event.user.data1);
-        window->tick_pending = false;
-        if (!live(window)) return false;
-        set_message(out, MESSAGE_TIMER, window->timer_id);
-        return true;
+void translate_key(const SDL_KeyboardEvent& event) {
+    uintptr_t key = virtual_key(event.keysym.sym);
+    if (key == 0 || !is_our_window(event.windowID)) return;
+    emulation_post(the_window, event.type == SDL_KEYDOWN ? MESSAGE_KEYDOWN : MESSAGE_KEYUP, key, 0);
+}
+
+// Left, middle and right: the flag and the down message (up is one more).
+struct MouseButton {
+    uintptr_t flag;
+    uint32_t down;
+};
+constexpr MouseButton BUTTONS[] = {{MOUSE_FLAG_LEFT, MESSAGE_LBUTTONDOWN},
+                                   {MOUSE_FLAG_MIDDLE, MESSAGE_MBUTTONDOWN},
+                                   {MOUSE_FLAG_RIGHT, MESSAGE_RBUTTONDOWN}};
+
+void translate_button(const SDL_MouseButtonEvent& event) {
+    if (event.button < SDL_BUTTON_LEFT || event.button > SDL_BUTTON_RIGHT ||
+        !is_our_window(event.windowID))
+        return;
+    const MouseButton& button = BUTTONS[event.button - SDL_BUTTON_LEFT];
+    bool down = event.type == SDL_MOUSEBUTTONDOWN;
+    buttons_held = down ? buttons_held | button.flag : buttons_held & ~button.flag;
+    pointer_x = event.x;
+    pointer_y = event.y;
+    emulation_post(the_window, down ? button.down : button.down + 1, mouse_flags(),
+                   emulation_point(event.x, event.y));
+}
+
+void translate_mouse(const SDL_Event& event) {
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP)
+        return translate_button(event.button);
+    if (event.type == SDL_MOUSEMOTION && is_our_window(event.motion.windowID)) {
+        pointer_x = event.motion.x;
+        pointer_y = event.motion.y;
+        emulation_post(the_window, MESSAGE_MOUSEMOVE, mouse_flags(),
+                       emulation_point(pointer_x, pointer_y));
     }
+    if (event.type == SDL_MOUSEWHEEL && is_our_window(event.wheel.windowID)) {
+        int32_t turn = event.wheel.y * WHEEL_STEP;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) turn = -turn;
+        emulation_post(the_window, MESSAGE_MOUSEWHEEL, emulation_wheel(turn, mouse_flags()),
+                       emulation_point(pointer_x, pointer_y));
+    }
+}
+
+void translate_window_event(const SDL_WindowEvent& event) {
+    if (!is_our_window(event.windowID)) return;
+    if (event.event == SDL_WINDOWEVENT_CLOSE) emulation_post(the_window, MESSAGE_CLOSE, 0, 0);
+    if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        emulation_post(the_window, MESSAGE_SIZE, 0, emulation_point(event.data1, event.data2));
+}
+
+// Posts what one SDL event means for the window, if anything.
+void translate_event(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
-        if (!is_our_window(event.key.windowID)) return false;
-        set_message(out, MESSAGE_KEYDOWN, virtual_key(event.key.keysym.sym));
-        return true;
+    case SDL_KEYUP:
+        return translate_key(event.key);
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+        return translate_mouse(event);
     case SDL_WINDOWEVENT:
-        if (event.window.event != SDL_WINDOWEVENT_CLOSE || !is_our_window(event.window.windowID))
-            return false;
-        set_message(out, MESSAGE_CLOSE, 0);
-        return true;
-    case SDL_DROPFILE:
-        SDL_free(dropped_path);
-        dropped_path = event.drop.file;
-        if (!live(the_window) || dropped_path == nullptr) return false;
-        set_message(out, MESSAGE_DROPFILES, reinterpret_cast<uintptr_t>(dropped_path));
-        return true;
+        return translate_window_event(event.window);
+    case SDL_DROPFILE: // the emulation keeps its own copy of the path
+        emulation_post_file(the_window, event.drop.file);
+        SDL_free(event.drop.file);
+        return;
     case SDL_QUIT: // a signal, or the last window closed: ask the window to close
-        if (!live(the_window)) return false;
-        set_message(out, MESSAGE_CLOSE, 0);
-        return true;
+        emulation_post(the_window, MESSAGE_CLOSE, 0, 0);
+        return;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
         sdl_display_mark_lost();
-        return false;
+        return;
     default:
-        return false;
+        return;
     }
 }
 
@@ -167,7 +177,7 @@ bool sdl_video_start() {
         sdl_failure("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
         return false;
     }
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         sdl_failure("no display: %s", SDL_GetError());
         return false;
     }
@@ -177,141 +187,91 @@ bool sdl_video_start() {
         SDL_Quit();
         return false;
     }
-    tick_event = SDL_RegisterEvents(1);
     video_ready = true;
     return true;
 }
 
 SDL_Window* sdl_window_handle(PlatformWindow window) {
-    return live(window) ? window->sdl : nullptr;
+    return live(window) ? the_sdl_window : nullptr;
 }
 
 void sdl_window_forget_if_destroyed(PlatformWindow window) {
-    if (window == nullptr || !window->destroyed || window->sdl == nullptr) return;
-    SDL_DestroyWindow(window->sdl);
-    window->sdl = nullptr;
+    if (window == nullptr || window != the_window || emulation_window_alive(window) ||
+        the_sdl_window == nullptr)
+        return;
+    SDL_DestroyWindow(the_sdl_window);
+    the_sdl_window = nullptr;
 }
 
 void sdl_backend_shutdown() {
-    if (the_window != nullptr) {
-        if (the_window->timer != 0) SDL_RemoveTimer(the_window->timer);
-        if (the_window->sdl != nullptr) SDL_DestroyWindow(the_window->sdl);
-        delete the_window;
-        the_window = nullptr;
-    }
-    SDL_free(dropped_path);
-    dropped_path = nullptr;
-    class_count = 0;
+    if (the_sdl_window != nullptr) SDL_DestroyWindow(the_sdl_window);
+    the_sdl_window = nullptr;
+    the_window = nullptr;
+    buttons_held = 0;
+    emulation_reset();
     failure_reason[0] = '\0';
-    quit_posted = false;
-    quit_code = 0;
-    cursor_count = 0;
     if (video_ready) SDL_Quit();
     video_ready = false;
 }
 
-int platform_register_window_class(const char* class_name, uint32_t, WindowProc proc) {
-    if (class_name == nullptr || proc == nullptr || class_count == MAX_CLASSES) return 0;
-    if (std::strlen(class_name) >= sizeof classes[0].name || find_class(class_name)) return 0;
-    std::strcpy(classes[class_count].name, class_name);
-    classes[class_count].proc = proc;
-    ++class_count;
-    return 1;
+// --- The system beneath the emulated window system ---------------------------------
+
+int32_t system_enter(const EmulatedCall&) {
+    return 0;
 }
 
 // The style is Win32's; here every window is a plain one until the display
 // takes it full-screen.
-PlatformWindow platform_create_window(const char* class_name, const char* title, uint32_t,
-                                      int32_t width, int32_t height) {
-    const WindowClass* window_class = find_class(class_name);
-    if (window_class == nullptr || the_window != nullptr || !sdl_video_start()) return nullptr;
-    SDL_Window* sdl = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                       width, height, SDL_WINDOW_HIDDEN);
-    if (sdl == nullptr) {
+bool system_window_open(PlatformWindow window, const char* title, int32_t width, int32_t height) {
+    if (the_window != nullptr || !sdl_video_start()) return false;
+    the_sdl_window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                      width, height, SDL_WINDOW_HIDDEN);
+    if (the_sdl_window == nullptr) {
         sdl_failure("cannot create the window: %s", SDL_GetError());
-        return nullptr;
+        return false;
     }
-    the_window = new PlatformWindowRecord;
-    the_window->sdl = sdl;
-    the_window->proc = window_class->proc;
-    return the_window;
+    the_window = window;
+    return true;
 }
 
-void platform_show_window(PlatformWindow window, int show_command) {
+void system_window_show(PlatformWindow window, bool shown) {
     if (!live(window)) return;
-    if (show_command == 0) // SW_HIDE
-        SDL_HideWindow(window->sdl);
+    if (shown)
+        SDL_ShowWindow(the_sdl_window);
     else
-        SDL_ShowWindow(window->sdl);
+        SDL_HideWindow(the_sdl_window);
 }
 
-void platform_update_window(PlatformWindow) {}
-
-int platform_show_cursor(int show) {
-    cursor_count += show ? 1 : -1;
-    if (video_ready) SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
-    return cursor_count;
-}
-
-int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t milliseconds) {
-    if (!live(window) || milliseconds == 0) return 0;
-    if (window->timer != 0) SDL_RemoveTimer(window->timer);
-    window->timer_id = timer_id;
-    window->timer = SDL_AddTimer(milliseconds, timer_callback, window);
-    return window->timer != 0 ? 1 : 0;
-}
-
-int platform_get_message(PlatformMessage* message) {
-    if (!video_ready) return -1;
-    for (;;) {
-        if (quit_posted) {
-            quit_posted = false;
-            message->window = nullptr;
-            message->message = MESSAGE_QUIT;
-            message->wparam = uintptr_t(quit_code);
-            message->lparam = 0;
-            return 0;
-        }
-        SDL_Event event;
-        if (SDL_WaitEvent(&event) == 0) return -1;
-        if (translate_event(event, message)) return 1;
-    }
-}
-
-void platform_translate_message(const PlatformMessage*) {}
-
-intptr_t platform_dispatch_message(const PlatformMessage* message) {
-    if (!live(message->window)) return 0;
-    return message->window->proc(message->window, message->message, message->wparam,
-                                 message->lparam);
-}
-
-intptr_t platform_send_message(PlatformWindow window, uint32_t message, uintptr_t wparam,
-                               intptr_t lparam) {
-    if (!live(window)) return 0;
-    return window->proc(window, message, wparam, lparam);
-}
-
-intptr_t platform_default_window_proc(PlatformWindow window, uint32_t message, uintptr_t,
-                                      intptr_t) {
-    if (message == MESSAGE_CLOSE) platform_destroy_window(window);
-    return 0;
-}
-
-// Like DestroyWindow: the window procedure hears MESSAGE_DESTROY first, then the
-// timer stops. The SDL window goes at once unless a display device still draws
-// into it; then the display's release takes it down.
-void platform_destroy_window(PlatformWindow window) {
-    if (!live(window)) return;
-    window->proc(window, MESSAGE_DESTROY, 0, 0);
-    if (window->timer != 0) SDL_RemoveTimer(window->timer);
-    window->timer = 0;
-    window->destroyed = true;
-    SDL_HideWindow(window->sdl);
+// The SDL window goes at once unless a display device still draws into it;
+// then the display's release takes it down.
+void system_window_close(PlatformWindow window) {
+    if (window != the_window || the_sdl_window == nullptr) return;
+    SDL_HideWindow(the_sdl_window);
     if (!sdl_display_uses_window(window)) sdl_window_forget_if_destroyed(window);
 }
 
-void platform_post_quit_message(int exit_code) {
-    quit_posted = true;
-    quit_code = exit_code;
+void system_cursor_show(bool shown) {
+    if (video_ready) SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 }
+
+uint64_t system_clock_ms() {
+    return SDL_GetTicks64();
+}
+
+// Takes every event that has come by the end of the wait, so that the ticks
+// due meanwhile merge behind them.
+bool system_wait(int32_t timeout_ms) {
+    if (!video_ready) return false;
+    SDL_Event event;
+    if (timeout_ms < 0) {
+        if (SDL_WaitEvent(&event) == 0) return false;
+    } else if (SDL_WaitEventTimeout(&event, timeout_ms) == 0) {
+        return true; // the time is up (SDL tells no error apart from it)
+    }
+    do
+        translate_event(event);
+    while (SDL_PollEvent(&event) != 0);
+    return true;
+}
+
+void system_dispatched(const PlatformMessage&) {}

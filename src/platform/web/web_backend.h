@@ -1,5 +1,5 @@
 // The backend for a web page (Emscripten): the window is the page's canvas,
-// messages come from the page's timer, keys and opened files, and a flip puts
+// messages come from the page's keys and opened files and the emulated timer, and a flip puts
 // the picture on the canvas. The page's script (web_library.js) does the
 // JavaScript half; these are the C++ halves that meet it.
 #pragma once
@@ -11,10 +11,16 @@
 // What the page calls (exported from the module; the page wakes the program
 // afterwards). Each queues at most one message for the window.
 extern "C" {
-// A timer tick: queued only when none is waiting.
-void web_timer_fired();
 // A key went down; key is its Win32 virtual-key code.
 void web_key_down(uint32_t key);
+void web_key_up(uint32_t key);
+// A mouse message (MESSAGE_MOUSEMOVE or a button's) with its MOUSE_FLAG_ bits,
+// at x, y in the picture.
+void web_mouse(uint32_t message, uint32_t flags, int32_t x, int32_t y);
+// The wheel turned by turn (WHEEL_STEP a notch, positive away from the person).
+void web_wheel(int32_t turn, uint32_t flags, int32_t x, int32_t y);
+// The room the page gives the picture has a new size.
+void web_size(int32_t width, int32_t height);
 // A file that the page has written into the in-memory file system.
 void web_open_file(const char* path);
 }
@@ -28,10 +34,11 @@ extern "C" {
 void web_window_open(const char* title, int32_t width, int32_t height);
 void web_window_show(int shown);
 void web_cursor_hide(int hidden);
-void web_timer_start(uint32_t milliseconds);
-void web_timer_stop();
-// Sleeps until the page has queued a message.
-void web_wait_for_message();
+// The page's clock in milliseconds.
+double web_clock_ms();
+// Sleeps until the page has queued a message or timeout_ms have gone (-1:
+// without a limit).
+void web_wait_for_message(int32_t timeout_ms);
 // width x height pixels in the canvas's byte order onto the canvas.
 void web_canvas_present(const uint32_t* pixels, int32_t width, int32_t height);
 // A message for the person: the page shows its text.

@@ -15,45 +15,6 @@ namespace {
 
 PlatformDisplayRecord* the_display = nullptr;
 
-PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* display) {
-    auto* surface = new PlatformSurfaceRecord;
-    surface->kind = kind;
-    surface->display = display;
-    surface->memory.width = display->width;
-    surface->memory.height = display->height;
-    return surface;
-}
-
-bool has(uint32_t value, uint32_t bits) {
-    return (value & bits) == bits;
-}
-
-int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
-                       PlatformSurface* out) {
-    if (!has(desc->flags, SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1 ||
-        !has(desc->caps, SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX))
-        return DISPLAY_ERR_UNSUPPORTED;
-    if (display->width == 0 || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
-    PlatformSurfaceRecord* primary = new_surface(SurfaceKind::primary, display);
-    primary->attached = new_surface(SurfaceKind::back_buffer, display);
-    primary->attached->memory.pixels.assign(size_t(display->width) * display->height, 0xFF000000);
-    display->primary = primary;
-    *out = primary;
-    return DISPLAY_OK;
-}
-
-int32_t create_offscreen(PlatformDisplayRecord* display, const SurfaceDesc* desc,
-                         PlatformSurface* out) {
-    MemorySurface memory;
-    int32_t result = memory_surface_create(desc, memory);
-    if (result != DISPLAY_OK) return result;
-    auto* surface = new PlatformSurfaceRecord;
-    surface->display = display;
-    surface->memory = std::move(memory);
-    *out = surface;
-    return DISPLAY_OK;
-}
-
 // 0x00RRGGBB -> the bytes R, G, B, 255 of the canvas's image data. Plain
 // integer work: every compiler and vector width gives the same bytes.
 void to_canvas_order(const uint32_t* from, uint32_t* to, int32_t count) {
@@ -64,6 +25,21 @@ void to_canvas_order(const uint32_t* from, uint32_t* to, int32_t count) {
 }
 
 } // namespace
+
+// The back buffer starts black and opaque, in the canvas's byte order.
+int32_t memory_primary_open(PlatformSurfaceRecord* primary, int32_t& width, int32_t& height) {
+    PlatformDisplayRecord* display = primary->display;
+    if (display->width == 0 || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
+    primary->attached->memory.pixels.assign(size_t(display->width) * display->height, 0xFF000000);
+    display->primary = primary;
+    width = display->width;
+    height = display->height;
+    return DISPLAY_OK;
+}
+
+void memory_primary_close(PlatformSurfaceRecord* primary) {
+    primary->display->primary = nullptr;
+}
 
 int32_t platform_display_create(PlatformDisplay* display) {
     if (the_display != nullptr) return DISPLAY_ERR_GENERIC;
@@ -92,16 +68,6 @@ int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_
     return DISPLAY_OK;
 }
 
-int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDesc* desc,
-                                        PlatformSurface* surface) {
-    if (desc == nullptr || desc->size != SURFACE_DESC_SIZE || !has(desc->flags, SURFACE_FLAG_CAPS))
-        return DISPLAY_ERR_GENERIC;
-    if (has(desc->caps, SURFACE_CAPS_PRIMARYSURFACE)) return create_primary(display, desc, surface);
-    if (has(desc->caps, SURFACE_CAPS_OFFSCREENPLAIN))
-        return create_offscreen(display, desc, surface);
-    return DISPLAY_ERR_UNSUPPORTED;
-}
-
 // The blit is where the picture takes the canvas's byte order.
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t) {
@@ -127,17 +93,6 @@ int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface, uint32_t
 
 int32_t platform_surface_restore(PlatformSurface) {
     return DISPLAY_OK;
-}
-
-// No reference counts: every surface has one owner and goes with one release.
-uint32_t platform_surface_release(PlatformSurface surface) {
-    if (surface->kind == SurfaceKind::back_buffer) return 0; // goes with the primary
-    if (surface->kind == SurfaceKind::primary) {
-        surface->display->primary = nullptr;
-        delete surface->attached;
-    }
-    delete surface;
-    return 0;
 }
 
 uint32_t platform_display_release(PlatformDisplay display) {

@@ -1,17 +1,18 @@
 // The JavaScript half of Velmor's web backend, linked in with --js-library:
-// what the C++ half calls (the canvas, the timer, the cursor, the waits), and
+// what the C++ half calls (the canvas, the clock, the cursor, the waits), and
 // what the page calls to hand the program its messages (Module.velmor*).
 //
 // The program runs on the page's one thread. While platform_get_message has
 // nothing to return, the program sleeps (Asyncify) and the browser runs the
-// page; a message queued by the page wakes it.
+// page; a message queued by the page, or the time of the next timer tick,
+// wakes it.
 
 mergeInto(LibraryManager.library, {
   $WebPage: {
-    wake: null,    // resumes the wait of platform_get_message
+    wake: null,    // resumes the wait of platform_get_message, once
     restart: null, // resumes main's wait between two runs
     running: false,
-    timer: 0,
+    timeout: 0,    // ends that wait when the next tick falls due
     context: null,
 
     // Queues a message through one of the exported C++ calls, then lets the
@@ -19,15 +20,25 @@ mergeInto(LibraryManager.library, {
     post: function(queue) {
       if (!WebPage.running) return false;
       queue();
-      var wake = WebPage.wake;
-      WebPage.wake = null;
-      if (wake) wake();
+      if (WebPage.wake) WebPage.wake();
       return true;
     },
 
     install: function() {
       Module['velmorKeyDown'] = function(key) {
         return WebPage.post(function() { _web_key_down(key); });
+      };
+      Module['velmorKeyUp'] = function(key) {
+        return WebPage.post(function() { _web_key_up(key); });
+      };
+      Module['velmorMouse'] = function(message, flags, x, y) {
+        return WebPage.post(function() { _web_mouse(message, flags, x, y); });
+      };
+      Module['velmorWheel'] = function(turn, flags, x, y) {
+        return WebPage.post(function() { _web_wheel(turn, flags, x, y); });
+      };
+      Module['velmorSize'] = function(width, height) {
+        return WebPage.post(function() { _web_size(width, height); });
       };
       Module['velmorOpenFile'] = function(path) {
         return WebPage.post(function() {
@@ -60,24 +71,23 @@ mergeInto(LibraryManager.library, {
     Module['canvas'].style.cursor = hidden ? 'none' : '';
   },
 
-  web_timer_start__deps: ['$WebPage', 'web_timer_stop'],
-  web_timer_start: function(milliseconds) {
-    _web_timer_stop();
-    WebPage.timer = setInterval(function() {
-      WebPage.post(function() { _web_timer_fired(); });
-    }, milliseconds);
+  web_clock_ms: function() {
+    return performance.now();
   },
 
-  web_timer_stop__deps: ['$WebPage'],
-  web_timer_stop: function() {
-    if (WebPage.timer) clearInterval(WebPage.timer);
-    WebPage.timer = 0;
-  },
-
-  // Sleeps until the page posts a message. Listed in ASYNCIFY_IMPORTS.
+  // Sleeps until the page posts a message or timeout milliseconds have gone
+  // (-1: no limit). Listed in ASYNCIFY_IMPORTS.
   web_wait_for_message__deps: ['$WebPage'],
-  web_wait_for_message: function() {
-    return Asyncify.handleSleep(function(wakeUp) { WebPage.wake = wakeUp; });
+  web_wait_for_message: function(timeout) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      WebPage.wake = function() {
+        clearTimeout(WebPage.timeout);
+        WebPage.timeout = 0;
+        WebPage.wake = null;
+        wakeUp();
+      };
+      if (timeout >= 0) WebPage.timeout = setTimeout(WebPage.wake, timeout);
+    });
   },
 
   // Shows width x height pixels, already in the canvas's byte order.
@@ -98,11 +108,12 @@ mergeInto(LibraryManager.library, {
     if (Module['onVelmorStarted']) Module['onVelmorStarted']();
   },
 
-  web_program_ended__deps: ['$WebPage', 'web_timer_stop'],
+  web_program_ended__deps: ['$WebPage'],
   web_program_ended: function(exitCode) {
     WebPage.running = false;
     WebPage.wake = null;
-    _web_timer_stop();
+    clearTimeout(WebPage.timeout);
+    WebPage.timeout = 0;
     if (Module['onVelmorEnded']) Module['onVelmorEnded'](exitCode);
   },
 

@@ -8,7 +8,17 @@
 #include <cstdio>
 #include <cstring>
 
-static_assert(MESSAGE_DROPFILES == WM_DROPFILES, "the shell's message values are Win32's");
+static_assert(MESSAGE_DROPFILES == WM_DROPFILES && MESSAGE_SIZE == WM_SIZE &&
+                  MESSAGE_KEYUP == WM_KEYUP && MESSAGE_MOUSEMOVE == WM_MOUSEMOVE &&
+                  MESSAGE_MBUTTONUP == WM_MBUTTONUP && MESSAGE_MOUSEWHEEL == WM_MOUSEWHEEL,
+              "the shell's message values are Win32's");
+static_assert(MOUSE_FLAG_SHIFT == MK_SHIFT && MOUSE_FLAG_MIDDLE == MK_MBUTTON &&
+                  WHEEL_STEP == WHEEL_DELTA,
+              "the mouse flags are Win32's");
+static_assert(KEY_SHIFT == VK_SHIFT && KEY_HOME == VK_HOME && KEY_DOWN == VK_DOWN &&
+                  KEY_ADD == VK_ADD && KEY_SUBTRACT == VK_SUBTRACT && KEY_F11 == VK_F11 &&
+                  KEY_PLUS == VK_OEM_PLUS && KEY_MINUS == VK_OEM_MINUS,
+              "the key codes are Win32's virtual-key codes");
 static_assert(sizeof(uintptr_t) == sizeof(WPARAM) && sizeof(intptr_t) == sizeof(LPARAM),
               "message parameters pass through unchanged");
 
