@@ -38,6 +38,10 @@ enum class PlatformOp {
 
 // --- Window and messages ------------------------------------------------------
 
+struct SurfaceRect {
+    int32_t left, top, right, bottom;
+};
+
 using PlatformWindow = struct PlatformWindowRecord*;
 using WindowProc = intptr_t (*)(PlatformWindow window, uint32_t message, uintptr_t wparam,
                                 intptr_t lparam);
@@ -102,6 +106,11 @@ constexpr uintptr_t KEY_MINUS = 0xBD; // the main keyboard's -/_ key
 
 constexpr uint32_t WINDOW_CLASS_STYLE_REDRAW = 3; // CS_HREDRAW | CS_VREDRAW
 constexpr uint32_t WINDOW_STYLE_DLGFRAME = 0x00400000;
+// WS_OVERLAPPEDWINDOW: a normal window that the person can resize. With it,
+// platform_create_window's width and height are those of the client area, and
+// the window sends MESSAGE_SIZE with the client area's size when it is shown
+// and whenever that size changes.
+constexpr uint32_t WINDOW_STYLE_RESIZABLE = 0x00CF0000;
 
 // Nonzero on success. The backend supplies the icon, cursor and black background.
 int platform_register_window_class(const char* class_name, uint32_t class_style, WindowProc proc);
@@ -112,6 +121,14 @@ void platform_show_window(PlatformWindow window, int show_command);
 void platform_update_window(PlatformWindow window);
 // Like ShowCursor: show nonzero increments the display count, zero decrements it.
 int platform_show_cursor(int show);
+// The size of the desktop (the screen the window is on), in pixels.
+void platform_desktop_size(int32_t* width, int32_t* height);
+// Nonzero: the window covers the desktop without a frame; zero: it goes back
+// to the size and place it had. MESSAGE_SIZE follows. Nonzero on success.
+int platform_window_set_fullscreen(PlatformWindow window, int fullscreen);
+// Where the window's client area lies on the screen (ClientToScreen of
+// GetClientRect); false when the window is not alive.
+bool platform_window_client_rect(PlatformWindow window, SurfaceRect* on_screen);
 // A periodic timer that posts MESSAGE_TIMER to the window, at most one pending.
 int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t milliseconds);
 // Waits for the next message: > 0 a message, 0 the quit message (its exit code
@@ -162,6 +179,11 @@ constexpr int32_t DISPLAY_ERR_SURFACE_LOST = (int32_t)0x887601C2;
 constexpr int32_t DISPLAY_ERR_STILL_DRAWING = (int32_t)0x8876021C;
 
 constexpr uint32_t DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE = 0x13;
+// DDSCL_NORMAL: the display stays the desktop's and the program draws into its
+// window: a primary surface without back buffer, clipped to the window, that
+// platform_surface_blt presents into.
+constexpr uint32_t DISPLAY_COOPERATIVE_NORMAL = 0x08;
+constexpr uint32_t SURFACE_BLT_WAIT = 0x01000000; // DDBLT_WAIT
 
 constexpr uint32_t SURFACE_DESC_SIZE = 108;
 constexpr uint32_t SURFACE_FLAG_CAPS = 0x1;
@@ -189,10 +211,6 @@ struct SurfaceDesc {
     uint32_t rgb_bit_count; // set by a lock
 };
 
-struct SurfaceRect {
-    int32_t left, top, right, bottom;
-};
-
 int32_t platform_display_create(PlatformDisplay* display);
 int32_t platform_display_set_cooperative_level(PlatformDisplay display, PlatformWindow window,
                                                uint32_t flags);
@@ -206,6 +224,19 @@ int32_t platform_surface_get_attached(PlatformSurface surface, uint32_t caps,
 // is width x height pixels, rows of exactly width x 4 bytes.
 int32_t platform_surface_lock(PlatformSurface surface, SurfaceDesc* desc, uint32_t flags);
 int32_t platform_surface_unlock(PlatformSurface surface);
+// A windowed display's clipper keeps blits to the primary inside the window.
+using PlatformClipper = struct PlatformClipperRecord*;
+int32_t platform_display_create_clipper(PlatformDisplay display, PlatformClipper* clipper);
+int32_t platform_clipper_set_window(PlatformClipper clipper, PlatformWindow window);
+int32_t platform_surface_set_clipper(PlatformSurface surface, PlatformClipper clipper);
+uint32_t platform_clipper_release(PlatformClipper clipper);
+// Like IDirectDrawSurface::Blt without effects: copies source_rect of source
+// (null: all of it) into destination_rect of destination (null: all of it),
+// scaled when the sizes differ. For a windowed display's primary the
+// destination is in screen coordinates (platform_window_client_rect).
+int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect* destination_rect,
+                             PlatformSurface source, const SurfaceRect* source_rect,
+                             uint32_t flags);
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t flags);
 int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface target, uint32_t flags);
