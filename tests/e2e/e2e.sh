@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # e2e.sh sdl|windows PROGRAM CAPTURE MATCH ASSETS [--check WIN32_CHECK]
 #        [--hashes LINUX_HASHES WINDOWS_HASHES SCENES_DIR] [--box-text BOX_TEXT]
+#        [--render LINUX_RENDER WINDOWS_RENDER]
 #
 # Runs the real program on the X screen that with-xvfb.sh set up (512 x 384 x
 # 24), in a folder holding the two assets; takes screenshots once frames are
@@ -14,19 +15,21 @@
 # with one line. For windows, PROGRAM is velmor.exe, run under Wine in a fresh
 # prefix after the backend's check program; BOX_TEXT reads the box's text;
 # with --hashes, the Linux and Windows builds must draw the same
-# frames of the assets' scene and of every scene in SCENES_DIR (if it exists).
+# frames of the assets' scene and of every scene in SCENES_DIR (if it exists);
+# with --render, velmor-render.exe must write the Linux velmor-render's pixels.
 # Every step has a time limit; every process started here is stopped by its id.
 # Exit 77 (skipped) when the program has not been built.
 set -euo pipefail
 
 kind=$1 program=$2 capture=$3 match=$4 assets=$5
 shift 5
-check="" hashes_linux="" hashes_windows="" scenes="" box_text=""
+check="" hashes_linux="" hashes_windows="" scenes="" box_text="" render_linux="" render_windows=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --check) check=$2; shift 2 ;;
     --hashes) hashes_linux=$2 hashes_windows=$3 scenes=$4; shift 4 ;;
     --box-text) box_text=$2; shift 2 ;;
+    --render) render_linux=$2 render_windows=$3; shift 3 ;;
     *) echo "e2e: unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -36,6 +39,7 @@ program=$(realpath "$program") capture=$(realpath "$capture") match=$(realpath "
 [ -z "$check" ] || check=$(realpath "$check")
 [ -z "$hashes_linux" ] || hashes_linux=$(realpath "$hashes_linux") hashes_windows=$(realpath "$hashes_windows")
 [ -z "$box_text" ] || box_text=$(realpath "$box_text")
+[ -z "$render_linux" ] || render_linux=$(realpath "$render_linux") render_windows=$(realpath "$render_windows")
 title="Velmor Engine 1.0"
 work=$(mktemp -d)
 program_pid=""
@@ -178,6 +182,23 @@ if [ "$kind" = windows ]; then
         timeout 30 wineserver -w
         diff "$work/hashes.linux" "$work/hashes.windows" ||
             fail "the Linux and Windows builds draw different frames"
+    fi
+    if [ -n "$render_windows" ]; then
+        say "velmor-render.exe under Wine against velmor-render"
+        dlls=$(x86_64-w64-mingw32-objdump -p "$render_windows" | sed -n 's/^[[:space:]]*DLL Name: //p')
+        if grep -qviE '^(kernel32|msvcrt)\.dll$' <<<"$dlls"; then
+            fail "velmor-render.exe imports DLLs that are not Windows' own: " $dlls
+        fi
+        # A Windows path; the second run replaces the first one's file.
+        for samples in 1 4; do
+            (cd "$work/run" && "$render_linux" --samples $samples Z_Test.3ds "$work/linux.png" &&
+                timeout 60 wine "$render_windows" --samples $samples Z_Test.3ds "Z:${work//\//\\}\\windows.png")
+            "$match" --same "$work/linux.png" "$work/windows.png" ||
+                fail "velmor-render.exe --samples $samples draws other pixels"
+        done
+        (cd "$work/run" && timeout 60 wine "$render_windows" Z_Test.3ds -) | cmp -s - "$work/windows.png" ||
+            fail "velmor-render.exe changes the PNG on standard output"
+        timeout 30 wineserver -w
     fi
     cp "$program" "$work/run/velmor.exe"
     launch=(wine velmor.exe)

@@ -7,6 +7,8 @@
 // match_frame --counter SCREENSHOT.xwd FONT.bmp: prints the frame counter shown
 // at (10, 10), read cell by cell against the font's glyphs; exit 1 when the
 // screenshot shows no counter there.
+// match_frame --same A.png B.png: exit 0 when the two PNGs have the same size
+// and pixels (alpha included), whatever their encoding; 1 when not.
 
 #include <algorithm>
 #include <cstdint>
@@ -101,10 +103,25 @@ int print_counter(const Picture& shot, const char* font_path) {
     return 0;
 }
 
+// Two PNG files' pixels, read with their alpha.
+int same_pictures(const char* first, const char* second) {
+    PngPicture a, b;
+    if (!png_read_rgba(first, a) || !png_read_rgba(second, b)) {
+        std::fprintf(stderr, "match_frame: cannot read %s or %s\n", first, second);
+        return 2;
+    }
+    size_t count = differing({a.width, a.height, a.pixels}, {b.width, b.height, b.pixels});
+    if (count == 0) return 0;
+    std::printf("%s (%ux%u) and %s (%ux%u) differ in %zu pixels\n", first, a.width, a.height,
+                second, b.width, b.height, count);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     bool blank = argc == 3 && std::string(argv[1]) == "--blank";
+    if (argc == 4 && std::string(argv[1]) == "--same") return same_pictures(argv[2], argv[3]);
     if (argc == 4 && std::string(argv[1]) == "--counter") {
         Picture shot;
         if (const char* error = read_xwd(argv[2], shot)) {
@@ -115,7 +132,8 @@ int main(int argc, char** argv) {
     }
     if (argc != 3) {
         std::fprintf(stderr, "usage: match_frame [--blank] SCREENSHOT.xwd [FRAMES_DIR]\n"
-                             "       match_frame --counter SCREENSHOT.xwd FONT.bmp\n");
+                             "       match_frame --counter SCREENSHOT.xwd FONT.bmp\n"
+                             "       match_frame --same A.png B.png\n");
         return 2;
     }
     Picture shot;

@@ -7,18 +7,6 @@
 
 namespace {
 
-// One row of 8-bit samples: R, G, B and, with alpha, A from the top byte.
-void to_row(const uint32_t* pixels, int32_t width, bool alpha, uint8_t* row) {
-    const int channels = alpha ? 4 : 3;
-    for (int32_t x = 0; x < width; ++x) {
-        uint8_t* out = row + (size_t)channels * (size_t)x;
-        out[0] = (uint8_t)(pixels[x] >> 16);
-        out[1] = (uint8_t)(pixels[x] >> 8);
-        out[2] = (uint8_t)pixels[x];
-        if (alpha) out[3] = (uint8_t)(pixels[x] >> 24);
-    }
-}
-
 // libpng reports errors by longjmp; nothing with a destructor lives in here.
 bool write_rows(png_structp png, png_infop info, FILE* file, const uint32_t* pixels, int32_t width,
                 int32_t height, bool alpha, uint8_t* row) {
@@ -29,7 +17,7 @@ bool write_rows(png_structp png, png_infop info, FILE* file, const uint32_t* pix
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int32_t y = 0; y < height; ++y) {
-        to_row(pixels + (size_t)y * (size_t)width, width, alpha, row);
+        png_row_pack(pixels + (size_t)y * (size_t)width, width, alpha, row);
         png_write_row(png, row);
     }
     png_write_end(png, info);

@@ -1,6 +1,7 @@
 // PNG files of 0x00RRGGBB pictures, with libpng: velmor-capture writes its
 // frames with it, velmor-render its stills (with alpha), the tests and
-// match_frame read them back.
+// match_frame read them back. A build without libpng (the Windows cross
+// build) has png_write_stream only, made by the stored writer.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,12 @@ bool png_write_rgb(const std::string& path, const uint32_t* pixels, int32_t widt
 // else RGB from 0x00RRGGBB. False when libpng or the file failed.
 bool png_write_stream(FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
                       bool alpha);
+// The same pixels without libpng: the image data in stored (uncompressed)
+// deflate blocks. False when the file failed.
+bool png_stored_write_stream(FILE* file, const uint32_t* pixels, int32_t width, int32_t height,
+                             bool alpha);
+// One row of 8-bit samples: R, G, B and, with alpha, A from the top byte.
+void png_row_pack(const uint32_t* pixels, int32_t width, bool alpha, uint8_t* row);
 
 struct PngPicture {
     uint32_t width = 0, height = 0;

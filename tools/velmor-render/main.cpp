@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "frame/frame.h"
@@ -45,6 +43,7 @@ std::vector<uint32_t> draw(Scene& scene, const StillOptions& options) {
 }
 
 bool write_stdout(const std::vector<uint32_t>& picture, const StillOptions& options) {
+    still_stdout_binary();
     bool ok = png_write_stream(stdout, picture.data(), options.width, options.height,
                                options.transparent);
     return std::fflush(stdout) == 0 && ok;
@@ -53,20 +52,13 @@ bool write_stdout(const std::vector<uint32_t>& picture, const StillOptions& opti
 // Written under a temporary name in OUT's folder, then renamed over OUT, so
 // that OUT is whole or absent; the temporary file never outlives a failure.
 bool write_file(const std::vector<uint32_t>& picture, const StillOptions& options) {
-    const std::string out = options.out_path;
-    const size_t slash = out.rfind('/');
-    std::string temporary =
-        (slash == std::string::npos ? std::string() : out.substr(0, slash + 1)) +
-        ".velmor-render-XXXXXX";
-    const int fd = mkstemp(&temporary[0]);
-    if (fd < 0) return false;
-    const mode_t mask = umask(0);
-    umask(mask);
-    FILE* file = fchmod(fd, 0666 & ~mask) == 0 ? fdopen(fd, "wb") : nullptr;
-    bool ok = file && png_write_stream(file, picture.data(), options.width, options.height,
-                                       options.transparent);
-    ok = (file ? std::fclose(file) == 0 : close(fd) == 0) && ok;
-    ok = ok && std::rename(temporary.c_str(), out.c_str()) == 0;
+    std::string temporary;
+    FILE* file = still_temporary_open(options.out_path, temporary);
+    if (!file) return false;
+    bool ok =
+        png_write_stream(file, picture.data(), options.width, options.height, options.transparent);
+    ok = std::fclose(file) == 0 && ok;
+    ok = ok && still_file_replace(temporary, options.out_path);
     if (!ok) std::remove(temporary.c_str());
     return ok;
 }

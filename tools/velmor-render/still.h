@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "frame/frame.h"
@@ -39,3 +41,13 @@ std::vector<uint32_t> still_draw(Scene& scene, uint32_t* face_colours, const Sti
 // mean of the samples with alpha (0 when there are none); a half rounds up.
 std::vector<uint32_t> still_resolve(const std::vector<uint32_t>& samples, int32_t width,
                                     int32_t height, int32_t factor);
+
+// The output file's system half: out_posix.cpp or out_win32.cpp, chosen at
+// link time.
+// A new, empty file in out_path's folder, open for binary writing, its name in
+// temporary; null, with errno saying why, when none can be made.
+FILE* still_temporary_open(const std::string& out_path, std::string& temporary);
+// Renames temporary to out_path, replacing a file already there.
+bool still_file_replace(const std::string& temporary, const std::string& out_path);
+// Standard output made to pass the PNG's bytes unchanged.
+void still_stdout_binary();
