@@ -13,7 +13,8 @@
 # show the same line in a message box, which is found on the screen, read and
 # closed here. For sdl, the program must also refuse to run without a display,
 # with one line. For windows, PROGRAM is velmor.exe, run under Wine in a fresh
-# prefix after the backend's check program; BOX_TEXT reads the box's text;
+# prefix after the backend's check program (on this screen, then windowed on a
+# larger one); BOX_TEXT reads the box's text;
 # with --hashes, the Linux and Windows builds must draw the same
 # frames of the assets' scene and of every scene in SCENES_DIR (if it exists);
 # with --render, velmor-render.exe must write the Linux velmor-render's pixels.
@@ -35,6 +36,7 @@ while [ $# -gt 0 ]; do
 done
 [ -f "$program" ] || { echo "e2e: $program not built: skipped"; exit 77; }
 [ -n "${DISPLAY:-}" ] || { echo "e2e: run me under with-xvfb.sh" >&2; exit 2; }
+here=$(dirname "$(realpath "$0")")
 program=$(realpath "$program") capture=$(realpath "$capture") match=$(realpath "$match")
 [ -z "$check" ] || check=$(realpath "$check")
 [ -z "$hashes_linux" ] || hashes_linux=$(realpath "$hashes_linux") hashes_windows=$(realpath "$hashes_windows")
@@ -61,6 +63,17 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+# View mode's windowed display works on a screen of any size: the backend's
+# check of it runs on a larger screen that with-xvfb.sh makes, and the
+# wineserver it starts there ends before that screen does.
+windowed_check() {
+    local code=0
+    timeout 60 wine "$1" --windowed 1280x800 || code=$?
+    timeout 30 wineserver -w
+    return "$code"
+}
+export -f windowed_check
 
 # The windows titled "$title" that the X server shows.
 titled_windows() {
@@ -171,6 +184,9 @@ if [ "$kind" = windows ]; then
         say "running the backend check"
         (cd "$work/run" && timeout 60 wine "$check")
         timeout 30 wineserver -w
+        say "running the backend's windowed check on a 1280 x 800 screen"
+        (cd "$work/run" && XVFB_SCREEN=1280x800x24 "$here/with-xvfb.sh" \
+            bash -c 'windowed_check "$1"' windowed_check "$check")
     fi
     if [ -n "$hashes_windows" ]; then
         cp "$assets/Z_Test.3ds" "$work/scenes/"

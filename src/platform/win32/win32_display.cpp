@@ -21,8 +21,21 @@ struct PlatformSurfaceRecord {
 
 namespace {
 
+static_assert(DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE ==
+                      (DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE | DDSCL_ALLOWREBOOT) &&
+                  DISPLAY_COOPERATIVE_NORMAL == DDSCL_NORMAL && SURFACE_BLT_WAIT == DDBLT_WAIT,
+              "the display's flags are DirectDraw's");
+
 IDirectDraw* direct_draw(PlatformDisplay display) {
     return reinterpret_cast<IDirectDraw*>(display);
+}
+
+IDirectDrawClipper* direct_draw_clipper(PlatformClipper clipper) {
+    return reinterpret_cast<IDirectDrawClipper*>(clipper);
+}
+
+RECT native_rect(const SurfaceRect& rect) {
+    return RECT{rect.left, rect.top, rect.right, rect.bottom};
 }
 
 // The display logic writes SURFACE_DESC_SIZE, 32-bit Windows' 108 bytes. On
@@ -169,10 +182,37 @@ int32_t platform_surface_unlock(PlatformSurface surface) {
 
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t flags) {
-    RECT area{};
-    if (rect != nullptr) area = RECT{rect->left, rect->top, rect->right, rect->bottom};
+    RECT area = rect != nullptr ? native_rect(*rect) : RECT{};
     return destination->surface->BltFast(DWORD(x), DWORD(y), source->surface,
                                          rect != nullptr ? &area : nullptr, flags);
+}
+
+int32_t platform_display_create_clipper(PlatformDisplay display, PlatformClipper* clipper) {
+    IDirectDrawClipper* created = nullptr;
+    HRESULT result = direct_draw(display)->CreateClipper(0, &created, nullptr);
+    *clipper = reinterpret_cast<PlatformClipper>(created);
+    return result;
+}
+
+int32_t platform_clipper_set_window(PlatformClipper clipper, PlatformWindow window) {
+    return direct_draw_clipper(clipper)->SetHWnd(0, win32_window_handle(window));
+}
+
+int32_t platform_surface_set_clipper(PlatformSurface surface, PlatformClipper clipper) {
+    return surface->surface->SetClipper(direct_draw_clipper(clipper));
+}
+
+uint32_t platform_clipper_release(PlatformClipper clipper) {
+    return direct_draw_clipper(clipper)->Release();
+}
+
+int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect* destination_rect,
+                             PlatformSurface source, const SurfaceRect* source_rect,
+                             uint32_t flags) {
+    RECT to = destination_rect != nullptr ? native_rect(*destination_rect) : RECT{};
+    RECT from = source_rect != nullptr ? native_rect(*source_rect) : RECT{};
+    return destination->surface->Blt(destination_rect != nullptr ? &to : nullptr, source->surface,
+                                     source_rect != nullptr ? &from : nullptr, flags, nullptr);
 }
 
 int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface target, uint32_t flags) {

@@ -4,21 +4,35 @@
 #include "platform/win32/win32_backend.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <cstdio>
 #include <cstring>
 
-static_assert(MESSAGE_DROPFILES == WM_DROPFILES && MESSAGE_SIZE == WM_SIZE &&
-                  MESSAGE_KEYUP == WM_KEYUP && MESSAGE_MOUSEMOVE == WM_MOUSEMOVE &&
-                  MESSAGE_MBUTTONUP == WM_MBUTTONUP && MESSAGE_MOUSEWHEEL == WM_MOUSEWHEEL,
+static_assert(MESSAGE_DESTROY == WM_DESTROY && MESSAGE_CLOSE == WM_CLOSE &&
+                  MESSAGE_QUIT == WM_QUIT && MESSAGE_KEYDOWN == WM_KEYDOWN &&
+                  MESSAGE_TIMER == WM_TIMER && MESSAGE_DROPFILES == WM_DROPFILES &&
+                  MESSAGE_SIZE == WM_SIZE && MESSAGE_KEYUP == WM_KEYUP,
               "the shell's message values are Win32's");
-static_assert(MOUSE_FLAG_SHIFT == MK_SHIFT && MOUSE_FLAG_MIDDLE == MK_MBUTTON &&
+static_assert(MESSAGE_MOUSEMOVE == WM_MOUSEMOVE && MESSAGE_LBUTTONDOWN == WM_LBUTTONDOWN &&
+                  MESSAGE_LBUTTONUP == WM_LBUTTONUP && MESSAGE_RBUTTONDOWN == WM_RBUTTONDOWN &&
+                  MESSAGE_RBUTTONUP == WM_RBUTTONUP && MESSAGE_MBUTTONDOWN == WM_MBUTTONDOWN &&
+                  MESSAGE_MBUTTONUP == WM_MBUTTONUP && MESSAGE_MOUSEWHEEL == WM_MOUSEWHEEL,
+              "the mouse messages are Win32's");
+static_assert(MOUSE_FLAG_LEFT == MK_LBUTTON && MOUSE_FLAG_RIGHT == MK_RBUTTON &&
+                  MOUSE_FLAG_SHIFT == MK_SHIFT && MOUSE_FLAG_MIDDLE == MK_MBUTTON &&
                   WHEEL_STEP == WHEEL_DELTA,
               "the mouse flags are Win32's");
-static_assert(KEY_SHIFT == VK_SHIFT && KEY_HOME == VK_HOME && KEY_DOWN == VK_DOWN &&
-                  KEY_ADD == VK_ADD && KEY_SUBTRACT == VK_SUBTRACT && KEY_F11 == VK_F11 &&
-                  KEY_PLUS == VK_OEM_PLUS && KEY_MINUS == VK_OEM_MINUS,
+static_assert(KEY_SHIFT == VK_SHIFT && KEY_ESCAPE == VK_ESCAPE && KEY_SPACE == VK_SPACE &&
+                  KEY_HOME == VK_HOME && KEY_LEFT == VK_LEFT && KEY_UP == VK_UP &&
+                  KEY_RIGHT == VK_RIGHT && KEY_DOWN == VK_DOWN && KEY_ADD == VK_ADD &&
+                  KEY_SUBTRACT == VK_SUBTRACT && KEY_F11 == VK_F11 && KEY_PLUS == VK_OEM_PLUS &&
+                  KEY_MINUS == VK_OEM_MINUS,
               "the key codes are Win32's virtual-key codes");
+static_assert(WINDOW_CLASS_STYLE_REDRAW == (CS_HREDRAW | CS_VREDRAW) &&
+                  WINDOW_STYLE_DLGFRAME == WS_DLGFRAME &&
+                  WINDOW_STYLE_RESIZABLE == WS_OVERLAPPEDWINDOW,
+              "the window styles are Win32's");
 static_assert(sizeof(uintptr_t) == sizeof(WPARAM) && sizeof(intptr_t) == sizeof(LPARAM),
               "message parameters pass through unchanged");
 
@@ -61,10 +75,98 @@ LRESULT dispatch_drop(HWND hwnd, HDROP drop) {
     return result;
 }
 
+bool is_resizable(uint32_t style) {
+    return (style & WINDOW_STYLE_RESIZABLE) == WINDOW_STYLE_RESIZABLE;
+}
+
+// The shell reads only the MOUSE_FLAG_ bits; Ctrl and the extra buttons are
+// dropped. The wheel's turn in the high word stays.
+constexpr WPARAM MOUSE_FLAGS =
+    MOUSE_FLAG_LEFT | MOUSE_FLAG_RIGHT | MOUSE_FLAG_SHIFT | MOUSE_FLAG_MIDDLE;
+WPARAM mouse_flags(WPARAM wparam) {
+    return (wparam & ~WPARAM(0xFFFF)) | (wparam & MOUSE_FLAGS);
+}
+
+bool is_button_down(UINT message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+}
+bool is_button_up(UINT message) {
+    return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
+}
+
+// A drag goes on outside the window: the mouse is captured while a button is
+// held, so its moves keep coming, in client coordinates beyond the edges.
+void follow_drag(HWND hwnd, UINT message, WPARAM wparam) {
+    if (is_button_down(message)) SetCapture(hwnd);
+    if (is_button_up(message) && (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0)
+        ReleaseCapture();
+}
+
+// WM_MOUSEWHEEL's point is on the screen; the shell's points are the client area's.
+LPARAM client_point(HWND hwnd, LPARAM on_screen) {
+    POINT point{GET_X_LPARAM(on_screen), GET_Y_LPARAM(on_screen)};
+    ScreenToClient(hwnd, &point);
+    return MAKELPARAM(point.x, point.y);
+}
+
+LRESULT dispatch_mouse(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    follow_drag(hwnd, message, wparam);
+    if (message == WM_MOUSEWHEEL) lparam = client_point(hwnd, lparam);
+    return shell_proc(window_of(hwnd), message, mouse_flags(wparam), lparam);
+}
+
+bool is_mouse_message(UINT message) {
+    return message >= WM_MOUSEFIRST && message <= WM_MOUSEWHEEL;
+}
+
+// A minimized window's client area is empty: no picture has that size, and
+// the size it comes back with follows when it is restored.
+bool is_empty_size(UINT message, WPARAM wparam, LPARAM lparam) {
+    return message == WM_SIZE &&
+           (wparam == SIZE_MINIMIZED || LOWORD(lparam) == 0 || HIWORD(lparam) == 0);
+}
+
 LRESULT CALLBACK window_proc_trampoline(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (shell_proc == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+    if (shell_proc == nullptr || is_empty_size(message, wparam, lparam))
+        return DefWindowProcA(hwnd, message, wparam, lparam);
     if (message == WM_DROPFILES) return dispatch_drop(hwnd, reinterpret_cast<HDROP>(wparam));
+    if (is_mouse_message(message)) return dispatch_mouse(hwnd, message, wparam, lparam);
     return shell_proc(window_of(hwnd), message, wparam, lparam);
+}
+
+// Where a window that went full screen was, to go back there.
+struct WindowedPlace {
+    HWND hwnd = nullptr;
+    LONG_PTR style = 0;
+    WINDOWPLACEMENT placement{};
+};
+WindowedPlace windowed_place;
+
+int go_fullscreen(HWND hwnd) {
+    if (windowed_place.hwnd == hwnd) return 1;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor) ||
+        !GetWindowPlacement(hwnd, &placement))
+        return 0;
+    LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    windowed_place = WindowedPlace{hwnd, style, placement};
+    SetWindowLongPtrA(hwnd, GWL_STYLE, (style & ~LONG_PTR(WS_OVERLAPPEDWINDOW)) | WS_POPUP);
+    const RECT& area = monitor.rcMonitor;
+    return SetWindowPos(hwnd, HWND_TOP, area.left, area.top, area.right - area.left,
+                        area.bottom - area.top, SWP_FRAMECHANGED | SWP_NOOWNERZORDER) != 0;
+}
+
+int go_windowed(HWND hwnd) {
+    if (windowed_place.hwnd != hwnd) return 1;
+    windowed_place.hwnd = nullptr;
+    SetWindowLongPtrA(hwnd, GWL_STYLE, windowed_place.style);
+    SetWindowPlacement(hwnd, &windowed_place.placement);
+    return SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER |
+                            SWP_FRAMECHANGED) != 0;
 }
 
 MSG to_msg(const PlatformMessage* message) {
@@ -108,10 +210,14 @@ int platform_register_window_class(const char* class_name, uint32_t class_style,
     return 0;
 }
 
+// A resizable window is asked for by its client area; the frame is added here.
 PlatformWindow platform_create_window(const char* class_name, const char* title, uint32_t style,
                                       int32_t width, int32_t height) {
-    HWND hwnd = CreateWindowExA(0, class_name, title, style, CW_USEDEFAULT, CW_USEDEFAULT, width,
-                                height, nullptr, nullptr, instance, nullptr);
+    RECT outer{0, 0, width, height};
+    if (is_resizable(style)) AdjustWindowRect(&outer, style, FALSE);
+    HWND hwnd = CreateWindowExA(0, class_name, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                                nullptr, instance, nullptr);
     if (hwnd == nullptr) fail_with_last_error("cannot create the window");
     if (hwnd != nullptr) DragAcceptFiles(hwnd, TRUE);
     return window_of(hwnd);
@@ -140,6 +246,30 @@ void platform_update_window(PlatformWindow window) {
 
 int platform_show_cursor(int show) {
     return ShowCursor(show ? TRUE : FALSE);
+}
+
+void platform_desktop_size(int32_t* width, int32_t* height) {
+    *width = GetSystemMetrics(SM_CXSCREEN);
+    *height = GetSystemMetrics(SM_CYSCREEN);
+}
+
+// The frame goes and the window covers its monitor; going back restores the
+// style and the placement it had. SetWindowPos sends WM_SIZE before returning.
+int platform_window_set_fullscreen(PlatformWindow window, int fullscreen) {
+    HWND hwnd = hwnd_of(window);
+    if (!IsWindow(hwnd)) return 0;
+    return fullscreen ? go_fullscreen(hwnd) : go_windowed(hwnd);
+}
+
+// A minimized window has no client area on the screen either.
+bool platform_window_client_rect(PlatformWindow window, SurfaceRect* on_screen) {
+    HWND hwnd = hwnd_of(window);
+    RECT client{};
+    if (!IsWindow(hwnd) || IsIconic(hwnd) || !GetClientRect(hwnd, &client)) return false;
+    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+    MapWindowPoints(hwnd, nullptr, corners, 2);
+    *on_screen = SurfaceRect{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    return true;
 }
 
 int platform_set_timer(PlatformWindow window, uint32_t timer_id, uint32_t milliseconds) {

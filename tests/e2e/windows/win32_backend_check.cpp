@@ -1,10 +1,17 @@
-// The Win32 + DirectDraw backend driven directly, under Wine on a 512 x 384 X
-// screen, for what the end-to-end run of the program cannot show: that
+// The Win32 + DirectDraw backend driven directly, under Wine.
+//
+//   velmor-win32-check              on a 512 x 384 X screen
+//   velmor-win32-check --windowed WxH   on an X screen of W x H, larger than 800 x 500
+//
+// The first shows what the end-to-end run of the program cannot: that
 // win32_set_float_control undoes what a DLL may do to the floating-point
 // state, that DirectDraw leaves the x87 unit's precision alone, that a surface
 // whose rows are padded keeps what is written to it, and that a dropped file
-// reaches the window procedure with its path. Prints one line per failed
-// check; exit code 0 when all hold.
+// reaches the window procedure with its path. The second checks view mode's
+// windowed display (win32_windowed_check.cpp). Prints one line per failed
+// check; exit code 0 when all hold, 2 for bad arguments.
+#include "win32_check.h"
+
 #include "platform/win32/win32_backend.h"
 
 #include <shlobj.h>
@@ -14,14 +21,20 @@
 #include <xmmintrin.h>
 
 namespace {
-
 int failures = 0;
+} // namespace
 
-void check(bool ok, const char* what, long value = 0) {
+void check(bool ok, const char* what, long value) {
     if (ok) return;
     std::printf("FAILED: %s (%ld, 0x%lx)\n", what, value, (unsigned long)value);
     ++failures;
 }
+
+uint32_t pattern(uint32_t i) {
+    return (i * 2654435761u) & 0x00FFFFFF;
+}
+
+namespace {
 
 char dropped_path[MAX_PATH];
 
@@ -72,10 +85,6 @@ void float_control_restored() {
     check((_mm_getcsr() & 0xE040) == 0, "SSE rounds to nearest and keeps denormals", _mm_getcsr());
 }
 
-uint32_t pattern(uint32_t i) {
-    return (i * 2654435761u) & 0x00FFFFFF;
-}
-
 // The display set up with the display logic's calls and flags.
 void take_the_display(PlatformDisplay display, PlatformWindow window, PlatformSurface& primary) {
     check(platform_display_set_cooperative_level(display, window, 0x13) == DISPLAY_OK,
@@ -117,10 +126,8 @@ void padded_rows_read_back(PlatformDisplay display) {
     if (small) platform_surface_release(small);
 }
 
-} // namespace
-
-int main() {
-    win32_set_instance(GetModuleHandleA(nullptr));
+// The exclusive 512 x 384 x 32 display of demo mode, its window and messages.
+void exclusive_checks() {
     check(platform_register_window_class("Velmor_Engine", WINDOW_CLASS_STYLE_REDRAW, quiet_proc),
           "RegisterClassExA");
     PlatformWindow window = platform_create_window("Velmor_Engine", "Velmor Engine 1.0",
@@ -143,6 +150,23 @@ int main() {
     if (primary) platform_surface_release(primary);
     if (display) platform_display_release(display);
     if (window) platform_destroy_window(window);
-    std::printf("win32 backend: %s\n", failures == 0 ? "all checks passed" : "FAILED");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    win32_set_instance(GetModuleHandleA(nullptr));
+    int width = 0, height = 0;
+    if (argc == 3 && std::strcmp(argv[1], "--windowed") == 0 &&
+        std::sscanf(argv[2], "%dx%d", &width, &height) == 2)
+        windowed_checks(width, height);
+    else if (argc == 1)
+        exclusive_checks();
+    else {
+        std::printf("usage: velmor-win32-check [--windowed WIDTHxHEIGHT]\n");
+        return 2;
+    }
+    std::printf("win32 backend%s: %s\n", argc == 1 ? "" : ", windowed",
+                failures == 0 ? "all checks passed" : "FAILED");
     return failures == 0 ? 0 : 1;
 }
