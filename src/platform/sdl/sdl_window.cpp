@@ -260,7 +260,7 @@ void system_cursor_show(bool shown) {
 void system_desktop_size(int32_t* width, int32_t* height) {
     SDL_DisplayMode mode;
     int index = the_sdl_window != nullptr ? SDL_GetWindowDisplayIndex(the_sdl_window) : 0;
-    if (!video_ready || SDL_GetDesktopDisplayMode(index < 0 ? 0 : index, &mode) != 0) {
+    if (!sdl_video_start() || SDL_GetDesktopDisplayMode(index < 0 ? 0 : index, &mode) != 0) {
         *width = 1024, *height = 768;
         return;
     }
