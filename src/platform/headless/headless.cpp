@@ -515,6 +515,15 @@ void copy_scaled(const PlatformSurfaceRecord& source, const SurfaceRect& from,
     }
 }
 
+// A window may reach past the desktop's edges; the screen here grows to hold
+// it, so that its client area is seen whole.
+void cover(PlatformSurfaceRecord& screen, const SurfaceRect& r) {
+    if (r.right <= screen.width && r.bottom <= screen.height) return;
+    int32_t width = std::max(screen.width, r.right), height = std::max(screen.height, r.bottom);
+    screen.pixels.assign((size_t)width * (size_t)height, 0);
+    screen.width = width, screen.height = height;
+}
+
 bool rect_fits(const SurfaceRect& r, const PlatformSurfaceRecord& s) {
     return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
            r.right <= s.width && r.bottom <= s.height;
@@ -547,6 +556,7 @@ int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect* des
                                       : SurfaceRect{0, 0, destination->width, destination->height};
     SurfaceRect from =
         source_rect ? *source_rect : SurfaceRect{0, 0, source->width, source->height};
+    if (destination->name == "primary") cover(*destination, to);
     if (!rect_fits(to, *destination) || !rect_fits(from, *source))
         return misuse(DISPLAY_ERR_INVALID_PARAMS);
     copy_scaled(*source, from, *destination, to);
