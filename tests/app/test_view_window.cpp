@@ -26,7 +26,8 @@ HeadlessEvent key(uintptr_t code) {
 }
 
 HeadlessEvent post(uint32_t message, uintptr_t wparam, int32_t x, int32_t y) {
-    return {HeadlessEventKind::post, 0, {}, message, wparam, (intptr_t)(y << 16 | (x & 0xFFFF))};
+    const uint32_t point = ((uint32_t)y & 0xFFFF) << 16 | ((uint32_t)x & 0xFFFF);
+    return {HeadlessEventKind::post, 0, {}, message, wparam, (intptr_t)point};
 }
 
 // A left drag from (x, y) by (dx, dy) client pixels.
