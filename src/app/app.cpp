@@ -41,14 +41,26 @@ bool fail_in_platform(StartupFailure& failure, const char* step) {
     return fail(failure, "%s", reason[0] != '\0' ? reason : step);
 }
 
-bool open_window(int show_command, Started& started, StartupFailure& failure) {
+// Demo mode takes the screen with a hidden cursor; view mode opens a normal,
+// resizable window whose cursor stays, of the picture's size.
+bool open_window(const AppOptions& options, int show_command, Started& started,
+                 StartupFailure& failure) {
     if (!platform_register_window_class(WINDOW_CLASS, WINDOW_CLASS_STYLE_REDRAW, main_window_proc))
         return fail_in_platform(failure, "cannot register the window class");
-    started.window = platform_create_window(WINDOW_CLASS, WINDOW_TITLE, WINDOW_STYLE_DLGFRAME,
-                                            screen_width, screen_height);
+    bool view = app_view_mode(options);
+    int32_t width = screen_width, height = screen_height;
+    if (view) app_view_window_size(options, width, height);
+    started.window = platform_create_window(WINDOW_CLASS, WINDOW_TITLE,
+                                            view ? WINDOW_STYLE_RESIZABLE : WINDOW_STYLE_DLGFRAME,
+                                            width, height);
     if (!started.window) return fail_in_platform(failure, "cannot create the window");
     platform_show_window(started.window, show_command);
     platform_update_window(started.window);
+    if (view) {
+        app_view_start(options, width, height);
+        app_state.windowed = true;
+        return true;
+    }
     platform_show_cursor(0);
     started.cursor_hidden = true;
     return true;
@@ -60,16 +72,16 @@ bool file_exists(const char* path) {
     return file != nullptr;
 }
 
-// Demo mode's scene is "Z_Test.3ds" in the working folder. When it is not
-// there, an installed program says where its own copy is.
+// Demo mode's scene is "Z_Test.3ds" in the working folder; an installed
+// program started elsewhere (from the desktop's menu) takes its own copy.
 bool load_demo_scene(StartupFailure& failure) {
-    app_state.view.scene = scene_load("Z_Test.3ds");
-    if (app_state.view.scene) return true;
+    const char* path = "Z_Test.3ds";
     char installed[1024];
-    if (!file_exists("Z_Test.3ds") &&
-        app_installed_file("Z_Test.3ds", installed, sizeof installed) && file_exists(installed))
-        return fail(failure, "cannot load the scene: %s (the demo scene is installed as %s)",
-                    scene_load_error(), installed);
+    if (!file_exists(path) && app_installed_file(path, installed, sizeof installed) &&
+        file_exists(installed))
+        path = installed;
+    app_state.view.scene = scene_load(path);
+    if (app_state.view.scene) return true;
     return fail(failure, "cannot load the scene: %s", scene_load_error());
 }
 
@@ -91,15 +103,39 @@ bool load_scene(const AppOptions& options, StartupFailure& failure) {
 
 // The font is optional: without it frames are drawn without text. Without
 // --font and without Font.bmp in the working folder, the installed one.
-void load_font(const AppOptions& options) {
+void load_font(const AppOptions& options, int32_t width, int32_t height) {
     const char* path = options.font_path ? options.font_path : "Font.bmp";
     char installed[1024];
     if (!options.font_path && !file_exists(path) &&
         app_installed_file("Font.bmp", installed, sizeof installed) && file_exists(installed))
         path = installed;
-    if (!font_load(path, screen_width, screen_height))
+    if (!font_load(path, width, height))
         std::fprintf(stderr, "velmor: %s: %s; frames are drawn without text\n", path,
                      image_load_error());
+}
+
+// Demo mode keeps its order: window, then scene. A named scene is read before
+// anything shows, so that a file that cannot be loaded is said without a
+// window coming and going (and without needing a display).
+// The renderer and the display for the picture: demo mode's exclusive 512 x
+// 384 screen, or view mode's window at the picture's size.
+bool start_drawing(const AppOptions& options, Started& started, StartupFailure& failure) {
+    const AppState& s = app_state;
+    bool view = app_view_mode(options);
+    int32_t width = view ? s.picture_width : screen_width;
+    int32_t height = view ? s.picture_height : screen_height;
+    if (!(view ? frame_init_size(width, height) : frame_init()))
+        return fail(failure, "cannot allocate the depth buffer");
+    started.renderer = true;
+    load_font(options, width, height);
+    if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
+        return fail_in_platform(failure, "cannot start the frame timer");
+    if (view ? display_init_windowed(started.window, width, height)
+             : display_init(started.window, width, height))
+        return true;
+    char step[96];
+    std::snprintf(step, sizeof step, "cannot take over the display: %s", display_error());
+    return fail_in_platform(failure, step);
 }
 
 // Demo mode keeps its order: window, then scene. A named scene is read before
@@ -109,17 +145,9 @@ bool start_up(const AppOptions& options, int show_command, Started& started,
               StartupFailure& failure) {
     bool scene_first = options.scene_path != nullptr;
     if (scene_first && !load_scene(options, failure)) return false;
-    if (!open_window(show_command, started, failure)) return false;
+    if (!open_window(options, show_command, started, failure)) return false;
     if (!scene_first && !load_scene(options, failure)) return false;
-    if (!frame_init()) return fail(failure, "cannot allocate the depth buffer");
-    started.renderer = true;
-    load_font(options);
-    if (!platform_set_timer(started.window, FRAME_TIMER_ID, FRAME_MILLISECONDS))
-        return fail_in_platform(failure, "cannot start the frame timer");
-    if (display_init(started.window, screen_width, screen_height)) return true;
-    char step[96];
-    std::snprintf(step, sizeof step, "cannot take over the display: %s", display_error());
-    return fail_in_platform(failure, step);
+    return start_drawing(options, started, failure);
 }
 
 void shut_down(const Started& started) {

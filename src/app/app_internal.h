@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/app.h"
+#include "app/options.h"
 #include "frame/frame.h"
 #include "platform/platform.h"
 
@@ -26,6 +27,17 @@ struct AppState {
     // Why a dropped file did not open, shown under the counter for a while.
     char notice[512];
     int32_t notice_frames; // presented frames left that show it
+    // View mode's steered camera: off in demo mode, which hears no mouse and
+    // none of its keys, until a dropped file opens.
+    bool steered;
+    ViewCamera camera;
+    ViewInput input;
+    int32_t picture_width, picture_height; // what frame_draw_view draws
+    int32_t client_width, client_height;   // the window's, which the mouse speaks in
+    bool windowed;                         // a resizable window, presented by a blit
+    bool fixed_size;                       // --size: the picture keeps its size
+    bool fullscreen;
+    bool help; // the overlay of keys
 };
 
 extern AppState app_state;
@@ -34,6 +46,23 @@ extern AppState app_state;
 // Escape closes the window, its destruction ends the message loop.
 intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
                           intptr_t lparam);
+
+// --- View mode's window ---------------------------------------------------------
+
+// View mode's window: the client size asked for (--size, else 70% of the
+// desktop with its aspect).
+void app_view_window_size(const AppOptions& options, int32_t& width, int32_t& height);
+// Starts the steered camera for a picture of width x height: the start view
+// (or velmor-capture's --view), the turntable as asked.
+void app_view_start(const AppOptions& options, int32_t width, int32_t height);
+// A steered frame: drawn at the picture's size with the text scaled to it,
+// presented, then the turntable's step.
+void app_view_frame_tick();
+// The mouse, keys and sizes of a steered view; false for a message it leaves
+// to the window procedure.
+bool app_view_message(PlatformWindow window, uint32_t message, uintptr_t wparam, intptr_t lparam);
+// The text's whole scale for a picture: max(1, min(width / 512, height / 384)).
+int32_t app_text_scale(int32_t width, int32_t height);
 
 // --- Opening scenes -----------------------------------------------------------
 

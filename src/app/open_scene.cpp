@@ -11,25 +11,47 @@ namespace {
 
 // Long enough to read a line or two: four seconds of frames.
 constexpr int32_t NOTICE_FRAMES = 200;
-// Characters of the font that fit in a line of the picture after the margin.
-constexpr size_t NOTICE_COLUMNS = (size_t)((screen_width - TEXT_LEFT) / GLYPH_WIDTH);
+// Characters of the font that fit in a line of the picture after the margin,
+// at the text's scale.
+size_t notice_columns() {
+    const AppState& s = app_state;
+    if (!s.steered) return (size_t)((screen_width - TEXT_LEFT) / GLYPH_WIDTH);
+    const int32_t scale = app_text_scale(s.picture_width, s.picture_height);
+    const int32_t columns = (s.picture_width - TEXT_LEFT * scale) / (GLYPH_WIDTH * scale);
+    return columns > 1 ? (size_t)columns : 1;
+}
 
-// Breaks text into lines of at most NOTICE_COLUMNS characters, at the last
+// Breaks text into lines of at most notice_columns() characters, at the last
 // space that allows it, else in the middle of a word.
 void wrap_notice(const char* text, char* out, size_t size) {
+    const size_t columns = notice_columns();
     std::string wrapped;
     const char* rest = text;
-    while (std::strlen(rest) > NOTICE_COLUMNS) {
-        size_t cut = NOTICE_COLUMNS;
+    while (std::strlen(rest) > columns) {
+        size_t cut = columns;
         while (cut > 0 && rest[cut] != ' ')
             --cut;
-        size_t taken = cut > 0 ? cut : NOTICE_COLUMNS;
+        size_t taken = cut > 0 ? cut : columns;
         wrapped.append(rest, taken);
         wrapped += '\n';
-        rest += cut > 0 ? cut + 1 : NOTICE_COLUMNS;
+        rest += cut > 0 ? cut + 1 : columns;
     }
     wrapped += rest;
     std::snprintf(out, size, "%s", wrapped.c_str());
+}
+
+// A new model starts at the start view, turning. In a demo window, where the
+// camera was not steered, the picture keeps the demo's size.
+void steer_from_the_start() {
+    AppState& s = app_state;
+    UpAxis up = s.steered ? s.camera.up : UpAxis::file_z;
+    if (!s.steered) {
+        s.picture_width = s.client_width = screen_width;
+        s.picture_height = s.client_height = screen_height;
+    }
+    s.steered = true;
+    s.camera = frame_view_start(up);
+    s.input = frame_view_input_start();
 }
 
 } // namespace
@@ -80,4 +102,5 @@ void app_scene_open(const char* path) {
     app_state.frame_counter = 0;
     app_state.turning = Turning::as_one_body;
     app_state.notice_frames = 0;
+    steer_from_the_start();
 }

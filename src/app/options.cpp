@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/version.h"
 
@@ -27,23 +28,35 @@ const char* const ABOUT_MODES =
     "                   the file, where the file gives one (the default)\n"
     "  --colours index  view mode draws every object in its index colour, as demo\n"
     "                   mode does; demo mode always does, whatever is asked\n"
+    "  --size WxH       view mode's picture is W x H pixels (64x64 to 7680x4320),\n"
+    "                   scaled to the window; without it the picture follows the\n"
+    "                   window's size\n"
+    "  --up z|y         view mode's up axis: the file's Z (the default) or its Y\n"
     "  --help           print this and exit\n"
     "  --version        print the version and exit\n";
 
 const char* const ABOUT_VELMOR =
     "\n"
     "Escape ends the program; a .3DS file dropped on the window opens in view mode.\n"
+    "View mode: left drag orbits, right or middle or Shift + left drag pans, the\n"
+    "wheel zooms; arrows orbit (with Shift they pan), + and - zoom, Home or R gives\n"
+    "the start view, 1, 3 and 7 the front, right and top views, U switches the up\n"
+    "axis, Space starts and stops the turntable, H shows the keys, F11 switches\n"
+    "between a window and full screen.\n"
     "Exit status: 0 when it ends normally; 1 when start-up failed (the reason is\n"
     "the one line on stderr); 2 for bad arguments.\n";
 
 const char* const ABOUT_CAPTURE =
     "  --frames N       run N timer ticks (default 10), then Escape\n"
+    "  --view AZ,EL[,ZOOM]  view mode's first view: azimuth, elevation (degrees)\n"
+    "                   and zoom (default 45,20,1)\n"
+    "  --turntable on|off  whether view mode's turntable starts on (default on)\n"
     "  --out DIR        write the frames to DIR (default \"frames\", made if missing)\n"
     "\n"
     "Runs Velmor's real start-up, frame tick and shutdown without a screen and\n"
     "writes every presented frame to DIR as frame_NNNNN.png, NNNNN being the\n"
-    "frame counter printed on it: 8-bit RGB, 512 x 384, exactly the pixels of the\n"
-    "presented surface. Exit status: 0 after a normal run; 1 when start-up failed\n"
+    "frame counter printed on it: 8-bit RGB, 512 x 384 (or --size), exactly the\n"
+    "pixels of the presented surface. Exit status: 0 after a normal run; 1 when start-up failed\n"
     "(the reason is the one line on stderr) or a frame could not be written; 2\n"
     "for bad arguments.\n";
 
@@ -61,16 +74,50 @@ void print_usage(AppProgram program, FILE* stream) {
     std::fputs(capture ? ABOUT_CAPTURE : ABOUT_VELMOR, stream);
 }
 
-__attribute__((format(printf, 2, 3))) int bad_argument(AppProgram program, const char* format,
-                                                       ...) {
-    std::fprintf(stderr, "%s: ", program_name(program));
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fputs("\n\n", stderr);
-    print_usage(program, stderr);
-    return 2;
+// "WxH" with both within the sizes --size takes.
+bool parse_size(const char* text, int32_t& width, int32_t& height) {
+    char* end = nullptr;
+    errno = 0;
+    long w = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != 'x') return false;
+    const char* rest = end + 1;
+    long h = std::strtol(rest, &end, 10);
+    if (errno != 0 || end == rest || *end != '\0') return false;
+    if (w < APP_SIZE_MIN_WIDTH || w > APP_SIZE_MAX_WIDTH || h < APP_SIZE_MIN_HEIGHT ||
+        h > APP_SIZE_MAX_HEIGHT)
+        return false;
+    width = (int32_t)w, height = (int32_t)h;
+    return true;
+}
+
+bool parse_up(const char* text, UpAxis& up) {
+    if (std::strcmp(text, "z") != 0 && std::strcmp(text, "y") != 0) return false;
+    up = text[0] == 'z' ? UpAxis::file_z : UpAxis::file_y;
+    return true;
+}
+
+bool parse_off(const char* text, bool& off) {
+    if (std::strcmp(text, "on") != 0 && std::strcmp(text, "off") != 0) return false;
+    off = std::strcmp(text, "off") == 0;
+    return true;
+}
+
+// --size, --up and velmor-capture's --view and --turntable; -1 when taken.
+int take_view_option(const char* name, const char* value, AppProgram program, AppOptions& options) {
+    if (std::strcmp(name, "--size") == 0) {
+        if (!parse_size(value, options.width, options.height))
+            return app_bad_argument(program, "--size needs WxH from 64x64 to 7680x4320, not '%s'",
+                                    value);
+    } else if (std::strcmp(name, "--up") == 0) {
+        if (!parse_up(value, options.up))
+            return app_bad_argument(program, "--up needs z or y, not '%s'", value);
+    } else if (std::strcmp(name, "--turntable") == 0) {
+        if (!parse_off(value, options.turntable_off))
+            return app_bad_argument(program, "--turntable needs on or off, not '%s'", value);
+    } else {
+        options.view = value; // the program reads it itself
+    }
+    return -1;
 }
 
 bool parse_count(const char* text, long& value) {
@@ -97,34 +144,41 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
                 AppOptions& options) {
     const char* name = argv[i];
     if (i + 1 >= argc || argv[i + 1][0] == '\0')
-        return bad_argument(program, "%s needs a value", name);
+        return app_bad_argument(program, "%s needs a value", name);
     const char* value = argv[++i];
     if (std::strcmp(name, "--font") == 0) {
         options.font_path = value;
     } else if (std::strcmp(name, "--colours") == 0) {
         if (!parse_colours(value, options.colours))
-            return bad_argument(program, "--colours needs file or index, not '%s'", value);
+            return app_bad_argument(program, "--colours needs file or index, not '%s'", value);
+    } else if (std::strcmp(name, "--size") == 0 || std::strcmp(name, "--up") == 0 ||
+               std::strcmp(name, "--view") == 0 || std::strcmp(name, "--turntable") == 0) {
+        return take_view_option(name, value, program, options);
     } else if (std::strcmp(name, "--out") == 0) {
         options.out_dir = value;
     } else if (std::strcmp(name, "--frames") == 0) {
         if (!parse_count(value, options.frames))
-            return bad_argument(program, "--frames needs a count from 0 to %ld, not '%s'",
-                                MAX_FRAMES, value);
+            return app_bad_argument(program, "--frames needs a count from 0 to %ld, not '%s'",
+                                    MAX_FRAMES, value);
     } else {
-        return bad_argument(program, "unknown option '%s'", name);
+        return app_bad_argument(program, "unknown option '%s'", name);
     }
     return -1;
 }
 
 bool takes_value(const char* arg, AppProgram program) {
-    if (std::strcmp(arg, "--font") == 0 || std::strcmp(arg, "--colours") == 0) return true;
-    return program == AppProgram::capture &&
-           (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--out") == 0);
+    for (const char* name : {"--font", "--colours", "--size", "--up"})
+        if (std::strcmp(arg, name) == 0) return true;
+    if (program != AppProgram::capture) return false;
+    for (const char* name : {"--frames", "--out", "--view", "--turntable"})
+        if (std::strcmp(arg, name) == 0) return true;
+    return false;
 }
 
 int take_scene(const char* arg, AppProgram program, AppOptions& options) {
     if (options.scene_path)
-        return bad_argument(program, "one scene at a time: '%s' and '%s'", options.scene_path, arg);
+        return app_bad_argument(program, "one scene at a time: '%s' and '%s'", options.scene_path,
+                                arg);
     options.scene_path = arg;
     return -1;
 }
@@ -132,7 +186,8 @@ int take_scene(const char* arg, AppProgram program, AppOptions& options) {
 } // namespace
 
 int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOptions& options) {
-    options = AppOptions{nullptr, false, nullptr, AppColours::file, 10, "frames"};
+    options = AppOptions{nullptr, false, nullptr,        AppColours::file, 10,    "frames",
+                         0,       0,     UpAxis::file_z, nullptr,          false, nullptr};
     bool options_end = false; // after "--" every argument is a scene
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -152,9 +207,20 @@ int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOpt
         } else if (takes_value(arg, program)) {
             exit_code = take_valued(argc, argv, i, program, options);
         } else {
-            exit_code = bad_argument(program, "unknown option '%s'", arg);
+            exit_code = app_bad_argument(program, "unknown option '%s'", arg);
         }
         if (exit_code >= 0) return exit_code;
     }
     return -1;
+}
+
+int app_bad_argument(AppProgram program, const char* format, ...) {
+    std::fprintf(stderr, "%s: ", program_name(program));
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputs("\n\n", stderr);
+    print_usage(program, stderr);
+    return 2;
 }

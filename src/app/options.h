@@ -1,8 +1,13 @@
 // The command line of velmor, velmor.exe and velmor-capture:
-//   [--demo] [--font FILE.bmp] [--colours file|index] [--help] [--version]
-//   [SCENE.3ds]
-// and velmor-capture's own --frames N and --out DIR.
+//   [--demo] [--font FILE.bmp] [--colours file|index] [--size WxH] [--up z|y]
+//   [--help] [--version] [SCENE.3ds]
+// and velmor-capture's own --frames N, --out DIR, --view AZ,EL[,ZOOM] and
+// --turntable on|off.
 #pragma once
+
+#include <cstdint>
+
+#include "frame/frame.h"
 
 // The base colour of every face in view mode: the diffuse colour of its
 // material in the file (the default), or its object's index colour.
@@ -15,7 +20,17 @@ struct AppOptions {
     AppColours colours;     // view mode's; demo mode always has the index colours
     long frames;            // velmor-capture: timer ticks before Escape
     const char* out_dir;    // velmor-capture: the folder for the frames
+    int32_t width, height;  // --size: view mode's picture; 0 follows the window
+    UpAxis up;              // view mode's up axis
+    const char* view;       // velmor-capture: --view as given (null: the start view)
+    bool turntable_off;     // velmor-capture --turntable off: view mode starts still
+    // velmor-capture's --view once it has read it; null: the start view.
+    const ViewCamera* start_view;
 };
+
+// The sizes --size takes.
+constexpr int32_t APP_SIZE_MIN_WIDTH = 64, APP_SIZE_MIN_HEIGHT = 64;
+constexpr int32_t APP_SIZE_MAX_WIDTH = 7680, APP_SIZE_MAX_HEIGHT = 4320;
 
 enum class AppProgram { velmor, capture };
 
@@ -24,6 +39,10 @@ enum class AppProgram { velmor, capture };
 // usage on stdout) or --version, 2 after a bad argument (one line and the
 // usage on stderr).
 int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOptions& options);
+// Says a bad argument as app_parse_args does (the line, then the usage, on
+// stderr) and returns 2: for the options a program reads further itself.
+__attribute__((format(printf, 2, 3))) int app_bad_argument(AppProgram program, const char* format,
+                                                           ...);
 
 // A named scene without --demo is framed and turns as one body.
 inline bool app_view_mode(const AppOptions& options) {

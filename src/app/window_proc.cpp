@@ -32,9 +32,13 @@ void frame_tick() {
 
 intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wparam,
                           intptr_t lparam) {
+    if (app_view_message(window, message, wparam, lparam)) return 0;
     switch (message) {
     case MESSAGE_TIMER:
-        frame_tick();
+        if (app_state.steered)
+            app_view_frame_tick();
+        else
+            frame_tick();
         return 0;
     case MESSAGE_KEYDOWN:
         if (wparam == KEY_ESCAPE) platform_send_message(window, MESSAGE_CLOSE, 0, 0);

@@ -10,6 +10,7 @@ namespace {
 constexpr uint32_t PRIMARY_FLAGS = SURFACE_FLAG_CAPS | SURFACE_FLAG_BACKBUFFERCOUNT;
 constexpr uint32_t PRIMARY_CAPS =
     SURFACE_CAPS_PRIMARYSURFACE | SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX | SURFACE_CAPS_HWCODEC;
+constexpr uint32_t WINDOWED_PRIMARY_CAPS = SURFACE_CAPS_PRIMARYSURFACE;
 constexpr uint32_t BACK_BUFFER_CAPS = SURFACE_CAPS_BACKBUFFER | SURFACE_CAPS_HWCODEC;
 constexpr uint32_t OFFSCREEN_FLAGS = SURFACE_FLAG_CAPS | SURFACE_FLAG_HEIGHT | SURFACE_FLAG_WIDTH;
 constexpr uint32_t OFFSCREEN_CAPS =
@@ -44,13 +45,13 @@ PlatformSurface current_surface() {
     return display_state.current_is_a ? display_state.surface_a : display_state.surface_b;
 }
 
-int32_t create_primary() {
+int32_t create_primary(bool windowed) {
     DisplayState& d = display_state;
     std::memset(&d.surface_desc, 0, sizeof d.surface_desc);
     d.surface_desc.size = SURFACE_DESC_SIZE;
-    d.surface_desc.flags = PRIMARY_FLAGS;
-    d.surface_desc.caps = PRIMARY_CAPS;
-    d.surface_desc.back_buffer_count = 1;
+    d.surface_desc.flags = windowed ? SURFACE_FLAG_CAPS : PRIMARY_FLAGS;
+    d.surface_desc.caps = windowed ? WINDOWED_PRIMARY_CAPS : PRIMARY_CAPS;
+    d.surface_desc.back_buffer_count = windowed ? 0 : 1;
     return platform_display_create_surface(d.display, &d.surface_desc, &d.primary);
 }
 
@@ -82,25 +83,65 @@ void release_surface(PlatformSurface& surface) {
 
 } // namespace
 
-bool display_init(PlatformWindow window, int32_t width, int32_t height) {
+namespace {
+
+// Starts the record afresh and makes the device; the caller sets its level.
+bool display_begin(PlatformWindow window, int32_t width, int32_t height) {
     DisplayState& d = display_state;
     d = DisplayState{}; // a run after an earlier one starts on surface_b again
     d.width = width;
     d.height = height;
+    d.window = window;
     failure_reason[0] = '\0';
-    if (!succeeded(platform_display_create(&d.display))) {
-        d.display = nullptr;
-        return false;
-    }
-    if (!succeeded(platform_display_set_cooperative_level(
-            d.display, window, DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE)) ||
-        !succeeded(platform_display_set_mode(d.display, width, height, 32)) ||
-        !succeeded(create_primary()) ||
-        !succeeded(platform_surface_get_attached(d.primary, BACK_BUFFER_CAPS, &d.back_buffer)))
-        return false;
+    if (succeeded(platform_display_create(&d.display))) return true;
+    d.display = nullptr;
+    return false;
+}
+
+bool create_offscreen_pair() {
+    DisplayState& d = display_state;
     describe_offscreen();
     return succeeded(platform_display_create_surface(d.display, &d.surface_desc, &d.surface_a)) &&
            succeeded(platform_display_create_surface(d.display, &d.surface_desc, &d.surface_b));
+}
+
+} // namespace
+
+bool display_init(PlatformWindow window, int32_t width, int32_t height) {
+    DisplayState& d = display_state;
+    if (!display_begin(window, width, height)) return false;
+    if (!succeeded(platform_display_set_cooperative_level(
+            d.display, window, DISPLAY_COOPERATIVE_FULLSCREEN_EXCLUSIVE)) ||
+        !succeeded(platform_display_set_mode(d.display, width, height, 32)) ||
+        !succeeded(create_primary(false)) ||
+        !succeeded(platform_surface_get_attached(d.primary, BACK_BUFFER_CAPS, &d.back_buffer)))
+        return false;
+    return create_offscreen_pair();
+}
+
+bool display_init_windowed(PlatformWindow window, int32_t width, int32_t height) {
+    DisplayState& d = display_state;
+    if (!display_begin(window, width, height)) return false;
+    if (!succeeded(platform_display_set_cooperative_level(d.display, window,
+                                                          DISPLAY_COOPERATIVE_NORMAL)) ||
+        !succeeded(create_primary(true)) ||
+        !succeeded(platform_display_create_clipper(d.display, &d.clipper)))
+        return false;
+    if (!succeeded(platform_clipper_set_window(d.clipper, window)) ||
+        !succeeded(platform_surface_set_clipper(d.primary, d.clipper)))
+        return false;
+    return create_offscreen_pair();
+}
+
+bool display_resize(int32_t width, int32_t height) {
+    DisplayState& d = display_state;
+    if (!d.display || !d.clipper) return false;
+    release_surface(d.surface_a);
+    release_surface(d.surface_b);
+    d.width = width;
+    d.height = height;
+    d.current_is_a = 0;
+    return create_offscreen_pair();
 }
 
 const char* display_error() {
@@ -129,6 +170,16 @@ void display_present() {
     // Switched first, so the next frame locks the other surface.
     d.current_is_a = !d.current_is_a;
     platform_surface_unlock(shown);
+    if (d.clipper) {
+        SurfaceRect client;
+        if (!platform_window_client_rect(d.window, &client) || client.right <= client.left ||
+            client.bottom <= client.top)
+            return; // a window without a client area shows nothing
+        present_step([&] {
+            return platform_surface_blt(d.primary, &client, shown, nullptr, SURFACE_BLT_WAIT);
+        });
+        return;
+    }
     present_step([&] { return platform_surface_blt_fast(d.back_buffer, 0, 0, shown, &rect, 0); });
     present_step([&] { return platform_surface_flip(d.primary, nullptr, 0); });
 }
@@ -147,6 +198,8 @@ void display_shutdown() {
     d.back_buffer = nullptr; // went with the primary
     release_surface(d.surface_a);
     release_surface(d.surface_b);
+    if (d.clipper) platform_clipper_release(d.clipper);
+    d.clipper = nullptr;
     platform_display_release(d.display);
     d.display = nullptr;
 }

@@ -45,6 +45,9 @@ enum class Turning { by_index, as_one_body };
 // The renderer for a screen_width x screen_height picture: its depth buffer
 // and one drawing thread per core. False when out of memory.
 bool frame_init();
+// The same for a width x height picture (view mode's, drawn with
+// frame_draw_view); called again, it gives the old depth buffer back first.
+bool frame_init_size(int32_t width, int32_t height);
 void frame_shutdown();
 // Clears picture (screen_width x screen_height pixels 0x00RRGGBB, such as the
 // display's locked surface) and the depth buffer, advances the animation angle

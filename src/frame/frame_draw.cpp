@@ -96,6 +96,10 @@ bool frame_init() {
     return render_init(screen_width, screen_height);
 }
 
+bool frame_init_size(int32_t width, int32_t height) {
+    return render_init(width, height);
+}
+
 void frame_shutdown() {
     render_shutdown();
 }

@@ -20,13 +20,16 @@ PlatformSurfaceRecord* new_surface(SurfaceKind kind, PlatformDisplayRecord* disp
     return surface;
 }
 
+// A flipping chain (exclusive mode) has one back buffer; a windowed display's
+// primary has none and is presented into with platform_surface_blt.
 int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
                        PlatformSurface* out) {
-    if (!has(desc->flags, SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1 ||
-        !has(desc->caps, SURFACE_CAPS_FLIP | SURFACE_CAPS_COMPLEX))
+    bool flips = has(desc->caps, SURFACE_CAPS_FLIP);
+    if (flips && (!has(desc->flags, SURFACE_FLAG_BACKBUFFERCOUNT) || desc->back_buffer_count != 1 ||
+                  !has(desc->caps, SURFACE_CAPS_COMPLEX)))
         return DISPLAY_ERR_UNSUPPORTED;
     PlatformSurfaceRecord* primary = new_surface(SurfaceKind::primary, display);
-    primary->attached = new_surface(SurfaceKind::back_buffer, display);
+    if (flips) primary->attached = new_surface(SurfaceKind::back_buffer, display);
     int32_t width = 0, height = 0;
     int32_t result = memory_primary_open(primary, width, height);
     if (result != DISPLAY_OK) {
@@ -35,6 +38,7 @@ int32_t create_primary(PlatformDisplayRecord* display, const SurfaceDesc* desc,
         return result;
     }
     for (PlatformSurfaceRecord* s : {primary, primary->attached}) {
+        if (s == nullptr) continue;
         s->memory.width = width;
         s->memory.height = height;
     }
@@ -128,5 +132,32 @@ uint32_t platform_surface_release(PlatformSurface surface) {
         delete surface->attached;
     }
     delete surface;
+    return 0;
+}
+
+// The emulated systems present into the window itself, so a clipper only
+// remembers which window it keeps blits inside.
+struct PlatformClipperRecord {
+    PlatformWindow window = nullptr;
+};
+
+int32_t platform_display_create_clipper(PlatformDisplay, PlatformClipper* clipper) {
+    *clipper = new PlatformClipperRecord;
+    return DISPLAY_OK;
+}
+
+int32_t platform_clipper_set_window(PlatformClipper clipper, PlatformWindow window) {
+    clipper->window = window;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_set_clipper(PlatformSurface surface, PlatformClipper clipper) {
+    if (surface->kind != SurfaceKind::primary || clipper->window == nullptr)
+        return DISPLAY_ERR_GENERIC;
+    return DISPLAY_OK;
+}
+
+uint32_t platform_clipper_release(PlatformClipper clipper) {
+    delete clipper;
     return 0;
 }

@@ -20,8 +20,10 @@ enum class SurfaceKind { primary, back_buffer, offscreen };
 // A surface of a backend whose off-screen surfaces are plain memory. The
 // backend's own PlatformDisplayRecord holds the rest (window, picture).
 // platform_display_create_surface, platform_surface_get_attached, _lock,
-// _unlock and _release are defined for this record in memory_surface.cpp; a
-// backend defines the other surface operations and the two below.
+// _unlock and _release, and the clipper's operations, are defined for this
+// record in memory_surface.cpp; a backend defines the other surface operations
+// (platform_surface_blt among them) and the two below. A primary made without
+// SURFACE_CAPS_FLIP (a windowed display's) has no back buffer.
 struct PlatformSurfaceRecord {
     SurfaceKind kind = SurfaceKind::offscreen;
     PlatformDisplayRecord* display = nullptr;

@@ -33,6 +33,14 @@ enum class PlatformOp {
     restore,
     surface_release,
     display_release,
+    desktop_size,
+    set_fullscreen,
+    client_rect,
+    create_clipper,
+    clipper_set_window,
+    set_clipper,
+    clipper_release,
+    blt,
     count
 };
 

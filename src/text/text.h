@@ -41,5 +41,11 @@ bool font_load(const char* file_name, int32_t target_width, int32_t target_heigh
 void font_draw_char(int32_t x, int32_t y, char c, uint32_t* target);
 // Characters 11 pixels apart; a newline starts a line 14 pixels lower at x.
 void font_draw_text(const char* text, int32_t x, int32_t y, uint32_t* target);
+// The same with every font pixel a block of scale x scale pixels, glyphs and
+// lines scale times as far apart; scale below 1 draws nothing.
+void font_draw_text_scaled(const char* text, int32_t x, int32_t y, int32_t scale, uint32_t* target);
+// The target that the loaded font draws into from now on (a picture that
+// changed size).
+void font_set_target(int32_t target_width, int32_t target_height);
 // Frees the font and leaves font_state empty.
 void font_release();

@@ -154,3 +154,43 @@ TEST_F(Display, TheCallLogStopsGrowingAtItsLimit) {
     EXPECT_EQ(report.log.size() + (size_t)report.log_dropped,
               first.size() + per_frame * (size_t)(frames - 1));
 }
+
+// In a window: the normal level, a primary without back buffer clipped to the
+// window, and each frame one blit scaled onto the client area, which the
+// window's size messages move; a resize makes new surfaces of the new size.
+TEST_F(Display, AWindowedDisplayBlitsOntoTheClientArea) {
+    start({});
+    window = platform_create_window("test", "view", WINDOW_STYLE_RESIZABLE, 640, 400);
+    platform_show_window(window, 1);
+    ASSERT_TRUE(display_init_windowed(window, 320, 200));
+    auto fill = [&](int32_t width, int32_t height, uint32_t colour) {
+        uint32_t* pixels = nullptr;
+        ASSERT_TRUE(display_lock(&pixels));
+        std::fill(pixels, pixels + width * height, colour);
+        display_present();
+    };
+    fill(320, 200, 0x112233);
+    ASSERT_TRUE(display_resize(100, 50));
+    fill(100, 50, 0x445566);
+    EXPECT_EQ(shown, (std::vector<uint32_t>{0x112233, 0x445566}));
+    const std::vector<std::string>& log = headless_report().log;
+    for (const char* call :
+         {"set_cooperative_level 0x8", "create_surface primary flags 0x1 caps 0x200",
+          "create_clipper", "clipper_set_window", "set_clipper primary",
+          "blt primary <- s2 flags 0x1000000", "release s1", "blt primary <- s4 flags 0x1000000"})
+        EXPECT_NE(std::find(log.begin(), log.end(), call), log.end()) << call;
+    EXPECT_EQ(headless_calls(HeadlessOp::set_mode), 0);
+    EXPECT_EQ(headless_calls(HeadlessOp::flip), 0);
+    display_shutdown();
+    EXPECT_EQ(headless_report().clippers_alive, 0);
+}
+
+// A clipper that cannot be made fails the start; what was made is released.
+TEST_F(Display, AWindowedStartWithoutClipperFails) {
+    start({{HeadlessOp::create_clipper, 1, 1, DISPLAY_ERR_OUT_OF_MEMORY}});
+    EXPECT_FALSE(display_init_windowed(window, W, H));
+    EXPECT_STREQ(display_error(), "out of memory (0x8007000E)");
+    EXPECT_FALSE(display_resize(W, H));
+    display_shutdown();
+    EXPECT_EQ(headless_report().clippers_alive, 0);
+}

@@ -8,7 +8,10 @@
 # showing, sends Escape, and requires exit code 0 and screenshots equal, pixel
 # for pixel, to frames that velmor-capture writes for the same scene; then the
 # same with the scene named on the command line from another folder (view
-# mode), against velmor-capture's frames of that file. First, in a folder
+# mode, in a window of --size 512x384), against velmor-capture's frames of
+# that file; then, steered: Space and Home show the start view, still, as
+# velmor-capture --view --turntable off draws it, a drag with the mouse
+# changes the picture and Home brings it back. First, in a folder
 # without the scene, the program must fail with exactly one line on stderr and
 # show the same line in a message box, which is found on the screen, read and
 # closed here. For sdl, the program must also refuse to run without a display,
@@ -313,10 +316,45 @@ mkdir -p "$work/models"
 model="$work/models/a model.3ds"
 cp "$assets/Z_Test.3ds" "$model"
 say "capturing 300 frames of a named model"
-(cd "$work/run" && timeout 300 "$capture" --frames 300 --out "$work/model_frames" "$model" >/dev/null)
+(cd "$work/run" && timeout 300 "$capture" --frames 300 --size 512x384 --out "$work/model_frames" \
+    "$model" >/dev/null)
 if [ "$kind" = windows ]; then
-    show_and_match "view mode" "$work/model_frames" "${launch[@]}" "Z:${model//\//\\}"
+    model_argument="Z:${model//\//\\}"
 else
-    show_and_match "view mode" "$work/model_frames" "${launch[@]}" "$model"
+    model_argument=$model
 fi
+show_and_match "view mode" "$work/model_frames" "${launch[@]}" --size 512x384 "$model_argument"
+
+# matches SHOT: whether the screenshot equals one of the still frames.
+matches() {
+    timeout 120 "$match" "$1" "$work/still_frames" >/dev/null
+}
+
+# The steered view: keys and a drag with the mouse, as a person gives them.
+say "capturing the still start view"
+(cd "$work/run" && timeout 300 "$capture" --frames 1000 --size 512x384 --view 45,20 \
+    --turntable off --out "$work/still_frames" "$model" >/dev/null)
+say "steered view: starting the program"
+start_until_showing "${launch[@]}" --size 512x384 "$model_argument"
+[ -n "$window" ] || { cat "$work/program.log"; fail "steered view: no window \"$title\" is showing"; }
+timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
+timeout 10 xdotool key space Home
+sleep 1
+screenshot "$work/start.xwd"
+timeout 10 xdotool mousemove --window "$window" 200 150 mousedown 1 sleep 0.2 \
+    mousemove --window "$window" 260 170 sleep 0.2 mouseup 1
+sleep 1
+screenshot "$work/dragged.xwd"
+timeout 10 xdotool key Home
+sleep 1
+screenshot "$work/home.xwd"
+timeout 10 xdotool key Escape
+code=0
+wait "$program_pid" || code=$?
+program_pid=""
+[ "$kind" = windows ] && timeout 30 wineserver -w
+[ "$code" -eq 0 ] || { cat "$work/program.log"; fail "steered view: exit code $code"; }
+matches "$work/start.xwd" || fail "steered view: Space and Home do not show the still start view"
+! matches "$work/dragged.xwd" || fail "steered view: the drag did not change the picture"
+matches "$work/home.xwd" || fail "steered view: Home does not bring the start view back"
 say "passed"

@@ -18,6 +18,7 @@ struct TestSystem {
     PlatformOp refused = PlatformOp::post_quit;
     bool refusing = false;
     int windows_open = 0;
+    bool fullscreen = false;
 } test_system;
 
 struct Seen {
@@ -149,6 +150,43 @@ TEST_F(Emulation, ClassesAndRefusedCalls) {
     EXPECT_EQ(platform_show_cursor(1), 0);
 }
 
+// A resizable window says its client size when shown and whenever the system
+// changes it; full screen takes the desktop's size and gives the old one back.
+TEST_F(Emulation, AResizableWindowsClientAreaFollowsItsSizeMessages) {
+    PlatformWindow resizable =
+        platform_create_window("Test", "Resizable", WINDOW_STYLE_RESIZABLE, 300, 200);
+    ASSERT_NE(resizable, nullptr);
+    platform_show_window(window, 1); // a fixed frame says nothing
+    platform_show_window(resizable, 1);
+    SurfaceRect client{};
+    ASSERT_TRUE(platform_window_client_rect(resizable, &client));
+    EXPECT_EQ(client.right - client.left, 300);
+    EXPECT_EQ(client.bottom - client.top, 200);
+    emulation_post(resizable, MESSAGE_SIZE, 0, emulation_point(640, 480));
+    ASSERT_TRUE(platform_window_client_rect(resizable, &client));
+    EXPECT_EQ(client.right - client.left, 640);
+    EXPECT_EQ(client.bottom - client.top, 480);
+    EXPECT_TRUE(platform_window_set_fullscreen(resizable, 1));
+    EXPECT_TRUE(test_system.fullscreen);
+    EXPECT_TRUE(platform_window_set_fullscreen(resizable, 0));
+    EXPECT_FALSE(test_system.fullscreen);
+    PlatformMessage message;
+    std::vector<intptr_t> sizes;
+    while (platform_get_message(&message) > 0)
+        if (message.message == MESSAGE_SIZE) sizes.push_back(message.lparam);
+    EXPECT_EQ(sizes,
+              (std::vector<intptr_t>{emulation_point(300, 200), emulation_point(640, 480),
+                                     emulation_point(1920, 1080), emulation_point(640, 480)}));
+    ASSERT_TRUE(platform_window_client_rect(resizable, &client));
+    EXPECT_EQ(client.right, 640);
+    int32_t width = 0, height = 0;
+    platform_desktop_size(&width, &height);
+    EXPECT_EQ(width, 1920);
+    platform_destroy_window(resizable);
+    EXPECT_FALSE(platform_window_client_rect(resizable, &client));
+    EXPECT_FALSE(platform_window_set_fullscreen(resizable, 1));
+}
+
 // As GET_X_LPARAM, GET_Y_LPARAM and GET_WHEEL_DELTA_WPARAM read them back.
 TEST(EmulationPacking, PointsAndWheelTurnsPackAsWin32Does) {
     EXPECT_EQ(emulation_point(-1, 384), intptr_t(384 << 16 | 0xFFFF));
@@ -175,6 +213,15 @@ void system_window_close(PlatformWindow) {
 }
 
 void system_cursor_show(bool) {}
+
+void system_desktop_size(int32_t* width, int32_t* height) {
+    *width = 1920, *height = 1080;
+}
+
+bool system_window_fullscreen(PlatformWindow, bool fullscreen, int32_t, int32_t) {
+    test_system.fullscreen = fullscreen;
+    return true;
+}
 
 uint64_t system_clock_ms() {
     return test_system.clock;

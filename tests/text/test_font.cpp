@@ -117,3 +117,26 @@ TEST_F(Font, ALoadReplacesTheFontBefore) {
     font_draw_char(100, 100, 'A', target.data());
     EXPECT_EQ(changed(), 0);
 }
+
+// Scaled, each font pixel is a block, glyphs and lines as far apart times the
+// scale, and the target's edges clip as unscaled; scale 1 is font_draw_text.
+TEST_F(Font, ScaledTextIsBlocksOfTheSamePixels) {
+    load_font();
+    font_draw_text("AB\nC", 5, 7, target.data());
+    std::vector<uint32_t> plain = target;
+    clear();
+    font_draw_text_scaled("AB\nC", 5, 7, 1, target.data());
+    EXPECT_TRUE(target == plain);
+    clear();
+    font_draw_text_scaled("AB\nC", 0, 20, 3, target.data());
+    expect_cell_pixel(1, 20, 'A', 0, 0);
+    expect_cell_pixel(2, 22, 'A', 0, 0);
+    expect_cell_pixel(3, 23, 'A', 1, 1);
+    expect_cell_pixel(33 + 4, 20 + 7, 'B', 1, 2);
+    expect_cell_pixel(5, 20 + 42 + 38, 'C', 1, 12);
+    EXPECT_EQ(at(10, 60), BACKDROP) << "between the lines";
+    EXPECT_EQ(changed(), 3 * 11 * 13 * 9 - 2 * 39) << "all but column 0";
+    clear();
+    font_draw_text_scaled("A", 10, 10, 0, target.data());
+    EXPECT_EQ(changed(), 0);
+}

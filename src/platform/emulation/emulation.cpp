@@ -13,6 +13,10 @@ struct PlatformWindowRecord {
     uint32_t timer_id = 0;
     uint32_t period = 0;
     uint64_t next_tick = 0; // on system_clock_ms
+    uint32_t style = 0;
+    int32_t client_width = 0, client_height = 0;
+    bool fullscreen = false;
+    int32_t windowed_width = 0, windowed_height = 0; // the size full screen gives back
 };
 
 namespace {
@@ -106,6 +110,10 @@ void emulation_reset() {
 
 bool emulation_post(PlatformWindow window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     if (!live(window)) return false;
+    if (message == MESSAGE_SIZE) {
+        window->client_width = int16_t(lparam & 0xFFFF);
+        window->client_height = int16_t((lparam >> 16) & 0xFFFF);
+    }
     emulation.queue.push_back({{window, message, wparam, lparam}, {}});
     return true;
 }
@@ -133,6 +141,10 @@ bool emulation_timer_elapse(PlatformWindow window) {
 
 bool emulation_window_alive(PlatformWindow window) {
     return live(window);
+}
+
+uint32_t emulation_window_style(PlatformWindow window) {
+    return window != nullptr ? window->style : 0;
 }
 
 bool emulation_timer_running(PlatformWindow window) {
@@ -165,6 +177,9 @@ PlatformWindow platform_create_window(const char* class_name, const char* title,
     if (window_class == nullptr) return nullptr;
     auto window = std::make_unique<PlatformWindowRecord>();
     window->proc = window_class->proc;
+    window->style = style;
+    window->client_width = width;
+    window->client_height = height;
     if (!system_window_open(window.get(), title, width, height)) return nullptr;
     emulation.windows.push_back(std::move(window));
     return emulation.windows.back().get();
@@ -172,7 +187,44 @@ PlatformWindow platform_create_window(const char* class_name, const char* title,
 
 void platform_show_window(PlatformWindow window, int show_command) {
     system_enter({PlatformOp::show_window, live(window), "", "", uint32_t(show_command)});
-    if (live(window)) system_window_show(window, show_command != 0); // 0 is SW_HIDE
+    if (!live(window)) return;
+    system_window_show(window, show_command != 0); // 0 is SW_HIDE
+    if (show_command != 0 && window->style == WINDOW_STYLE_RESIZABLE)
+        emulation_post(window, MESSAGE_SIZE, 0,
+                       emulation_point(window->client_width, window->client_height));
+}
+
+void platform_desktop_size(int32_t* width, int32_t* height) {
+    system_desktop_size(width, height);
+    EmulatedCall call{PlatformOp::desktop_size, true};
+    call.width = *width;
+    call.height = *height;
+    system_enter(call);
+}
+
+int platform_window_set_fullscreen(PlatformWindow window, int fullscreen) {
+    EmulatedCall call{PlatformOp::set_fullscreen, live(window), "", "", uint32_t(fullscreen != 0)};
+    if (system_enter(call) != 0 || !call.valid) return 0;
+    if ((fullscreen != 0) == window->fullscreen) return 1;
+    if (fullscreen) {
+        window->windowed_width = window->client_width;
+        window->windowed_height = window->client_height;
+    }
+    if (!system_window_fullscreen(window, fullscreen != 0, window->windowed_width,
+                                  window->windowed_height))
+        return 0;
+    window->fullscreen = fullscreen != 0;
+    int32_t width = window->windowed_width, height = window->windowed_height;
+    if (window->fullscreen) system_desktop_size(&width, &height);
+    emulation_post(window, MESSAGE_SIZE, 0, emulation_point(width, height));
+    return 1;
+}
+
+bool platform_window_client_rect(PlatformWindow window, SurfaceRect* on_screen) {
+    system_enter({PlatformOp::client_rect, live(window)});
+    if (!live(window)) return false;
+    *on_screen = {0, 0, window->client_width, window->client_height};
+    return true;
 }
 
 void platform_update_window(PlatformWindow window) {

@@ -24,6 +24,10 @@ void emulation_reset();
 bool emulation_post(PlatformWindow window, uint32_t message, uintptr_t wparam, intptr_t lparam);
 // MESSAGE_DROPFILES with a copy of path that lives through the message's dispatch.
 bool emulation_post_file(PlatformWindow window, const char* path);
+// A resizable window's client size follows the MESSAGE_SIZE messages posted to
+// it; its client area lies at the screen's origin, since the emulated systems
+// present into the window itself.
+//
 // lparam of the mouse messages and MESSAGE_SIZE: x (or width) in the low 16
 // bits, y (or height) in the next 16, each as a signed 16-bit number.
 intptr_t emulation_point(int32_t x, int32_t y);
@@ -33,18 +37,20 @@ uintptr_t emulation_wheel(int32_t turn, uintptr_t flags);
 // already. False when the window has no running timer.
 bool emulation_timer_elapse(PlatformWindow window);
 bool emulation_window_alive(PlatformWindow window);
+// The style the window was created with (WINDOW_STYLE_), for system_window_open.
+uint32_t emulation_window_style(PlatformWindow window);
 bool emulation_timer_running(PlatformWindow window);
 int emulation_cursor_count();
 
 // A call of the emulated window system, for a backend that watches them.
 struct EmulatedCall {
-    PlatformOp op;             // register_class to post_quit
-    bool valid;                // false: a dead window, or a class without a procedure
-    const char* name = "";     // the class's name
-    const char* title = "";    // the new window's
-    uint32_t value = 0;        // style, show command, show, timer id, message or exit code
-    uint32_t milliseconds = 0; // the timer's period
-    int32_t width = 0, height = 0;
+    PlatformOp op;                 // register_class to post_quit
+    bool valid;                    // false: a dead window, or a class without a procedure
+    const char* name = "";         // the class's name
+    const char* title = "";        // the new window's
+    uint32_t value = 0;            // style, show command, show, timer id, message or exit code
+    uint32_t milliseconds = 0;     // the timer's period
+    int32_t width = 0, height = 0; // a new window's, or the desktop's
 };
 
 // --- What a backend built on the emulation supplies ---------------------------------
@@ -59,6 +65,12 @@ void system_window_show(PlatformWindow window, bool shown);
 // The window has been destroyed (its procedure has heard MESSAGE_DESTROY).
 void system_window_close(PlatformWindow window);
 void system_cursor_show(bool shown);
+// The desktop's size in pixels.
+void system_desktop_size(int32_t* width, int32_t* height);
+// Makes the system's window cover the desktop without a frame, or gives it
+// back the client size it had (width x height); false when it cannot.
+bool system_window_fullscreen(PlatformWindow window, bool fullscreen, int32_t width,
+                              int32_t height);
 // Milliseconds on a clock that only goes forward; the timers run on it.
 uint64_t system_clock_ms();
 // Waits for input up to timeout_ms (-1: without end) and posts what came with

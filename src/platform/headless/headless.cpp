@@ -19,6 +19,11 @@ struct PlatformSurfaceRecord {
     bool released;
 };
 
+struct PlatformClipperRecord {
+    PlatformWindow window;
+    bool released;
+};
+
 struct PlatformDisplayRecord {
     bool released;
     int offscreen_made;
@@ -39,6 +44,7 @@ struct Backend {
     // caught rather than undefined.
     std::vector<std::unique_ptr<PlatformSurfaceRecord>> surfaces;
     std::vector<std::unique_ptr<PlatformDisplayRecord>> displays;
+    std::vector<std::unique_ptr<PlatformClipperRecord>> clippers;
     PlatformWindow window; // the one with the timer and the script's messages
     size_t next_event;
     bool close_sent_at_end;
@@ -169,6 +175,12 @@ std::string describe(const EmulatedCall& c) {
         return "destroy_window";
     case PlatformOp::post_quit:
         return "post_quit " + std::to_string(int(c.value));
+    case PlatformOp::desktop_size:
+        return "desktop_size " + std::to_string(c.width) + "x" + std::to_string(c.height);
+    case PlatformOp::set_fullscreen:
+        return "set_fullscreen " + std::to_string(int(c.value));
+    case PlatformOp::client_rect:
+        return "client_rect";
     default:
         return "";
     }
@@ -226,6 +238,15 @@ void system_window_close(PlatformWindow) {}
 
 void system_cursor_show(bool) {}
 
+void system_desktop_size(int32_t* width, int32_t* height) {
+    *width = backend.config.desktop_width;
+    *height = backend.config.desktop_height;
+}
+
+bool system_window_fullscreen(PlatformWindow, bool, int32_t, int32_t) {
+    return true;
+}
+
 // Time stands still: the script says when a timer's period has run out.
 uint64_t system_clock_ms() {
     return 0;
@@ -249,6 +270,21 @@ void platform_show_message(const char* title, const char* text) {
 
 // --- Display device ----------------------------------------------------------------
 
+namespace {
+
+// The desktop as the screen: without a back buffer, presented into by blits.
+int32_t create_windowed_primary(const SurfaceDesc* desc, PlatformSurface* surface) {
+    if (desc->caps & SURFACE_CAPS_FLIP) return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    *surface = new_surface("primary", backend.config.desktop_width, backend.config.desktop_height);
+    return DISPLAY_OK;
+}
+
+bool clipper_usable(PlatformClipper clipper) {
+    return clipper && !clipper->released;
+}
+
+} // namespace
+
 int32_t platform_display_create(PlatformDisplay* display) {
     log_call("display_create");
     if (int32_t fault = enter(HeadlessOp::display_create)) return fault;
@@ -263,7 +299,8 @@ int32_t platform_display_set_cooperative_level(PlatformDisplay display, Platform
     if (int32_t fault = enter(HeadlessOp::set_cooperative_level)) return fault;
     if (!display_usable(display) || !emulation_window_alive(window))
         return misuse(DISPLAY_ERR_INVALID_PARAMS);
-    backend.report.exclusive = true;
+    backend.report.windowed = flags == DISPLAY_COOPERATIVE_NORMAL;
+    backend.report.exclusive = !backend.report.windowed;
     return DISPLAY_OK;
 }
 
@@ -290,6 +327,7 @@ int32_t platform_display_create_surface(PlatformDisplay display, const SurfaceDe
     if (!display_usable(display) || !desc || desc->size != SURFACE_DESC_SIZE ||
         !(desc->flags & SURFACE_FLAG_CAPS))
         return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    if (primary && backend.report.windowed) return create_windowed_primary(desc, surface);
     if (primary) {
         if (!backend.report.mode_changed) return DISPLAY_ERR_GENERIC;
         bool flips = desc->caps & SURFACE_CAPS_FLIP;
@@ -421,6 +459,107 @@ uint32_t platform_display_release(PlatformDisplay display) {
     if (!display_usable(display)) return (uint32_t)misuse(0);
     display->released = true;
     backend.report.exclusive = false;
+    backend.report.windowed = false;
     backend.report.mode_changed = false;
     return 0;
+}
+
+int32_t platform_display_create_clipper(PlatformDisplay display, PlatformClipper* clipper) {
+    log_call("create_clipper");
+    if (int32_t fault = enter(HeadlessOp::create_clipper)) return fault;
+    if (!display_usable(display) || !clipper) return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    backend.clippers.push_back(std::make_unique<PlatformClipperRecord>());
+    *clipper = backend.clippers.back().get();
+    ++backend.report.clippers_alive;
+    return DISPLAY_OK;
+}
+
+int32_t platform_clipper_set_window(PlatformClipper clipper, PlatformWindow window) {
+    log_call("clipper_set_window");
+    if (int32_t fault = enter(HeadlessOp::clipper_set_window)) return fault;
+    if (!clipper_usable(clipper) || !emulation_window_alive(window))
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    clipper->window = window;
+    return DISPLAY_OK;
+}
+
+int32_t platform_surface_set_clipper(PlatformSurface surface, PlatformClipper clipper) {
+    log_call("set_clipper " + name_of(surface));
+    if (int32_t fault = enter(HeadlessOp::set_clipper)) return fault;
+    if (!surface_usable(surface) || !clipper_usable(clipper) || !clipper->window)
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    return DISPLAY_OK;
+}
+
+uint32_t platform_clipper_release(PlatformClipper clipper) {
+    log_call("clipper_release");
+    enter(HeadlessOp::clipper_release);
+    if (!clipper_usable(clipper)) return (uint32_t)misuse(0);
+    clipper->released = true;
+    --backend.report.clippers_alive;
+    return 0;
+}
+
+namespace {
+
+// Nearest-neighbour scaling of the from rectangle of source onto the to one.
+void copy_scaled(const PlatformSurfaceRecord& source, const SurfaceRect& from,
+                 PlatformSurfaceRecord& destination, const SurfaceRect& to) {
+    int64_t fw = from.right - from.left, fh = from.bottom - from.top;
+    int64_t tw = to.right - to.left, th = to.bottom - to.top;
+    for (int64_t y = 0; y < th; ++y) {
+        const uint32_t* row = &source.pixels[(size_t)(from.top + y * fh / th) * source.width];
+        uint32_t* out = &destination.pixels[(size_t)(to.top + y) * destination.width + to.left];
+        for (int64_t x = 0; x < tw; ++x)
+            out[x] = row[from.left + x * fw / tw];
+    }
+}
+
+// A window may reach past the desktop's edges; the screen here grows to hold
+// it, so that its client area is seen whole.
+void cover(PlatformSurfaceRecord& screen, const SurfaceRect& r) {
+    if (r.right <= screen.width && r.bottom <= screen.height) return;
+    int32_t width = std::max(screen.width, r.right), height = std::max(screen.height, r.bottom);
+    screen.pixels.assign((size_t)width * (size_t)height, 0);
+    screen.width = width, screen.height = height;
+}
+
+bool rect_fits(const SurfaceRect& r, const PlatformSurfaceRecord& s) {
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
+           r.right <= s.width && r.bottom <= s.height;
+}
+
+// What the person sees of a windowed display: the client area.
+void show_client_area(const PlatformSurfaceRecord& primary, const SurfaceRect& area) {
+    ++backend.report.presented;
+    if (!backend.config.present_hook) return;
+    int32_t w = area.right - area.left, h = area.bottom - area.top;
+    std::vector<uint32_t> pixels((size_t)w * (size_t)h);
+    for (int32_t y = 0; y < h; ++y)
+        std::copy_n(&primary.pixels[(size_t)(area.top + y) * primary.width + area.left], w,
+                    &pixels[(size_t)y * w]);
+    backend.config.present_hook(pixels.data(), w, h, backend.config.present_context);
+}
+
+} // namespace
+
+int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect* destination_rect,
+                             PlatformSurface source, const SurfaceRect* source_rect,
+                             uint32_t flags) {
+    log_call("blt " + name_of(destination) + " <- " + name_of(source) + " flags " + hex(flags));
+    if (int32_t fault = enter(HeadlessOp::blt)) return fault;
+    if (!surface_usable(destination) || !surface_usable(source))
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    if (destination->lost || source->lost) return DISPLAY_ERR_SURFACE_LOST;
+    if (destination->locked || source->locked) return misuse(DISPLAY_ERR_BUSY);
+    SurfaceRect to = destination_rect ? *destination_rect
+                                      : SurfaceRect{0, 0, destination->width, destination->height};
+    SurfaceRect from =
+        source_rect ? *source_rect : SurfaceRect{0, 0, source->width, source->height};
+    if (destination->name == "primary") cover(*destination, to);
+    if (!rect_fits(to, *destination) || !rect_fits(from, *source))
+        return misuse(DISPLAY_ERR_INVALID_PARAMS);
+    copy_scaled(*source, from, *destination, to);
+    if (destination->name == "primary") show_client_area(*destination, to);
+    return DISPLAY_OK;
 }

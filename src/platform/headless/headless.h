@@ -46,7 +46,8 @@ struct HeadlessFault {
     const char* reason = nullptr; // what platform_failure_reason says after it, if anything
 };
 
-// Sees the picture on the screen after every successful flip.
+// Sees the picture on the screen after every successful flip (the client area
+// after a windowed display's blit).
 using HeadlessPresentHook = void (*)(const uint32_t* pixels, int32_t width, int32_t height,
                                      void* context);
 
@@ -55,8 +56,11 @@ struct HeadlessConfig {
     std::vector<HeadlessEvent> script;
     std::vector<HeadlessFault> faults;
     uint32_t lock_bit_count = 32; // what every lock reports
+    // Called after every successful flip, and after every blit to a windowed
+    // display's primary with the client area's pixels.
     HeadlessPresentHook present_hook = nullptr;
     void* present_context = nullptr;
+    int32_t desktop_width = 1920, desktop_height = 1080;
 };
 
 constexpr size_t HEADLESS_LOG_LIMIT = 4096;
@@ -73,11 +77,13 @@ struct HeadlessReport {
     bool window_alive;
     bool timer_running;
     bool exclusive;      // cooperative level taken and not given back
+    bool windowed;       // the cooperative level taken was the normal one
     bool mode_changed;   // display mode set and not given back
     int surfaces_alive;  // created and not released
     int ticks_delivered; // timer messages handed to the message loop
     int ticks_dropped;   // scripted ticks that found no running timer
-    int presented;       // successful flips
+    int presented;       // successful flips and blits to a windowed primary
+    int clippers_alive;  // created and not released
     // Calls that broke the rules of the interface: a lock of a locked surface,
     // an unlock of an unlocked one, a blit from a locked surface, a call on a
     // released record, a wrong descriptor size, releasing the back buffer.

@@ -1,6 +1,8 @@
 // The display device on SDL2: off-screen surfaces are plain memory, the back
 // buffer is a streaming texture that blits write into, and a flip presents it
-// scaled to the desktop with the aspect kept. A render reset loses the
+// scaled to the desktop with the aspect kept. A windowed display has no back
+// buffer: a blit to its primary fills the texture from the source and presents
+// it at once on the window's destination rectangle. A render reset loses the
 // texture; restore makes a new one.
 #include "platform/memory_surface.h"
 #include "platform/sdl/sdl_backend.h"
@@ -23,6 +25,20 @@ namespace {
 // One device at a time, as the program uses it; reset events reach it here.
 PlatformDisplayRecord* the_display = nullptr;
 
+// A windowed display's renderer comes with its primary, as no mode is set.
+bool renderer_ready(PlatformDisplayRecord* display) {
+    if (display->renderer != nullptr) return true;
+    if (display->exclusive || display->sdl_window == nullptr) return false;
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    display->renderer = SDL_CreateRenderer(display->sdl_window, -1, 0);
+    if (display->renderer == nullptr) {
+        sdl_failure("cannot create a renderer: %s", SDL_GetError());
+        return false;
+    }
+    SDL_GetRendererOutputSize(display->renderer, &display->width, &display->height);
+    return true;
+}
+
 SDL_Texture* create_back_texture(PlatformDisplayRecord* display) {
     return SDL_CreateTexture(display->renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                              display->width, display->height);
@@ -42,16 +58,18 @@ bool primary_lost(const PlatformDisplayRecord* display) {
 
 int32_t memory_primary_open(PlatformSurfaceRecord* primary, int32_t& width, int32_t& height) {
     PlatformDisplayRecord* display = primary->display;
-    if (display->renderer == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
-    display->texture = create_back_texture(display);
-    if (display->texture == nullptr) {
-        sdl_failure("cannot create the back buffer: %s", SDL_GetError());
-        return DISPLAY_ERR_OUT_OF_MEMORY;
-    }
+    if (!renderer_ready(display) || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
     display->primary = primary;
     display->lost = false;
     width = display->width;
     height = display->height;
+    if (!display->exclusive) return DISPLAY_OK; // the texture follows the blits' sources
+    display->texture = create_back_texture(display);
+    if (display->texture == nullptr) {
+        sdl_failure("cannot create the back buffer: %s", SDL_GetError());
+        display->primary = nullptr;
+        return DISPLAY_ERR_OUT_OF_MEMORY;
+    }
     return DISPLAY_OK;
 }
 
@@ -127,6 +145,51 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
     const uint32_t* first = memory.pixels.data() + size_t(from.top) * memory.width + from.left;
     if (SDL_UpdateTexture(display->texture, &area, first, memory.width * 4) != 0)
         return DISPLAY_ERR_GENERIC;
+    return DISPLAY_OK;
+}
+
+namespace {
+
+// The windowed texture takes the size of what is blitted into it.
+bool texture_fits(PlatformDisplayRecord* display, int32_t width, int32_t height) {
+    if (display->texture != nullptr && display->width == width && display->height == height)
+        return true;
+    if (display->texture != nullptr) SDL_DestroyTexture(display->texture);
+    display->width = width;
+    display->height = height;
+    display->texture = create_back_texture(display);
+    return display->texture != nullptr;
+}
+
+} // namespace
+
+// Only into a windowed primary, whose rectangle is the window's own (the
+// emulated client area lies at the screen's origin), scaled by the renderer.
+int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect* destination_rect,
+                             PlatformSurface source, const SurfaceRect* source_rect, uint32_t) {
+    if (destination->kind != SurfaceKind::primary || destination->attached != nullptr ||
+        source->kind != SurfaceKind::offscreen)
+        return DISPLAY_ERR_UNSUPPORTED;
+    PlatformDisplayRecord* display = destination->display;
+    if (primary_lost(display)) return DISPLAY_ERR_SURFACE_LOST;
+    const MemorySurface& memory = source->memory;
+    SurfaceRect from, unused;
+    if (memory.locked || !blit_rects(source_rect, 0, 0, memory, memory, from, unused))
+        return DISPLAY_ERR_GENERIC;
+    int32_t w = from.right - from.left, h = from.bottom - from.top;
+    if (!texture_fits(display, w, h)) return DISPLAY_ERR_OUT_OF_MEMORY;
+    const uint32_t* first = memory.pixels.data() + size_t(from.top) * memory.width + from.left;
+    if (SDL_UpdateTexture(display->texture, nullptr, first, memory.width * 4) != 0)
+        return DISPLAY_ERR_GENERIC;
+    SDL_Rect to{0, 0, 0, 0};
+    if (destination_rect)
+        to = {destination_rect->left, destination_rect->top,
+              destination_rect->right - destination_rect->left,
+              destination_rect->bottom - destination_rect->top};
+    SDL_SetRenderDrawColor(display->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(display->renderer);
+    SDL_RenderCopy(display->renderer, display->texture, nullptr, destination_rect ? &to : nullptr);
+    SDL_RenderPresent(display->renderer);
     return DISPLAY_OK;
 }
 

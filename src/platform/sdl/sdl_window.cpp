@@ -220,12 +220,15 @@ int32_t system_enter(const EmulatedCall&) {
     return 0;
 }
 
-// The style is Win32's; here every window is a plain one until the display
-// takes it full-screen.
+// A resizable window gets its client size as it is asked, with or without a
+// window manager; any other is a plain one until the display takes it
+// full-screen.
 bool system_window_open(PlatformWindow window, const char* title, int32_t width, int32_t height) {
     if (the_window != nullptr || !sdl_video_start()) return false;
+    uint32_t flags = SDL_WINDOW_HIDDEN;
+    if (emulation_window_style(window) == WINDOW_STYLE_RESIZABLE) flags |= SDL_WINDOW_RESIZABLE;
     the_sdl_window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                      width, height, SDL_WINDOW_HIDDEN);
+                                      width, height, flags);
     if (the_sdl_window == nullptr) {
         sdl_failure("cannot create the window: %s", SDL_GetError());
         return false;
@@ -252,6 +255,30 @@ void system_window_close(PlatformWindow window) {
 
 void system_cursor_show(bool shown) {
     if (video_ready) SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void system_desktop_size(int32_t* width, int32_t* height) {
+    SDL_DisplayMode mode;
+    int index = the_sdl_window != nullptr ? SDL_GetWindowDisplayIndex(the_sdl_window) : 0;
+    if (!sdl_video_start() || SDL_GetDesktopDisplayMode(index < 0 ? 0 : index, &mode) != 0) {
+        *width = 1024, *height = 768;
+        return;
+    }
+    *width = mode.w, *height = mode.h;
+}
+
+// Desktop full screen keeps the desktop's mode; back in a window, the size is
+// set again, since without a window manager nothing else restores it.
+bool system_window_fullscreen(PlatformWindow window, bool fullscreen, int32_t width,
+                              int32_t height) {
+    if (!live(window)) return false;
+    if (SDL_SetWindowFullscreen(the_sdl_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) !=
+        0) {
+        sdl_failure("cannot switch full screen: %s", SDL_GetError());
+        return false;
+    }
+    if (!fullscreen) SDL_SetWindowSize(the_sdl_window, width, height);
+    return true;
 }
 
 uint64_t system_clock_ms() {

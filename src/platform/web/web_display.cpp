@@ -84,6 +84,12 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
     return DISPLAY_OK;
 }
 
+// No windowed display on the page yet.
+int32_t platform_surface_blt(PlatformSurface, const SurfaceRect*, PlatformSurface,
+                             const SurfaceRect*, uint32_t) {
+    return DISPLAY_ERR_UNSUPPORTED;
+}
+
 int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface, uint32_t) {
     if (surface->kind != SurfaceKind::primary) return DISPLAY_ERR_UNSUPPORTED;
     const MemorySurface& back = surface->attached->memory;
