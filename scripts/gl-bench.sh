@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# gl-bench.sh [--rounds N] [--sizes "WxH ..."] [BENCH_DIR]
+# gl-bench.sh [--rounds N] [--sizes "WxH ..."] [--realtime] [BENCH_DIR]
 #
 # Times the benchmark scenes (default ../shared/bench beside the repository)
 # with velmor-bench on one and on two threads and with velmor-gl-bench on
@@ -9,17 +9,21 @@
 # and size the median over the rounds of each one's median frame time,
 # llvmpipe's best of its thread counts, and llvmpipe's time over Velmor's
 # two-thread time. Frames: 200 at 512 x 384, 60 at 1920 x 1080, 20 above
-# (a tenth of that for stress_1m).
+# (a tenth of that for stress_1m). --realtime runs each program at real-time
+# priority (chrt -f 50, as root), so that other processes of a shared machine
+# do not take its cores in the middle of a frame.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bench=$root/build/release/tools/velmor-bench/velmor-bench
 gl=$root/build/release/bench/gl/velmor-gl-bench
 rounds=3
 sizes="512x384 1920x1080 3840x2160"
+priority=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --rounds) rounds=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
+    --realtime) priority=(chrt -f 50); shift ;;
     -*) sed -n '2,2s/^# //p' "$0" >&2; exit 2 ;;
     *) break ;;
     esac
@@ -41,8 +45,8 @@ run_all() {
     local tag=$1 size=$2 frames
     shift 2
     frames=$(frames_for "$size")
-    "$@" --size "$size" --frames "$frames" $small | sed "s/^/$tag /"
-    "$@" --size "$size" --frames $(((frames + 9) / 10)) "$dir/stress_1m.3ds" | sed "s/^/$tag /"
+    "${priority[@]}" "$@" --size "$size" --frames "$frames" $small | sed "s/^/$tag /"
+    "${priority[@]}" "$@" --size "$size" --frames $(((frames + 9) / 10)) "$dir/stress_1m.3ds" | sed "s/^/$tag /"
 }
 
 log=$(mktemp)
