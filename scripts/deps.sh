@@ -2,7 +2,7 @@
 # Installs the Debian packages that a make target needs, only those missing;
 # the group browser also installs the browser tests' node packages (npm ci).
 # Usage: scripts/deps.sh GROUP...
-#   (groups: build test fuzz sdl windows e2e font web browser cross dist thumb-bench)
+#   (groups: build test fuzz sdl windows e2e font web browser cross dist thumb-bench gl-bench)
 set -euo pipefail
 
 packages_for() {
@@ -25,6 +25,8 @@ packages_for() {
     dist) echo "lintian man-db desktop-file-utils shared-mime-info libglib2.0-bin" ;;
     # scripts/thumb-bench.sh: f3d, a viewer that needs a display, beside velmor-render.
     thumb-bench) echo "f3d xvfb xauth time" ;;
+    # bench/gl: velmor-gl-bench, the scenes drawn by Mesa's llvmpipe through EGL without a display.
+    gl-bench) echo "libegl-dev libgl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
     esac
 }

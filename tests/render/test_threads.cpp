@@ -225,26 +225,49 @@ TEST(Pool, RunsEveryTaskOnceInEverySet) {
 // View mode at pictures of every shape: the parallel path draws what
 // render_object draws, through the mirroring camera, from far off, framed,
 // and from inside the objects, where the near plane cuts faces.
-TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
-    std::mt19937 rng{7u};
-    auto uniform = [&](float lo, float hi) {
-        return std::uniform_real_distribution<float>(lo, hi)(rng);
-    };
+namespace {
+
+// Tori and spheres scattered about the origin, and with big_faces one sphere
+// of at least that many faces, which takes several rounds of chunks.
+struct SizeScene {
     std::vector<std::unique_ptr<TestMesh>> meshes;
     std::vector<SceneObject> objects;
-    for (int i = 0; i < 24; ++i) {
+    Scene scene{};
+
+    explicit SizeScene(int big_faces = 0) {
+        std::mt19937 rng{7u};
+        auto uniform = [&](float lo, float hi) {
+            return std::uniform_real_distribution<float>(lo, hi)(rng);
+        };
+        for (int i = 0; i < 24; ++i) {
+            const float x = uniform(-50, 50), y = uniform(-50, 50), z = uniform(-50, 50);
+            if (i % 2)
+                add([&](TestMesh& m) {
+                    mesh_add_torus(m, uniform(5, 30), uniform(1, 5), 24, 12, x, y, z);
+                });
+            else
+                add([&](TestMesh& m) { mesh_add_sphere(m, uniform(2, 30), 24, 12, x, y, z); });
+        }
+        const int rings = (int)std::sqrt(big_faces / 2.0) + 1;
+        if (big_faces > 0)
+            add([&](TestMesh& m) { mesh_add_sphere(m, 40, 2 * rings, rings, 0, 0, 0); });
+        scene.objects = objects.data();
+        scene.object_count = (int32_t)objects.size();
+    }
+
+    template <typename Build> void add(Build build) {
         meshes.push_back(std::make_unique<TestMesh>());
-        const float x = uniform(-50, 50), y = uniform(-50, 50), z = uniform(-50, 50);
-        if (i % 2)
-            mesh_add_torus(*meshes.back(), uniform(5, 30), uniform(1, 5), 24, 12, x, y, z);
-        else
-            mesh_add_sphere(*meshes.back(), uniform(2, 30), 24, 12, x, y, z);
+        build(*meshes.back());
         mesh_finish(*meshes.back());
         objects.push_back(meshes.back()->object);
     }
-    Scene scene{};
-    scene.objects = objects.data();
-    scene.object_count = (int32_t)objects.size();
+};
+
+} // namespace
+
+TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
+    SizeScene s;
+    Scene& scene = s.scene;
     std::vector<ViewCamera> cameras(4, frame_view_start(UpAxis::file_z));
     cameras[1] = {{10, -20, 5}, 200, -60, 0.05, UpAxis::file_y};
     cameras[2] = {{3, 4, -2}, 75, 10, 50, UpAxis::file_z};
@@ -266,6 +289,35 @@ TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
                 EXPECT_TRUE(colours == plain) << w << "x" << h << " on " << threads;
                 EXPECT_TRUE(std::equal(depths, depths + w * h, plain_depths.begin()));
             }
+        }
+        render_shutdown();
+    }
+}
+
+// The demo's camera at the sizes the benchmarks draw (focal length half the
+// width): many bands, and a sphere that takes several rounds. Three frames
+// of turning from the same start on every thread count.
+TEST(ThreadsAtSize, DemoCameraDrawsTheSameBitsAtLargeSizes) {
+    SizeScene s(40000);
+    for (auto [w, h] : {std::array<int, 2>{1920, 1080}, {3840, 2160}}) {
+        ASSERT_TRUE(render_init(w, h));
+        std::vector<uint32_t> colours((size_t)w * h), plain, plain_depths;
+        const uint32_t* depths = render_state.depth_buffer;
+        for (int threads : {1, 2, 3}) {
+            if (render_threads_set(threads) != threads) break; // a build without threads
+            ViewState view{startup_camera(), &s.scene, nullptr};
+            frame_objects_reset(s.scene);
+            float angle = 0.0f;
+            for (int frame = 0; frame < 3; ++frame)
+                frame_draw(view, angle, Turning::by_index, colours.data());
+            if (threads == 1) {
+                plain = colours, plain_depths.assign(depths, depths + (size_t)w * h);
+                EXPECT_GT(std::count(plain_depths.begin(), plain_depths.end(), CLEARED), 0);
+                EXPECT_LT(std::count(plain_depths.begin(), plain_depths.end(), CLEARED), w * h);
+                continue;
+            }
+            EXPECT_TRUE(colours == plain) << w << "x" << h << " on " << threads;
+            EXPECT_TRUE(std::equal(depths, depths + (size_t)w * h, plain_depths.begin()));
         }
         render_shutdown();
     }
