@@ -3,8 +3,10 @@
 // merge into one, and the page's sleep lasts until the next; messages keep
 // their order; an opened file's path lives through its dispatch and the file
 // goes after it; Escape ends the loop and stops the timer; a reset forgets the
-// run; a flip hands the canvas the picture in its byte order. Exit 0 when
-// every check holds.
+// run; a flip hands the canvas the picture in its byte order; a resizable
+// window and a windowed display follow the page's room, and a windowed
+// display's picture reaches the canvas in its byte order. Exit 0 when every
+// check holds.
 #include <emscripten.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory_surface.h"
 #include "platform/web/web_backend.h"
 
 namespace {
@@ -31,6 +34,9 @@ double clock_ms = 0;
 std::vector<int32_t> waits; // the time limit of each sleep
 int cursor_hidden = 0;
 std::vector<uint8_t> canvas;
+int32_t canvas_width = 0, canvas_height = 0;
+std::vector<int> follows_page; // each time the page was told
+std::vector<int> fullscreen_asked;
 
 struct Seen {
     uint32_t message;
@@ -65,6 +71,7 @@ intptr_t recording_proc(PlatformWindow window, uint32_t message, uintptr_t wpara
 
 PlatformWindow fresh_window() {
     web_window_reset();
+    follows_page.clear();
     seen.clear();
     page_acts.clear();
     waits.clear();
@@ -217,6 +224,52 @@ void a_flip_shows_the_picture_in_the_canvas_byte_order() {
     platform_display_release(display);
 }
 
+// The page's room (1600 x 900 in page_stub.js) and its canvas (640 x 360)
+// are what a resizable window gets.
+void a_resizable_window_follows_the_page() {
+    PlatformWindow window = fresh_window();
+    CHECK((follows_page == std::vector<int>{0}));
+    web_window_reset();
+    SurfaceRect client{};
+    CHECK(!system_window_client_rect(window, &client)); // a window of before
+    CHECK(platform_register_window_class("Test", 3, recording_proc));
+    window = platform_create_window("Test", "Test", WINDOW_STYLE_RESIZABLE, 4, 2);
+    CHECK(window != nullptr && follows_page.back() == 1);
+    int32_t width = 0, height = 0;
+    system_desktop_size(&width, &height);
+    CHECK(width == 1600 && height == 900);
+    CHECK(system_window_client_rect(window, &client));
+    CHECK(client.left == 0 && client.top == 0 && client.right == 640 && client.bottom == 360);
+    CHECK(system_window_set_fullscreen(window, true) &&
+          system_window_set_fullscreen(window, false));
+    CHECK((fullscreen_asked == std::vector<int>{1, 0}));
+    platform_destroy_window(window);
+    CHECK(!system_window_client_rect(window, &client));
+}
+
+void a_windowed_display_presents_whole_pictures() {
+    PlatformWindow window = fresh_window();
+    PlatformDisplay display;
+    CHECK(platform_display_create(&display) == DISPLAY_OK);
+    follows_page.clear();
+    CHECK(platform_display_set_cooperative_level(display, window, DISPLAY_COOPERATIVE_NORMAL) ==
+          DISPLAY_OK);
+    CHECK((follows_page == std::vector<int>{1}));
+    CHECK(platform_display_set_mode(display, 512, 384, 32) != DISPLAY_OK); // no mode to take
+    MemorySurface picture;
+    picture.width = 3;
+    picture.height = 2;
+    picture.pixels = {0x000000, 0x00112233, 0x00FF0080, 0x000000, 0x00445566, 0x00000001};
+    CHECK(web_present(picture, {1, 0, 3, 2}) == DISPLAY_OK);
+    const std::vector<uint8_t> want = {0x11, 0x22, 0x33, 0xFF, 0xFF, 0x00, 0x80, 0xFF,
+                                       0x44, 0x55, 0x66, 0xFF, 0x00, 0x00, 0x01, 0xFF};
+    CHECK(canvas == want && canvas_width == 2 && canvas_height == 2);
+    CHECK(web_present(picture, {1, 0, 4, 2}) != DISPLAY_OK); // outside the picture
+    picture.locked = true;
+    CHECK(web_present(picture, {0, 0, 3, 2}) != DISPLAY_OK);
+    platform_display_release(display);
+}
+
 } // namespace
 
 extern "C" {
@@ -242,6 +295,17 @@ EMSCRIPTEN_KEEPALIVE void test_cursor_hidden(int hidden) {
 
 EMSCRIPTEN_KEEPALIVE void test_canvas(const uint8_t* pixels, int32_t width, int32_t height) {
     canvas.assign(pixels, pixels + width * height * 4);
+    canvas_width = width;
+    canvas_height = height;
+}
+
+EMSCRIPTEN_KEEPALIVE void test_follows_page(int follows) {
+    follows_page.push_back(follows);
+}
+
+EMSCRIPTEN_KEEPALIVE int test_fullscreen(int fullscreen) {
+    fullscreen_asked.push_back(fullscreen);
+    return 1;
 }
 
 } // extern "C"
@@ -253,6 +317,8 @@ int main() {
     a_reset_forgets_the_run();
     mouse_key_up_and_size_arrive_as_win32_messages();
     a_flip_shows_the_picture_in_the_canvas_byte_order();
+    a_resizable_window_follows_the_page();
+    a_windowed_display_presents_whole_pictures();
     std::printf("web_backend_test: %s\n", failures ? "FAILED" : "every check holds");
     return failures ? 1 : 0;
 }

@@ -29,9 +29,32 @@ void web_open_file(const char* path);
 // shell, so that the next run starts as the first did.
 void web_window_reset();
 
+// What the emulated window system asks of the page's window (emulation.h's
+// system_ hooks for the windowed view): the room the page gives the canvas
+// as the desktop, the page's full screen, the canvas's pixels as the client
+// area at (0, 0).
+void system_desktop_size(int32_t* width, int32_t* height);
+bool system_window_set_fullscreen(PlatformWindow window, bool fullscreen);
+bool system_window_client_rect(PlatformWindow window, SurfaceRect* on_screen);
+
+struct MemorySurface;
+// Puts the part from of an off-screen picture on all of the canvas, in the
+// canvas's byte order: how a windowed display's blit to its primary shows.
+int32_t web_present(const MemorySurface& picture, const SurfaceRect& from);
+
 // What the page's script does for the C++ half (web_library.js).
 extern "C" {
-void web_window_open(const char* title, int32_t width, int32_t height);
+// A resizable window's canvas follows the room the page gives it (the page
+// says its size by web_size); another's is width x height.
+void web_window_open(const char* title, int32_t width, int32_t height, int resizable);
+// The canvas of a windowed display follows the page's room as a resizable
+// window's does.
+void web_window_follow_page(int follows);
+// The room the page gives the canvas in the device's pixels, at most 3840 x 2160.
+void web_room_size(int32_t* width, int32_t* height);
+void web_canvas_size(int32_t* width, int32_t* height);
+// Asks the page for full screen (or to leave it); zero when it cannot.
+int web_window_fullscreen(int fullscreen);
 void web_window_show(int shown);
 void web_cursor_hide(int hidden);
 // The page's clock in milliseconds.
@@ -39,7 +62,8 @@ double web_clock_ms();
 // Sleeps until the page has queued a message or timeout_ms have gone (-1:
 // without a limit).
 void web_wait_for_message(int32_t timeout_ms);
-// width x height pixels in the canvas's byte order onto the canvas.
+// width x height pixels in the canvas's byte order onto all of the canvas,
+// scaled when its size differs.
 void web_canvas_present(const uint32_t* pixels, int32_t width, int32_t height);
 // A message for the person: the page shows its text.
 void web_show_message(const char* title, const char* text);

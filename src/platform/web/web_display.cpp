@@ -1,12 +1,16 @@
 // The display device in a page: off-screen surfaces are plain memory, the back
 // buffer holds the picture in the canvas's byte order, and a flip puts it on
-// the canvas. A page has no display mode to take over, and a 2D canvas keeps
-// its pixels, so no surface is ever lost.
+// the canvas; a windowed display has no back buffer, and a blit to its primary
+// puts the picture on the canvas. A page has no display mode to take over, and
+// a 2D canvas keeps its pixels, so no surface is ever lost.
+#include <vector>
+
 #include "platform/memory_surface.h"
 #include "platform/web/web_backend.h"
 
 struct PlatformDisplayRecord {
     PlatformWindow window = nullptr;
+    bool windowed = false;
     int32_t width = 0, height = 0;
     PlatformSurfaceRecord* primary = nullptr;
 };
@@ -24,16 +28,39 @@ void to_canvas_order(const uint32_t* from, uint32_t* to, int32_t count) {
     }
 }
 
+// A windowed display's picture goes through here on its way to the canvas.
+std::vector<uint32_t> staging;
+
 } // namespace
 
-// The back buffer starts black and opaque, in the canvas's byte order.
+int32_t web_present(const MemorySurface& picture, const SurfaceRect& from) {
+    if (picture.locked || from.left < 0 || from.top < 0 || from.right > picture.width ||
+        from.bottom > picture.height || from.left >= from.right || from.top >= from.bottom)
+        return DISPLAY_ERR_GENERIC;
+    const int32_t width = from.right - from.left, height = from.bottom - from.top;
+    staging.resize(size_t(width) * height);
+    for (int32_t row = 0; row < height; ++row)
+        to_canvas_order(&picture.pixels[size_t(from.top + row) * picture.width + from.left],
+                        &staging[size_t(row) * width], width);
+    web_canvas_present(staging.data(), width, height);
+    return DISPLAY_OK;
+}
+
+// A windowed primary is the canvas as it is; a full-screen one's back buffer
+// starts black and opaque, in the canvas's byte order.
 int32_t memory_primary_open(PlatformSurfaceRecord* primary, int32_t& width, int32_t& height) {
     PlatformDisplayRecord* display = primary->display;
-    if (display->width == 0 || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
-    primary->attached->memory.pixels.assign(size_t(display->width) * display->height, 0xFF000000);
+    if (display->primary != nullptr) return DISPLAY_ERR_GENERIC;
+    if (display->windowed) {
+        web_canvas_size(&width, &height);
+    } else {
+        if (display->width == 0 || primary->attached == nullptr) return DISPLAY_ERR_GENERIC;
+        primary->attached->memory.pixels.assign(size_t(display->width) * display->height,
+                                                0xFF000000);
+        width = display->width;
+        height = display->height;
+    }
     display->primary = primary;
-    width = display->width;
-    height = display->height;
     return DISPLAY_OK;
 }
 
@@ -49,12 +76,14 @@ int32_t platform_display_create(PlatformDisplay* display) {
 }
 
 // The page shows the canvas however the person has sized it; there is nothing
-// to take over exclusively.
+// to take over exclusively. A windowed display draws at the canvas's own size.
 int32_t platform_display_set_cooperative_level(PlatformDisplay display, PlatformWindow window,
-                                               uint32_t) {
+                                               uint32_t flags) {
     if (window == nullptr || (display->window != nullptr && display->window != window))
         return DISPLAY_ERR_GENERIC;
     display->window = window;
+    display->windowed = flags == DISPLAY_COOPERATIVE_NORMAL;
+    if (display->windowed) web_window_follow_page(1);
     return DISPLAY_OK;
 }
 
@@ -62,7 +91,8 @@ int32_t platform_display_set_cooperative_level(PlatformDisplay display, Platform
 int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_t height,
                                   int32_t bits_per_pixel) {
     if (bits_per_pixel != 32 || width <= 0 || height <= 0) return DISPLAY_ERR_UNSUPPORTED;
-    if (display->window == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
+    if (display->window == nullptr || display->windowed || display->primary != nullptr)
+        return DISPLAY_ERR_GENERIC;
     display->width = width;
     display->height = height;
     return DISPLAY_OK;

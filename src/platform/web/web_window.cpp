@@ -10,6 +10,8 @@ namespace {
 
 // The program has one window; it is forgotten by web_window_reset.
 PlatformWindow the_window = nullptr;
+// The style of the window being created, from its call.
+bool opening_resizable = false;
 
 } // namespace
 
@@ -50,15 +52,33 @@ void web_window_reset() {
 
 // --- The system beneath the emulated window system -----------------------------------
 
-int32_t system_enter(const EmulatedCall&) {
+int32_t system_enter(const EmulatedCall& call) {
+    if (call.op == PlatformOp::create_window)
+        opening_resizable = (call.value & WINDOW_STYLE_RESIZABLE) == WINDOW_STYLE_RESIZABLE;
     return 0;
 }
 
-// The canvas takes the window's size; the title goes to the page.
+// The canvas takes the window's size, or a resizable window's the page's room;
+// the title goes to the page.
 bool system_window_open(PlatformWindow window, const char* title, int32_t width, int32_t height) {
     if (the_window != nullptr || width <= 0 || height <= 0) return false;
-    web_window_open(title, width, height);
+    web_window_open(title, width, height, opening_resizable);
     the_window = window;
+    return true;
+}
+
+void system_desktop_size(int32_t* width, int32_t* height) {
+    web_room_size(width, height);
+}
+
+bool system_window_set_fullscreen(PlatformWindow window, bool fullscreen) {
+    return window == the_window && web_window_fullscreen(fullscreen) != 0;
+}
+
+bool system_window_client_rect(PlatformWindow window, SurfaceRect* on_screen) {
+    if (window != the_window || !emulation_window_alive(window)) return false;
+    on_screen->left = on_screen->top = 0;
+    web_canvas_size(&on_screen->right, &on_screen->bottom);
     return true;
 }
 
