@@ -2,7 +2,6 @@
 // the calls that matter go to the test's own hooks.
 mergeInto(LibraryManager.library, {
   web_window_open: function(title, width, height, resizable) { _test_follows_page(resizable); },
-  web_window_follow_page: function(follows) { _test_follows_page(follows); },
   web_room_size: function(width, height) {
     HEAP32[width >> 2] = 1600;
     HEAP32[height >> 2] = 900;

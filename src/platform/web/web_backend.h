@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -21,35 +22,24 @@ void web_mouse(uint32_t message, uint32_t flags, int32_t x, int32_t y);
 void web_wheel(int32_t turn, uint32_t flags, int32_t x, int32_t y);
 // The room the page gives the picture has a new size.
 void web_size(int32_t width, int32_t height);
-// A file that the page has written into the in-memory file system.
+// A file that the page has written into the in-memory file system: dropped on
+// a resizable window; the demo's window closes and the file waits for a run of
+// view mode (web_scene_to_view).
 void web_open_file(const char* path);
 }
 
 // Forgets the window, its messages and the window classes after a run of the
 // shell, so that the next run starts as the first did.
 void web_window_reset();
-
-// What the emulated window system asks of the page's window (emulation.h's
-// system_ hooks for the windowed view): the room the page gives the canvas
-// as the desktop, the page's full screen, the canvas's pixels as the client
-// area at (0, 0).
-void system_desktop_size(int32_t* width, int32_t* height);
-bool system_window_set_fullscreen(PlatformWindow window, bool fullscreen);
-bool system_window_client_rect(PlatformWindow window, SurfaceRect* on_screen);
-
-struct MemorySurface;
-// Puts the part from of an off-screen picture on all of the canvas, in the
-// canvas's byte order: how a windowed display's blit to its primary shows.
-int32_t web_present(const MemorySurface& picture, const SurfaceRect& from);
+// The file opened on the demo's window during the run, once ("" when none).
+std::string web_scene_to_view();
 
 // What the page's script does for the C++ half (web_library.js).
 extern "C" {
-// A resizable window's canvas follows the room the page gives it (the page
-// says its size by web_size); another's is width x height.
+// A resizable window's canvas fills the room the page gives it, at the
+// device's pixels (the page says each new size by web_size); another's is
+// width x height.
 void web_window_open(const char* title, int32_t width, int32_t height, int resizable);
-// The canvas of a windowed display follows the page's room as a resizable
-// window's does.
-void web_window_follow_page(int follows);
 // The room the page gives the canvas in the device's pixels, at most 3840 x 2160.
 void web_room_size(int32_t* width, int32_t* height);
 void web_canvas_size(int32_t* width, int32_t* height);

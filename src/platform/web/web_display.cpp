@@ -10,7 +10,6 @@
 
 struct PlatformDisplayRecord {
     PlatformWindow window = nullptr;
-    bool windowed = false;
     int32_t width = 0, height = 0;
     PlatformSurfaceRecord* primary = nullptr;
 };
@@ -28,33 +27,29 @@ void to_canvas_order(const uint32_t* from, uint32_t* to, int32_t count) {
     }
 }
 
+// The rows of from in picture, in the canvas's byte order, into out (rows of
+// out_width pixels) from (left, top) on.
+void rows_to_canvas_order(const MemorySurface& picture, const SurfaceRect& from, uint32_t* out,
+                          int32_t out_width, int32_t left, int32_t top) {
+    for (int32_t row = 0; row < from.bottom - from.top; ++row)
+        to_canvas_order(&picture.pixels[size_t(from.top + row) * picture.width + from.left],
+                        &out[size_t(top + row) * out_width + left], from.right - from.left);
+}
+
 // A windowed display's picture goes through here on its way to the canvas.
 std::vector<uint32_t> staging;
 
 } // namespace
 
-int32_t web_present(const MemorySurface& picture, const SurfaceRect& from) {
-    if (picture.locked || from.left < 0 || from.top < 0 || from.right > picture.width ||
-        from.bottom > picture.height || from.left >= from.right || from.top >= from.bottom)
-        return DISPLAY_ERR_GENERIC;
-    const int32_t width = from.right - from.left, height = from.bottom - from.top;
-    staging.resize(size_t(width) * height);
-    for (int32_t row = 0; row < height; ++row)
-        to_canvas_order(&picture.pixels[size_t(from.top + row) * picture.width + from.left],
-                        &staging[size_t(row) * width], width);
-    web_canvas_present(staging.data(), width, height);
-    return DISPLAY_OK;
-}
-
-// A windowed primary is the canvas as it is; a full-screen one's back buffer
-// starts black and opaque, in the canvas's byte order.
+// A windowed primary (no back buffer) is the canvas as it is; a flipping
+// one's back buffer starts black and opaque, in the canvas's byte order.
 int32_t memory_primary_open(PlatformSurfaceRecord* primary, int32_t& width, int32_t& height) {
     PlatformDisplayRecord* display = primary->display;
     if (display->primary != nullptr) return DISPLAY_ERR_GENERIC;
-    if (display->windowed) {
+    if (primary->attached == nullptr) {
         web_canvas_size(&width, &height);
     } else {
-        if (display->width == 0 || primary->attached == nullptr) return DISPLAY_ERR_GENERIC;
+        if (display->width == 0) return DISPLAY_ERR_GENERIC;
         primary->attached->memory.pixels.assign(size_t(display->width) * display->height,
                                                 0xFF000000);
         width = display->width;
@@ -76,14 +71,12 @@ int32_t platform_display_create(PlatformDisplay* display) {
 }
 
 // The page shows the canvas however the person has sized it; there is nothing
-// to take over exclusively. A windowed display draws at the canvas's own size.
+// to take over exclusively.
 int32_t platform_display_set_cooperative_level(PlatformDisplay display, PlatformWindow window,
-                                               uint32_t flags) {
+                                               uint32_t) {
     if (window == nullptr || (display->window != nullptr && display->window != window))
         return DISPLAY_ERR_GENERIC;
     display->window = window;
-    display->windowed = flags == DISPLAY_COOPERATIVE_NORMAL;
-    if (display->windowed) web_window_follow_page(1);
     return DISPLAY_OK;
 }
 
@@ -91,8 +84,7 @@ int32_t platform_display_set_cooperative_level(PlatformDisplay display, Platform
 int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_t height,
                                   int32_t bits_per_pixel) {
     if (bits_per_pixel != 32 || width <= 0 || height <= 0) return DISPLAY_ERR_UNSUPPORTED;
-    if (display->window == nullptr || display->windowed || display->primary != nullptr)
-        return DISPLAY_ERR_GENERIC;
+    if (display->window == nullptr || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
     display->width = width;
     display->height = height;
     return DISPLAY_OK;
@@ -107,10 +99,26 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
     MemorySurface& out = destination->memory;
     SurfaceRect from, to;
     if (in.locked || !blit_rects(rect, x, y, in, out, from, to)) return DISPLAY_ERR_GENERIC;
-    for (int32_t row = 0; row < to.bottom - to.top; ++row)
-        to_canvas_order(&in.pixels[size_t(from.top + row) * in.width + from.left],
-                        &out.pixels[size_t(to.top + row) * out.width + to.left],
-                        to.right - to.left);
+    rows_to_canvas_order(in, from, out.pixels.data(), out.width, to.left, to.top);
+    return DISPLAY_OK;
+}
+
+// Only into a windowed primary, whose rectangle is all of the canvas (the
+// client area lies at the page's origin): the picture in the canvas's byte
+// order, scaled by the page when its size is not the canvas's.
+int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect*,
+                             PlatformSurface source, const SurfaceRect* source_rect, uint32_t) {
+    if (destination->kind != SurfaceKind::primary || destination->attached != nullptr ||
+        source->kind != SurfaceKind::offscreen)
+        return DISPLAY_ERR_UNSUPPORTED;
+    const MemorySurface& picture = source->memory;
+    SurfaceRect from, unused;
+    if (picture.locked || !blit_rects(source_rect, 0, 0, picture, picture, from, unused))
+        return DISPLAY_ERR_GENERIC;
+    const int32_t width = from.right - from.left, height = from.bottom - from.top;
+    staging.resize(size_t(width) * height);
+    rows_to_canvas_order(picture, from, staging.data(), width, 0, 0);
+    web_canvas_present(staging.data(), width, height);
     return DISPLAY_OK;
 }
 

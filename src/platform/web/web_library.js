@@ -14,6 +14,7 @@ mergeInto(LibraryManager.library, {
     running: false,
     timeout: 0,    // ends that wait when the next tick falls due
     context: null,
+    picture: [0, 0], // the size of the latest picture presented
 
     // Queues a message through one of the exported C++ calls, then lets the
     // sleeping program take it. False while no program runs.
@@ -49,6 +50,7 @@ mergeInto(LibraryManager.library, {
 
     install: function() {
       Module['velmorRoomSize'] = function() { return WebPage.roomSize(); };
+      Module['velmorPictureSize'] = function() { return WebPage.picture.slice(); };
       Module['velmorKeyDown'] = function(key) {
         return WebPage.post(function() { _web_key_down(key); });
       };
@@ -88,12 +90,6 @@ mergeInto(LibraryManager.library, {
     }
     if (Module['onVelmorView']) Module['onVelmorView'](resizable != 0);
     document.title = UTF8ToString(title);
-  },
-
-  // A windowed display (view mode) draws at the size of the room the page
-  // gives the canvas; the page sizes the canvas and says its new size.
-  web_window_follow_page: function(follows) {
-    if (Module['onVelmorView']) Module['onVelmorView'](follows != 0);
   },
 
   web_room_size__deps: ['$WebPage'],
@@ -156,6 +152,7 @@ mergeInto(LibraryManager.library, {
     if (!WebPage.context) WebPage.context = canvas.getContext('2d');
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
     var image = new ImageData(bytes, width, height);
+    WebPage.picture = [width, height];
     if (width === canvas.width && height === canvas.height)
       WebPage.context.putImageData(image, 0, 0);
     else

@@ -10,8 +10,12 @@ namespace {
 
 // The program has one window; it is forgotten by web_window_reset.
 PlatformWindow the_window = nullptr;
-// The style of the window being created, from its call.
+// Whether the window being made, and the window, are resizable: their canvas
+// follows the page.
 bool opening_resizable = false;
+bool resizable = false;
+// A file opened on the demo's window, for the next run.
+std::string scene_to_view;
 
 } // namespace
 
@@ -38,11 +42,25 @@ void web_size(int32_t width, int32_t height) {
     emulation_post(the_window, MESSAGE_SIZE, 0, emulation_point(width, height));
 }
 
+// The demo does not steer: a file opened on it is viewed in a run of its own,
+// at the page's size, as if named on the command line.
 void web_open_file(const char* path) {
-    emulation_post_file(the_window, path);
+    if (resizable || !emulation_window_alive(the_window)) {
+        emulation_post_file(the_window, path);
+        return;
+    }
+    if (!scene_to_view.empty()) std::remove(scene_to_view.c_str());
+    scene_to_view = path;
+    emulation_post(the_window, MESSAGE_CLOSE, 0, 0);
 }
 
 } // extern "C"
+
+std::string web_scene_to_view() {
+    std::string scene;
+    scene.swap(scene_to_view);
+    return scene;
+}
 
 void web_window_reset() {
     emulation_reset();
@@ -64,26 +82,29 @@ bool system_window_open(PlatformWindow window, const char* title, int32_t width,
     if (the_window != nullptr || width <= 0 || height <= 0) return false;
     web_window_open(title, width, height, opening_resizable);
     the_window = window;
+    resizable = opening_resizable;
     return true;
 }
 
+// A resizable window's client area is the canvas the page has sized, not the
+// size asked for: the window hears of it before its first frame.
+void system_window_show(PlatformWindow window, bool shown) {
+    web_window_show(shown);
+    if (!shown || !resizable) return;
+    int32_t width = 0, height = 0;
+    web_canvas_size(&width, &height);
+    emulation_post(window, MESSAGE_SIZE, 0, emulation_point(width, height));
+}
+
+// The desktop is the room the page gives the canvas, in the device's pixels.
 void system_desktop_size(int32_t* width, int32_t* height) {
     web_room_size(width, height);
 }
 
-bool system_window_set_fullscreen(PlatformWindow window, bool fullscreen) {
+// Full screen is the page's, asked of the canvas's container; the page says
+// the size it comes to when it has come.
+bool system_window_fullscreen(PlatformWindow window, bool fullscreen, int32_t, int32_t) {
     return window == the_window && web_window_fullscreen(fullscreen) != 0;
-}
-
-bool system_window_client_rect(PlatformWindow window, SurfaceRect* on_screen) {
-    if (window != the_window || !emulation_window_alive(window)) return false;
-    on_screen->left = on_screen->top = 0;
-    web_canvas_size(&on_screen->right, &on_screen->bottom);
-    return true;
-}
-
-void system_window_show(PlatformWindow, bool shown) {
-    web_window_show(shown);
 }
 
 // The canvas keeps the last picture.
