@@ -87,18 +87,13 @@
     if (viewMode && Module.velmorSize) Module.velmorSize(canvas.width, canvas.height);
   }
 
-  // The program's window is view mode's (resizable, or on a windowed display)
-  // or the demo's. The canvas is sized at once, so that the program finds
-  // its size; the program hears of it once it waits again.
+  // The program's window is view mode's (resizable) or the demo's. The canvas
+  // is sized at once: the window's size is the canvas's.
   function setViewMode(on) {
     viewMode = on;
     document.body.classList.toggle('view', on);
-    if (!on) {
-      fitPicture();
-      return;
-    }
-    fillRoom();
-    setTimeout(postSize, 0);
+    if (on) fillRoom();
+    else fitPicture();
   }
 
   // The file goes into the program's in-memory file system, and the program
@@ -217,24 +212,27 @@
       spread: Math.max(1, Math.hypot(bx - ax, by - ay)) };
   }
 
-  // A change of fingers ends one drag where it was and begins the next.
+  // A change of fingers ends one drag where it was and begins the next. The
+  // finger left when one of two lifts rests until it lifts too, so that the
+  // end of a pinch does not orbit.
   function touchRegrip(now) {
-    if (touch.fingers === 1) Module.velmorMouse(0x202, 0, touch.x, touch.y);
-    if (touch.fingers === 2) Module.velmorMouse(0x205, 0, touch.x, touch.y);
-    if (now.fingers === 1) Module.velmorMouse(0x201, 0x01, now.x, now.y);
-    if (now.fingers === 2) Module.velmorMouse(0x204, 0x02, now.x, now.y);
-    touch = { ...now, start: now.spread, turned: 0 };
+    if (!touch.idle && touch.fingers === 1) Module.velmorMouse(0x202, 0, touch.x, touch.y);
+    if (!touch.idle && touch.fingers === 2) Module.velmorMouse(0x205, 0, touch.x, touch.y);
+    const idle = now.fingers > 0 && (touch.idle || now.fingers < touch.fingers);
+    if (!idle && now.fingers === 1) Module.velmorMouse(0x201, 0x01, now.x, now.y);
+    if (!idle && now.fingers === 2) Module.velmorMouse(0x204, 0x02, now.x, now.y);
+    touch = { ...now, idle, start: now.spread, turned: 0 };
   }
 
   function touchChanged(event) {
     if (!viewMode || !Module.velmorMouse) return;
     event.preventDefault();
     const now = touchNow(event.touches);
-    if (now.fingers !== touch.fingers) {
-      touchRegrip(now);
-      return;
-    }
-    if (now.fingers === 0) return;
+    if (now.fingers !== touch.fingers) touchRegrip(now);
+    else if (now.fingers > 0 && !touch.idle) touchMoved(now);
+  }
+
+  function touchMoved(now) {
     Module.velmorMouse(0x200, now.fingers === 1 ? 0x01 : 0x02, now.x, now.y);
     if (now.fingers === 2) {
       const turn = Math.round((120 * Math.log(now.spread / touch.start)) / NOTCH);
