@@ -251,7 +251,8 @@
     if (!viewMode) fitPicture();
     else if (fillRoom()) postSize();
   }
-  window.addEventListener('resize', resized);
+  window.addEventListener('resize', resized); // also when only the pixel ratio changes
   document.addEventListener('fullscreenchange', resized);
+  new ResizeObserver(resized).observe(screenBox);
   fitPicture();
 })();

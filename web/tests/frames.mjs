@@ -28,8 +28,8 @@ export function rgbOf(png) {
 // Runs velmor-capture in a folder of its own holding Font.bmp, Z_Test.3ds and
 // any other files given; extra arguments go before --frames. Returns
 // { status, stderr, frames, lower, size, folder }: frames maps the hash of a
-// whole frame to its number, lower the hash of its rows from lowerRows down,
-// size is the frames' WxH.
+// whole frame to its number, lower the hash of its rows from lowerRows down
+// to the first frame that has them, size is the frames' WxH.
 export function capture({ tool, work, name, files, args = [], count }) {
   const folder = path.join(work, name);
   const run = path.join(folder, 'run');
@@ -50,7 +50,8 @@ export function capture({ tool, work, name, files, args = [], count }) {
       const png = PNG.sync.read(fs.readFileSync(path.join(out, file)));
       const rgb = rgbOf(png);
       frames.set(sha256(rgb), number);
-      lower.set(sha256(rgb.subarray(lowerRows(png.height) * png.width * 3)), number);
+      const below = sha256(rgb.subarray(lowerRows(png.height) * png.width * 3));
+      if (!lower.has(below)) lower.set(below, number);
       size = `${png.width}x${png.height}`;
     }
   }

@@ -265,24 +265,56 @@ describe('the page', { concurrency: false }, () => {
 
   test('view mode: the canvas takes the room\'s pixels, anew when the page is resized',
     { skip: cannotOpen }, async () => {
+      // The canvas, where it shows and the last picture, beside the room under
+      // the header (which a long status line may make taller) in device pixels.
       const look = () => page.evaluate(() => {
+        const room = document.getElementById('screen').getBoundingClientRect();
         const box = canvas.getBoundingClientRect();
         return { pixels: `${canvas.width}x${canvas.height}`, shown: `${box.width}x${box.height}`,
-          picture: Module.velmorPictureSize().join('x') };
+          picture: Module.velmorPictureSize().join('x'), room: `${room.width}x${room.height}`,
+          devicePixels: `${room.width * devicePixelRatio}x${room.height * devicePixelRatio}` };
       });
-      assert.deepEqual(await look(), { pixels: '1024x768', shown: '1024x768', picture: '1024x768' });
+      const fills = (l) => l.shown === l.room && l.picture === l.pixels;
+      assert.deepEqual(await look(), { pixels: '1024x768', shown: '1024x768', picture: '1024x768',
+        room: '1024x768', devicePixels: '1024x768' });
       await recordPosts();
       const room = (width, height, deviceScaleFactor) => page.setViewport({
         width, height: height + Math.ceil(headerHeight), deviceScaleFactor });
       await room(640, 400, 2);
-      await waitFor(async () => (await look()).picture === '1280x800', 10, 'a picture of 1280x800');
-      assert.deepEqual(await look(), { pixels: '1280x800', shown: '640x400', picture: '1280x800' });
-      assert.deepEqual((await page.evaluate(() => window.posted)).at(-1), ['velmorSize', 1280, 800]);
-      await room(2400, 1500, 2); // 4800 x 3000 device pixels, at most 3840 x 2160
-      await waitFor(async () => (await look()).pixels === '3456x2160', 10, 'a canvas of 3456x2160');
+      await waitFor(async () => {
+        const l = await look();
+        return fills(l) && l.pixels === l.devicePixels;
+      }, 10, 'a picture of the room\'s device pixels');
+      const [width, height] = (await look()).pixels.split('x').map(Number);
+      assert.deepEqual((await page.evaluate(() => window.posted)).at(-1),
+        ['velmorSize', width, height]);
+      await room(2400, 1500, 2); // 4800 x 3000 device pixels or so: at most 3840 x 2160
+      await waitFor(async () => (await look()).pixels.endsWith('x2160'), 10,
+        'a canvas 2160 pixels high');
+      const wide = await look();
+      const [roomWidth, roomHeight] = wide.room.split('x').map(Number);
+      const [canvasWidth] = wide.pixels.split('x').map(Number);
+      assert.ok(canvasWidth <= 3840 && Math.abs(canvasWidth - (2160 * roomWidth) / roomHeight) <= 1,
+        `${wide.pixels} for a room of ${wide.room}`);
       await room(1024, 768, 1);
       await waitFor(async () => (await look()).picture === '1024x768', 10, 'a picture of 1024x768');
       await waitForFrame(opened, 20); // the view went on as it was
+    });
+
+  test('view mode: F11 takes the page\'s full screen and gives it back', { skip: cannotOpen },
+    async () => {
+      const state = () => page.evaluate(() => ({ full: document.fullscreenElement?.id ?? '',
+        picture: Module.velmorPictureSize().join('x'), pixels: `${canvas.width}x${canvas.height}` }));
+      await page.keyboard.press('F11');
+      await waitFor(async () => (await state()).full === 'screen', 5, 'the page\'s full screen');
+      await waitFor(async () => {
+        const now = await state();
+        return now.picture === now.pixels;
+      }, 10, 'a picture of the full screen canvas');
+      await page.keyboard.press('F11');
+      await waitFor(async () => (await state()).full === '', 5, 'the end of full screen');
+      await waitFor(async () => (await state()).picture === '1024x768', 10, 'a picture of 1024x768');
+      await waitForFrame(opened, 20);
     });
 
   test('view mode: a drag and the wheel change the picture, Home gives the start view',
@@ -366,6 +398,15 @@ describe('the page', { concurrency: false }, () => {
     const number = await waitForFrame(bundled, 20);
     assert.ok(number < 200, `frame ${number} after a new start`);
   });
+
+  test('a truncated file opened on the demo: its reason on the page, the demo again',
+    async () => {
+      await (await page.$('#file')).uploadFile(truncatedPath);
+      await waitFor(async () => (await web.statusLine(page)) !== '', 10, 'a message');
+      assert.ok((await web.statusLine(page)).endsWith(truncatedReason));
+      await waitForFrame(bundled, 20);
+      assert.equal(await web.endedShown(page), false);
+    });
 
   test('a start-up failure: the program\'s one line on the page', async () => {
     assert.match(noSceneLine, /^velmor: .*Z_Test\.3ds/);
