@@ -65,6 +65,7 @@ std::string web_scene_to_view() {
 void web_window_reset() {
     emulation_reset();
     the_window = nullptr;
+    resizable = false;
     web_cursor_hide(0);
 }
 
