@@ -1,6 +1,8 @@
-// The page around Velmor's program (velmor.js): the picture scaled to fit,
-// full screen, opening a .3DS file by button or by dropping it anywhere, keys,
-// the program's one-line messages, and starting it again after it ends.
+// The page around Velmor's program (velmor.js): the demo's picture scaled to
+// fit, view mode's canvas at the device's pixels of the room it is given, full
+// screen, opening a .3DS file by button or by dropping it anywhere, keys, the
+// mouse and touch, the program's one-line messages, and starting it again
+// after it ends.
 // Everything lives in this function but Module, which velmor.js takes up.
 (() => {
   'use strict';
@@ -11,6 +13,10 @@
   const ended = document.getElementById('ended');
   const endedText = document.getElementById('ended-text');
   const fileInput = document.getElementById('file');
+
+  // In view mode the program draws at the canvas's size, which follows the
+  // room; the demo's picture keeps its size.
+  let viewMode = false;
 
   function say(text) {
     statusLine.textContent = text;
@@ -64,6 +70,32 @@
     canvas.style.height = Math.max(1, Math.floor(canvas.height * scale)) + 'px';
   }
 
+  // The canvas fills the room at the device's pixels (velmorRoomSize); true
+  // when its size changed, which the program must hear of.
+  function fillRoom() {
+    const box = screenBox.getBoundingClientRect();
+    canvas.style.width = box.width + 'px';
+    canvas.style.height = box.height + 'px';
+    const [width, height] = Module.velmorRoomSize();
+    if (canvas.width === width && canvas.height === height) return false;
+    canvas.width = width;
+    canvas.height = height;
+    return true;
+  }
+
+  function postSize() {
+    if (viewMode && Module.velmorSize) Module.velmorSize(canvas.width, canvas.height);
+  }
+
+  // The program's window is view mode's (resizable) or the demo's. The canvas
+  // is sized at once: the window's size is the canvas's.
+  function setViewMode(on) {
+    viewMode = on;
+    document.body.classList.toggle('view', on);
+    if (on) fillRoom();
+    else fitPicture();
+  }
+
   // The file goes into the program's in-memory file system, and the program
   // hears of it as of a file dropped on its window.
   async function openFile(file) {
@@ -96,6 +128,7 @@
     onAbort: (what) => say('Velmor stopped: ' + what),
     // The same line as on stderr, where a desktop would also show a box.
     onVelmorMessage: (title, text) => say(text),
+    onVelmorView: setViewMode,
     onVelmorStarted: () => {
       ended.hidden = true;
       fitPicture();
@@ -135,7 +168,8 @@
   window.addEventListener('keydown', (event) => {
     const key = virtualKey(event);
     if (key === 0 || !Module.velmorKeyDown) return;
-    if (Module.velmorKeyDown(key) && key === 27) event.preventDefault();
+    const taken = Module.velmorKeyDown(key);
+    if (taken && (key === 0x1b || (viewMode && key === 0x7a))) event.preventDefault();
   });
   window.addEventListener('keyup', (event) => {
     const key = virtualKey(event);
@@ -148,19 +182,77 @@
   canvas.addEventListener('mouseup', (event) => {
     if (event.button in BUTTON_DOWN) postMouse(event, BUTTON_DOWN[event.button] + 1);
   });
+  // In view mode the wheel zooms the picture instead of scrolling the page,
+  // and the right button pans instead of opening a menu.
   canvas.addEventListener('wheel', (event) => {
+    if (viewMode) event.preventDefault();
     if (event.deltaY === 0 || !Module.velmorWheel) return;
     const turn = event.deltaY < 0 ? 120 : -120; // away from the person is positive
     Module.velmorWheel(turn, mouseFlags(event), pictureX(event), pictureY(event));
+  }, { passive: false });
+  canvas.addEventListener('contextmenu', (event) => {
+    if (viewMode) event.preventDefault();
   });
 
-  // The room the page gives the picture, as the window's size.
-  function resized() {
-    fitPicture();
-    const box = screenBox.getBoundingClientRect();
-    if (Module.velmorSize) Module.velmorSize(Math.floor(box.width), Math.floor(box.height));
+  // Touch in view mode, as the mouse: one finger drags as the left button
+  // (orbit); two move their midpoint as the right button (pan) and pinch as
+  // the wheel, a notch for every 10% of their spread.
+  const NOTCH = Math.log(1.1);
+  let touch = { fingers: 0 };
+
+  function touchNow(touches) {
+    const box = canvas.getBoundingClientRect();
+    const at = (t) => [((t.clientX - box.left) * canvas.width) / box.width,
+      ((t.clientY - box.top) * canvas.height) / box.height];
+    if (touches.length === 0) return { fingers: 0 };
+    const [ax, ay] = at(touches[0]);
+    if (touches.length === 1) return { fingers: 1, x: Math.floor(ax), y: Math.floor(ay) };
+    const [bx, by] = at(touches[1]);
+    return { fingers: 2, x: Math.floor((ax + bx) / 2), y: Math.floor((ay + by) / 2),
+      spread: Math.max(1, Math.hypot(bx - ax, by - ay)) };
   }
-  window.addEventListener('resize', resized);
+
+  // A change of fingers ends one drag where it was and begins the next. The
+  // finger left when one of two lifts rests until it lifts too, so that the
+  // end of a pinch does not orbit.
+  function touchRegrip(now) {
+    if (!touch.idle && touch.fingers === 1) Module.velmorMouse(0x202, 0, touch.x, touch.y);
+    if (!touch.idle && touch.fingers === 2) Module.velmorMouse(0x205, 0, touch.x, touch.y);
+    const idle = now.fingers > 0 && (touch.idle || now.fingers < touch.fingers);
+    if (!idle && now.fingers === 1) Module.velmorMouse(0x201, 0x01, now.x, now.y);
+    if (!idle && now.fingers === 2) Module.velmorMouse(0x204, 0x02, now.x, now.y);
+    touch = { ...now, idle, start: now.spread, turned: 0 };
+  }
+
+  function touchChanged(event) {
+    if (!viewMode || !Module.velmorMouse) return;
+    event.preventDefault();
+    const now = touchNow(event.touches);
+    if (now.fingers !== touch.fingers) touchRegrip(now);
+    else if (now.fingers > 0 && !touch.idle) touchMoved(now);
+  }
+
+  function touchMoved(now) {
+    Module.velmorMouse(0x200, now.fingers === 1 ? 0x01 : 0x02, now.x, now.y);
+    if (now.fingers === 2) {
+      const turn = Math.round((120 * Math.log(now.spread / touch.start)) / NOTCH);
+      if (turn !== touch.turned) Module.velmorWheel(turn - touch.turned, 0x02, now.x, now.y);
+      touch.turned = turn;
+    }
+    touch.x = now.x;
+    touch.y = now.y;
+  }
+  for (const type of ['touchstart', 'touchmove', 'touchend', 'touchcancel'])
+    canvas.addEventListener(type, touchChanged, { passive: false });
+
+  // The room the page gives the picture: the demo's is scaled into it, view
+  // mode's canvas is made anew at its size.
+  function resized() {
+    if (!viewMode) fitPicture();
+    else if (fillRoom()) postSize();
+  }
+  window.addEventListener('resize', resized); // also when only the pixel ratio changes
   document.addEventListener('fullscreenchange', resized);
+  new ResizeObserver(resized).observe(screenBox);
   fitPicture();
 })();

@@ -3,8 +3,9 @@
 // merge into one, and the page's sleep lasts until the next; messages keep
 // their order; an opened file's path lives through its dispatch and the file
 // goes after it; Escape ends the loop and stops the timer; a reset forgets the
-// run; a flip hands the canvas the picture in its byte order. Exit 0 when
-// every check holds.
+// run; a flip hands the canvas the picture in its byte order; a resizable
+// window follows the page's room, and a blit into a windowed primary reaches
+// the canvas in its byte order. Exit 0 when every check holds.
 #include <emscripten.h>
 
 #include <cstdio>
@@ -12,7 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/emulation/emulation.h"
+#include "platform/memory_surface.h"
 #include "platform/web/web_backend.h"
+
+// The backend's hooks for the windowed view, as the emulation calls them.
+void system_desktop_size(int32_t* width, int32_t* height);
+bool system_window_fullscreen(PlatformWindow window, bool fullscreen, int32_t width,
+                              int32_t height);
 
 namespace {
 
@@ -31,6 +39,9 @@ double clock_ms = 0;
 std::vector<int32_t> waits; // the time limit of each sleep
 int cursor_hidden = 0;
 std::vector<uint8_t> canvas;
+int32_t canvas_width = 0, canvas_height = 0;
+std::vector<int> follows_page; // each time the page was told
+std::vector<int> fullscreen_asked;
 
 struct Seen {
     uint32_t message;
@@ -63,14 +74,15 @@ intptr_t recording_proc(PlatformWindow window, uint32_t message, uintptr_t wpara
     return platform_default_window_proc(window, message, wparam, lparam);
 }
 
-PlatformWindow fresh_window() {
+PlatformWindow fresh_window(uint32_t style = 0) {
     web_window_reset();
+    follows_page.clear();
     seen.clear();
     page_acts.clear();
     waits.clear();
     clock_ms = 0;
     CHECK(platform_register_window_class("Test", 3, recording_proc));
-    PlatformWindow window = platform_create_window("Test", "Test", 0, 4, 2);
+    PlatformWindow window = platform_create_window("Test", "Test", style, 4, 2);
     CHECK(window != nullptr);
     CHECK(platform_set_timer(window, 7, 20));
     return window;
@@ -109,16 +121,35 @@ void ticks_merge_and_messages_keep_their_order() {
     CHECK((waits == std::vector<int32_t>{20, 20, 20}));
 }
 
-void an_opened_file_lives_through_its_dispatch() {
-    fresh_window();
+void write_opened_file() {
     FILE* file = std::fopen("/opened.3ds", "wb");
     std::fputs("MM", file);
     std::fclose(file);
+}
+
+void an_opened_file_lives_through_its_dispatch() {
+    fresh_window(WINDOW_STYLE_RESIZABLE);
+    write_opened_file();
     page_acts = {[] { web_open_file("/opened.3ds"); }};
     CHECK(run_loop() == 99);
     CHECK(seen.size() == 1 && seen[0].message == MESSAGE_DROPFILES);
     CHECK(seen.size() == 1 && seen[0].path == "/opened.3ds" && seen[0].file_there);
     CHECK(!file_exists("/opened.3ds"));
+    CHECK(web_scene_to_view().empty());
+}
+
+// The demo's window closes instead, and the file waits for the next run.
+void a_file_opened_on_the_demo_waits_for_view_mode() {
+    fresh_window();
+    write_opened_file();
+    page_acts = {[] { web_open_file("/opened.3ds"); }};
+    CHECK(run_loop() == 0);
+    const std::vector<uint32_t> want = {MESSAGE_CLOSE, MESSAGE_DESTROY};
+    CHECK(messages_seen() == want);
+    CHECK(file_exists("/opened.3ds"));
+    CHECK(web_scene_to_view() == "/opened.3ds");
+    CHECK(web_scene_to_view().empty()); // once
+    std::remove("/opened.3ds");
 }
 
 void escape_ends_the_loop_and_the_timer() {
@@ -217,6 +248,54 @@ void a_flip_shows_the_picture_in_the_canvas_byte_order() {
     platform_display_release(display);
 }
 
+// The page's room (1600 x 900 in page_stub.js) is the desktop, and the canvas
+// it has sized (640 x 360) the client area a resizable window hears of.
+void a_resizable_window_follows_the_page() {
+    PlatformWindow window = fresh_window();
+    CHECK((follows_page == std::vector<int>{0}));
+    web_window_reset();
+    CHECK(platform_register_window_class("Test", 3, recording_proc));
+    window = platform_create_window("Test", "Test", WINDOW_STYLE_RESIZABLE, 4, 2);
+    CHECK(window != nullptr && (follows_page == std::vector<int>{0, 1}));
+    platform_show_window(window, 1);
+    seen.clear();
+    lparams.clear();
+    CHECK(run_loop() == 99);
+    CHECK(!seen.empty() && seen[0].message == MESSAGE_SIZE && lparams[0] == (360 << 16 | 640));
+    int32_t width = 0, height = 0;
+    system_desktop_size(&width, &height);
+    CHECK(width == 1600 && height == 900);
+    fullscreen_asked.clear();
+    CHECK(system_window_fullscreen(window, true, 4, 2));
+    CHECK(system_window_fullscreen(window, false, 4, 2));
+    CHECK(!system_window_fullscreen(nullptr, true, 4, 2));
+    CHECK((fullscreen_asked == std::vector<int>{1, 0}));
+}
+
+// A windowed primary has no back buffer; a blit into it shows the picture (or
+// the part asked for) on the canvas, in the canvas's byte order.
+void a_blit_into_a_windowed_primary_reaches_the_canvas() {
+    PlatformSurfaceRecord primary, flipping, picture;
+    primary.kind = flipping.kind = SurfaceKind::primary;
+    flipping.attached = &picture;
+    picture.memory.width = 3;
+    picture.memory.height = 2;
+    picture.memory.pixels = {0x000000, 0x00112233, 0x00FF0080, 0x000000, 0x00445566, 0x00000001};
+    const SurfaceRect right = {1, 0, 3, 2}, outside = {1, 0, 4, 2};
+    CHECK(platform_surface_blt(&primary, nullptr, &picture, &right, SURFACE_BLT_WAIT) ==
+          DISPLAY_OK);
+    const std::vector<uint8_t> want = {0x11, 0x22, 0x33, 0xFF, 0xFF, 0x00, 0x80, 0xFF,
+                                       0x44, 0x55, 0x66, 0xFF, 0x00, 0x00, 0x01, 0xFF};
+    CHECK(canvas == want && canvas_width == 2 && canvas_height == 2);
+    CHECK(platform_surface_blt(&primary, nullptr, &picture, nullptr, 0) == DISPLAY_OK);
+    CHECK(canvas.size() == 24 && canvas_width == 3);
+    CHECK(platform_surface_blt(&primary, nullptr, &picture, &outside, 0) != DISPLAY_OK);
+    CHECK(platform_surface_blt(&flipping, nullptr, &picture, nullptr, 0) != DISPLAY_OK);
+    CHECK(platform_surface_blt(&picture, nullptr, &picture, nullptr, 0) != DISPLAY_OK);
+    picture.memory.locked = true;
+    CHECK(platform_surface_blt(&primary, nullptr, &picture, nullptr, 0) != DISPLAY_OK);
+}
+
 } // namespace
 
 extern "C" {
@@ -242,6 +321,17 @@ EMSCRIPTEN_KEEPALIVE void test_cursor_hidden(int hidden) {
 
 EMSCRIPTEN_KEEPALIVE void test_canvas(const uint8_t* pixels, int32_t width, int32_t height) {
     canvas.assign(pixels, pixels + width * height * 4);
+    canvas_width = width;
+    canvas_height = height;
+}
+
+EMSCRIPTEN_KEEPALIVE void test_follows_page(int follows) {
+    follows_page.push_back(follows);
+}
+
+EMSCRIPTEN_KEEPALIVE int test_fullscreen(int fullscreen) {
+    fullscreen_asked.push_back(fullscreen);
+    return 1;
 }
 
 } // extern "C"
@@ -249,10 +339,13 @@ EMSCRIPTEN_KEEPALIVE void test_canvas(const uint8_t* pixels, int32_t width, int3
 int main() {
     ticks_merge_and_messages_keep_their_order();
     an_opened_file_lives_through_its_dispatch();
+    a_file_opened_on_the_demo_waits_for_view_mode();
     escape_ends_the_loop_and_the_timer();
     a_reset_forgets_the_run();
     mouse_key_up_and_size_arrive_as_win32_messages();
     a_flip_shows_the_picture_in_the_canvas_byte_order();
+    a_resizable_window_follows_the_page();
+    a_blit_into_a_windowed_primary_reaches_the_canvas();
     std::printf("web_backend_test: %s\n", failures ? "FAILED" : "every check holds");
     return failures ? 1 : 0;
 }

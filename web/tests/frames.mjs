@@ -11,9 +11,9 @@ export function sha256(bytes) {
   return createHash('sha256').update(bytes).digest('hex');
 }
 
-// Rows from this one down lie below any notice that the program prints under
-// the frame counter.
-export const LOWER_ROWS = 128;
+// Rows from a third of the height down lie below any notice that the program
+// prints under the frame counter (its font grows with the picture).
+export const lowerRows = (height) => Math.floor(height / 3);
 
 export function rgbOf(png) {
   const rgb = Buffer.alloc(png.width * png.height * 3);
@@ -27,8 +27,9 @@ export function rgbOf(png) {
 
 // Runs velmor-capture in a folder of its own holding Font.bmp, Z_Test.3ds and
 // any other files given; extra arguments go before --frames. Returns
-// { status, stderr, frames, lower, folder }: frames maps the hash of a whole
-// frame to its number, lower the hash of its rows from LOWER_ROWS down.
+// { status, stderr, frames, lower, size, folder }: frames maps the hash of a
+// whole frame to its number, lower the hash of its rows from lowerRows down
+// to the first frame that has them, size is the frames' WxH.
 export function capture({ tool, work, name, files, args = [], count }) {
   const folder = path.join(work, name);
   const run = path.join(folder, 'run');
@@ -42,16 +43,19 @@ export function capture({ tool, work, name, files, args = [], count }) {
   });
   const frames = new Map();
   const lower = new Map();
+  let size = '';
   if (fs.existsSync(out)) {
     for (const file of fs.readdirSync(out).sort()) {
       const number = Number(/^frame_(\d+)\.png$/.exec(file)?.[1]);
       const png = PNG.sync.read(fs.readFileSync(path.join(out, file)));
       const rgb = rgbOf(png);
       frames.set(sha256(rgb), number);
-      lower.set(sha256(rgb.subarray(LOWER_ROWS * png.width * 3)), number);
+      const below = sha256(rgb.subarray(lowerRows(png.height) * png.width * 3));
+      if (!lower.has(below)) lower.set(below, number);
+      size = `${png.width}x${png.height}`;
     }
   }
-  return { status: result.status, stderr: result.stderr ?? '', frames, lower, folder: out };
+  return { status: result.status, stderr: result.stderr ?? '', frames, lower, size, folder: out };
 }
 
 // How near the closest captured frame comes to a picture: the fewest pixels

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -21,17 +22,29 @@ void web_mouse(uint32_t message, uint32_t flags, int32_t x, int32_t y);
 void web_wheel(int32_t turn, uint32_t flags, int32_t x, int32_t y);
 // The room the page gives the picture has a new size.
 void web_size(int32_t width, int32_t height);
-// A file that the page has written into the in-memory file system.
+// A file that the page has written into the in-memory file system: dropped on
+// a resizable window; the demo's window closes and the file waits for a run of
+// view mode (web_scene_to_view).
 void web_open_file(const char* path);
 }
 
 // Forgets the window, its messages and the window classes after a run of the
 // shell, so that the next run starts as the first did.
 void web_window_reset();
+// The file opened on the demo's window during the run, once ("" when none).
+std::string web_scene_to_view();
 
 // What the page's script does for the C++ half (web_library.js).
 extern "C" {
-void web_window_open(const char* title, int32_t width, int32_t height);
+// A resizable window's canvas fills the room the page gives it, at the
+// device's pixels (the page says each new size by web_size); another's is
+// width x height.
+void web_window_open(const char* title, int32_t width, int32_t height, int resizable);
+// The room the page gives the canvas in the device's pixels, at most 3840 x 2160.
+void web_room_size(int32_t* width, int32_t* height);
+void web_canvas_size(int32_t* width, int32_t* height);
+// Asks the page for full screen (or to leave it); zero when it cannot.
+int web_window_fullscreen(int fullscreen);
 void web_window_show(int shown);
 void web_cursor_hide(int hidden);
 // The page's clock in milliseconds.
@@ -39,7 +52,8 @@ double web_clock_ms();
 // Sleeps until the page has queued a message or timeout_ms have gone (-1:
 // without a limit).
 void web_wait_for_message(int32_t timeout_ms);
-// width x height pixels in the canvas's byte order onto the canvas.
+// width x height pixels in the canvas's byte order onto all of the canvas,
+// scaled when its size differs.
 void web_canvas_present(const uint32_t* pixels, int32_t width, int32_t height);
 // A message for the person: the page shows its text.
 void web_show_message(const char* title, const char* text);

@@ -1,7 +1,10 @@
 // The display device in a page: off-screen surfaces are plain memory, the back
 // buffer holds the picture in the canvas's byte order, and a flip puts it on
-// the canvas. A page has no display mode to take over, and a 2D canvas keeps
-// its pixels, so no surface is ever lost.
+// the canvas; a windowed display has no back buffer, and a blit to its primary
+// puts the picture on the canvas. A page has no display mode to take over, and
+// a 2D canvas keeps its pixels, so no surface is ever lost.
+#include <vector>
+
 #include "platform/memory_surface.h"
 #include "platform/web/web_backend.h"
 
@@ -24,16 +27,35 @@ void to_canvas_order(const uint32_t* from, uint32_t* to, int32_t count) {
     }
 }
 
+// The rows of from in picture, in the canvas's byte order, into out (rows of
+// out_width pixels) from (left, top) on.
+void rows_to_canvas_order(const MemorySurface& picture, const SurfaceRect& from, uint32_t* out,
+                          int32_t out_width, int32_t left, int32_t top) {
+    for (int32_t row = 0; row < from.bottom - from.top; ++row)
+        to_canvas_order(&picture.pixels[size_t(from.top + row) * picture.width + from.left],
+                        &out[size_t(top + row) * out_width + left], from.right - from.left);
+}
+
+// A windowed display's picture goes through here on its way to the canvas.
+std::vector<uint32_t> staging;
+
 } // namespace
 
-// The back buffer starts black and opaque, in the canvas's byte order.
+// A windowed primary (no back buffer) is the canvas as it is; a flipping
+// one's back buffer starts black and opaque, in the canvas's byte order.
 int32_t memory_primary_open(PlatformSurfaceRecord* primary, int32_t& width, int32_t& height) {
     PlatformDisplayRecord* display = primary->display;
-    if (display->width == 0 || display->primary != nullptr) return DISPLAY_ERR_GENERIC;
-    primary->attached->memory.pixels.assign(size_t(display->width) * display->height, 0xFF000000);
+    if (display->primary != nullptr) return DISPLAY_ERR_GENERIC;
+    if (primary->attached == nullptr) {
+        web_canvas_size(&width, &height);
+    } else {
+        if (display->width == 0) return DISPLAY_ERR_GENERIC;
+        primary->attached->memory.pixels.assign(size_t(display->width) * display->height,
+                                                0xFF000000);
+        width = display->width;
+        height = display->height;
+    }
     display->primary = primary;
-    width = display->width;
-    height = display->height;
     return DISPLAY_OK;
 }
 
@@ -77,10 +99,26 @@ int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_
     MemorySurface& out = destination->memory;
     SurfaceRect from, to;
     if (in.locked || !blit_rects(rect, x, y, in, out, from, to)) return DISPLAY_ERR_GENERIC;
-    for (int32_t row = 0; row < to.bottom - to.top; ++row)
-        to_canvas_order(&in.pixels[size_t(from.top + row) * in.width + from.left],
-                        &out.pixels[size_t(to.top + row) * out.width + to.left],
-                        to.right - to.left);
+    rows_to_canvas_order(in, from, out.pixels.data(), out.width, to.left, to.top);
+    return DISPLAY_OK;
+}
+
+// Only into a windowed primary, whose rectangle is all of the canvas (the
+// client area lies at the page's origin): the picture in the canvas's byte
+// order, scaled by the page when its size is not the canvas's.
+int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect*,
+                             PlatformSurface source, const SurfaceRect* source_rect, uint32_t) {
+    if (destination->kind != SurfaceKind::primary || destination->attached != nullptr ||
+        source->kind != SurfaceKind::offscreen)
+        return DISPLAY_ERR_UNSUPPORTED;
+    const MemorySurface& picture = source->memory;
+    SurfaceRect from, unused;
+    if (picture.locked || !blit_rects(source_rect, 0, 0, picture, picture, from, unused))
+        return DISPLAY_ERR_GENERIC;
+    const int32_t width = from.right - from.left, height = from.bottom - from.top;
+    staging.resize(size_t(width) * height);
+    rows_to_canvas_order(picture, from, staging.data(), width, 0, 0);
+    web_canvas_present(staging.data(), width, height);
     return DISPLAY_OK;
 }
 

@@ -14,6 +14,7 @@ mergeInto(LibraryManager.library, {
     running: false,
     timeout: 0,    // ends that wait when the next tick falls due
     context: null,
+    picture: [0, 0], // the size of the latest picture presented
 
     // Queues a message through one of the exported C++ calls, then lets the
     // sleeping program take it. False while no program runs.
@@ -24,7 +25,32 @@ mergeInto(LibraryManager.library, {
       return true;
     },
 
+    // The room the page gives the canvas, in the device's pixels, at most
+    // 3840 x 2160 (scaled down whole, its aspect kept).
+    roomSize: function() {
+      var box = Module['canvas'].parentElement.getBoundingClientRect();
+      var ratio = window.devicePixelRatio || 1;
+      var width = box.width * ratio, height = box.height * ratio;
+      var fit = Math.min(1, 3840 / width, 2160 / height);
+      return [Math.max(1, Math.floor(width * fit)), Math.max(1, Math.floor(height * fit))];
+    },
+
+    // Pictures of another size than the canvas's are scaled onto it through
+    // a canvas of their own, never smoothed.
+    scaler: null,
+    scaled: function(image) {
+      var scaler = WebPage.scaler || (WebPage.scaler = document.createElement('canvas'));
+      scaler.width = image.width;
+      scaler.height = image.height;
+      scaler.getContext('2d').putImageData(image, 0, 0);
+      var context = WebPage.context;
+      context.imageSmoothingEnabled = false;
+      context.drawImage(scaler, 0, 0, Module['canvas'].width, Module['canvas'].height);
+    },
+
     install: function() {
+      Module['velmorRoomSize'] = function() { return WebPage.roomSize(); };
+      Module['velmorPictureSize'] = function() { return WebPage.picture.slice(); };
       Module['velmorKeyDown'] = function(key) {
         return WebPage.post(function() { _web_key_down(key); });
       };
@@ -56,11 +82,39 @@ mergeInto(LibraryManager.library, {
   $WebPage__postset: 'WebPage.install();',
 
   web_window_open__deps: ['$WebPage'],
-  web_window_open: function(title, width, height) {
+  web_window_open: function(title, width, height, resizable) {
     var canvas = Module['canvas'];
-    canvas.width = width;
-    canvas.height = height;
+    if (!resizable) {
+      canvas.width = width;
+      canvas.height = height;
+    }
+    if (Module['onVelmorView']) Module['onVelmorView'](resizable != 0);
     document.title = UTF8ToString(title);
+  },
+
+  web_room_size__deps: ['$WebPage'],
+  web_room_size: function(width, height) {
+    var size = WebPage.roomSize();
+    HEAP32[width >> 2] = size[0];
+    HEAP32[height >> 2] = size[1];
+  },
+
+  web_canvas_size: function(width, height) {
+    HEAP32[width >> 2] = Module['canvas'].width;
+    HEAP32[height >> 2] = Module['canvas'].height;
+  },
+
+  // The page's full screen is asked of the canvas's container, with the
+  // buttons and notices around the canvas; fullscreenchange resizes it.
+  web_window_fullscreen: function(fullscreen) {
+    var box = Module['canvas'].parentElement;
+    if (fullscreen) {
+      if (!box.requestFullscreen) return 0;
+      if (document.fullscreenElement !== box) box.requestFullscreen().catch(function() {});
+      return 1;
+    }
+    if (document.fullscreenElement) document.exitFullscreen().catch(function() {});
+    return 1;
   },
 
   web_window_show: function(shown) {
@@ -90,12 +144,19 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  // Shows width x height pixels, already in the canvas's byte order.
+  // Shows width x height pixels, already in the canvas's byte order, on all
+  // of the canvas: as they are when the sizes agree, else scaled.
   web_canvas_present__deps: ['$WebPage'],
   web_canvas_present: function(pixels, width, height) {
-    if (!WebPage.context) WebPage.context = Module['canvas'].getContext('2d');
+    var canvas = Module['canvas'];
+    if (!WebPage.context) WebPage.context = canvas.getContext('2d');
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
-    WebPage.context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    var image = new ImageData(bytes, width, height);
+    WebPage.picture = [width, height];
+    if (width === canvas.width && height === canvas.height)
+      WebPage.context.putImageData(image, 0, 0);
+    else
+      WebPage.scaled(image);
   },
 
   web_show_message: function(title, text) {
