@@ -17,11 +17,6 @@
 #include "platform/memory_surface.h"
 #include "platform/web/web_backend.h"
 
-// The backend's hooks for the windowed view, as the emulation calls them.
-void system_desktop_size(int32_t* width, int32_t* height);
-bool system_window_fullscreen(PlatformWindow window, bool fullscreen, int32_t width,
-                              int32_t height);
-
 namespace {
 
 int failures = 0;

@@ -122,12 +122,6 @@ int32_t platform_surface_blt(PlatformSurface destination, const SurfaceRect*,
     return DISPLAY_OK;
 }
 
-// No windowed display on the page yet.
-int32_t platform_surface_blt(PlatformSurface, const SurfaceRect*, PlatformSurface,
-                             const SurfaceRect*, uint32_t) {
-    return DISPLAY_ERR_UNSUPPORTED;
-}
-
 int32_t platform_surface_flip(PlatformSurface surface, PlatformSurface, uint32_t) {
     if (surface->kind != SurfaceKind::primary) return DISPLAY_ERR_UNSUPPORTED;
     const MemorySurface& back = surface->attached->memory;

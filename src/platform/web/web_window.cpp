@@ -115,15 +115,6 @@ void system_cursor_show(bool shown) {
     web_cursor_hide(!shown);
 }
 
-// The page's own backend has no windowed view yet: the canvas is the desktop.
-void system_desktop_size(int32_t* width, int32_t* height) {
-    *width = 512, *height = 384;
-}
-
-bool system_window_fullscreen(PlatformWindow, bool, int32_t, int32_t) {
-    return false;
-}
-
 uint64_t system_clock_ms() {
     return uint64_t(web_clock_ms());
 }
