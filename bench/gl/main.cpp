@@ -64,7 +64,7 @@ bool write_png(const std::string& path, int32_t width, int32_t height) {
 bool bench_scene(const std::string& path, const Options& o) {
     Scene* scene = scene_load(path.c_str());
     if (scene == nullptr) {
-        std::fprintf(stderr, "velmor-gl-bench: %s\n", scene_load_error());
+        std::fprintf(stderr, "velmor-gl-bench: %s\n", scene_error());
         return false;
     }
     GlScene gl = gl_scene_create(*scene, o.view_mode, o.camera, o.width, o.height);

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_write_file("Font.bmp", data, size);
     font_state = FontState{};
     if (!font_init(WIDTH, HEIGHT)) {
-        fuzz_require(font_state.font_image == nullptr && image_load_error()[0] != '\0');
+        fuzz_require(font_state.font_image == nullptr && image_error()[0] != '\0');
         return 0;
     }
     check_image(*font_state.font_image);

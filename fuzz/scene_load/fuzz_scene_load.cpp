@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check_scene(*scene);
         scene_free(scene);
     } else {
-        require(scene_load_error()[0] != '\0');
+        require(scene_error()[0] != '\0');
     }
     return 0;
 }

@@ -37,7 +37,7 @@ __attribute__((format(printf, 2, 3))) bool fail(StartupFailure& failure, const c
 // A platform step failed: the backend's own reason names the cause better than
 // the step does, when it gives one.
 bool fail_in_platform(StartupFailure& failure, const char* step) {
-    const char* reason = platform_failure_reason();
+    const char* reason = platform_error();
     return fail(failure, "%s", reason[0] != '\0' ? reason : step);
 }
 
@@ -82,7 +82,7 @@ bool load_demo_scene(StartupFailure& failure) {
         path = installed;
     app_state.view.scene = scene_load(path);
     if (app_state.view.scene) return true;
-    return fail(failure, "cannot load the scene: %s", scene_load_error());
+    return fail(failure, "cannot load the scene: %s", scene_error());
 }
 
 bool load_scene(const AppOptions& options, StartupFailure& failure) {
@@ -92,7 +92,7 @@ bool load_scene(const AppOptions& options, StartupFailure& failure) {
         if (!load_demo_scene(failure)) return false;
     } else {
         view.scene = app_scene_load(options.scene_path, app_view_mode(options));
-        if (!view.scene) return fail(failure, "%s", scene_load_error());
+        if (!view.scene) return fail(failure, "%s", scene_error());
     }
     frame_objects_reset(*view.scene);
     app_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
@@ -111,7 +111,7 @@ void load_font(const AppOptions& options, int32_t width, int32_t height) {
         path = installed;
     if (!font_load(path, width, height))
         std::fprintf(stderr, "velmor: %s: %s; frames are drawn without text\n", path,
-                     image_load_error());
+                     image_error());
 }
 
 // Demo mode keeps its order: window, then scene. A named scene is read before

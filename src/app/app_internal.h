@@ -67,7 +67,7 @@ int32_t app_text_scale(int32_t width, int32_t height);
 // --- Opening scenes -----------------------------------------------------------
 
 // Loads a scene; in view mode frames it. Says on stderr when the file holds
-// no mesh object. Null on failure: scene_load_error() tells why.
+// no mesh object. Null on failure: scene_error() tells why.
 Scene* app_scene_load(const char* path, bool view_mode);
 // The face colours of a scene in view mode: the file's own when
 // app_state.file_colours says so, else null (the index colours). Null too,

@@ -85,8 +85,8 @@ void app_scene_release() {
 void app_scene_open(const char* path) {
     Scene* opened = app_scene_load(path, true);
     if (!opened) {
-        std::fprintf(stderr, "velmor: %s\n", scene_load_error());
-        wrap_notice(scene_load_error(), app_state.notice, sizeof app_state.notice);
+        std::fprintf(stderr, "velmor: %s\n", scene_error());
+        wrap_notice(scene_error(), app_state.notice, sizeof app_state.notice);
         app_state.notice_frames = NOTICE_FRAMES;
         return;
     }

@@ -157,7 +157,7 @@ void platform_post_quit_message(int exit_code);
 // Why the latest failed call of the backend failed, in words that complete the
 // line "velmor: ..." ("no display: neither DISPLAY nor WAYLAND_DISPLAY is set");
 // "" when no failure said why.
-const char* platform_failure_reason();
+const char* platform_error();
 // A message box with the title, one line of text and an OK button, like
 // MessageBoxA; returns once it is closed. Where no box can be shown (no
 // display) it does nothing.

@@ -106,11 +106,11 @@ struct Scene {
     SceneMaterial* materials;
 };
 
-// Loads a .3DS file in two passes. Returns null on failure; scene_load_error()
+// Loads a .3DS file in two passes. Returns null on failure; scene_error()
 // then tells why in one line (the file, and for bad content the chunk id, its
 // offset and what was wrong).
 Scene* scene_load(const char* file_name);
-const char* scene_load_error();
+const char* scene_error();
 // Releases everything a successful scene_load allocated. The program keeps its
 // scene to the end; tools, tests and fuzzing free theirs.
 void scene_free(Scene* scene);

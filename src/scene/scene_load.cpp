@@ -251,7 +251,7 @@ void* allocate_array(size_t count, size_t size, const char* what) {
     return array;
 }
 
-const char* scene_load_error() {
+const char* scene_error() {
     return failure_reason;
 }
 

@@ -104,7 +104,7 @@ Image* image_load_bmp(const char* file_name) {
     return image;
 }
 
-const char* image_load_error() {
+const char* image_error() {
     return load_error;
 }
 

@@ -25,9 +25,9 @@ constexpr int32_t LINE_ADVANCE = 14;
 
 // Reads an uncompressed 24-bit BMP (rows bottom-up, or top-down when the height
 // is negative). Null when the file cannot be read or is not such a bitmap;
-// image_load_error() then says why in a few words.
+// image_error() then says why in a few words.
 Image* image_load_bmp(const char* file_name);
-const char* image_load_error();
+const char* image_error();
 void image_free(Image* image);
 
 // Loads "Font.bmp" from the working directory; false when it cannot.

@@ -18,7 +18,7 @@ class BundledFont : public testing::Test {
   protected:
     void SetUp() override {
         font = image_load_bmp((std::string(VELMOR_SOURCE_DIR) + "/assets/Font.bmp").c_str());
-        ASSERT_NE(font, nullptr) << image_load_error();
+        ASSERT_NE(font, nullptr) << image_error();
         ASSERT_EQ(font->width, 176);
         ASSERT_EQ(font->height, 78);
     }

@@ -87,7 +87,7 @@ char glyph_at(const Picture& shot, const Image& font, uint32_t x, uint32_t y) {
 int print_counter(const Picture& shot, const char* font_path) {
     Image* font = image_load_bmp(font_path);
     if (!font) {
-        std::fprintf(stderr, "match_frame: %s: %s\n", font_path, image_load_error());
+        std::fprintf(stderr, "match_frame: %s: %s\n", font_path, image_error());
         return 2;
     }
     std::string digits;

@@ -192,7 +192,7 @@ TEST_F(SdlBackend, ARendererThatCannotBeMadeGivesItsReason) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(display_init(window, 512, 384));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_STREQ(platform_failure_reason(),
+    EXPECT_STREQ(platform_error(),
                  "cannot create a renderer: Renderer already associated with window");
     display_shutdown();
     SDL_DestroyRenderer(taken);
@@ -205,7 +205,7 @@ TEST(SdlWithoutDisplay, FallbackDriversAreRefused) {
         {
             setenv("SDL_VIDEODRIVER", "dummy", 1);
             if (sdl_video_start()) std::exit(0);
-            std::fputs(platform_failure_reason(), stderr);
+            std::fputs(platform_error(), stderr);
             std::exit(1);
         },
         testing::ExitedWithCode(1), "shows nothing \\(dummy\\)");

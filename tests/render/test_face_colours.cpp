@@ -70,7 +70,7 @@ class FaceColours : public Screen {
     void SetUp() override {
         Screen::SetUp();
         scene = two_material_scene();
-        ASSERT_NE(scene, nullptr) << scene_load_error();
+        ASSERT_NE(scene, nullptr) << scene_error();
         matrix_identity(view.camera);
         view.scene = scene;
         frame_objects_reset(*scene);

@@ -196,7 +196,7 @@ TEST(Golden, BenchmarkScenes) {
     if (!std::ifstream(folder + "fill.3ds")) GTEST_SKIP() << "no scenes in " << folder;
     for (const auto& s : scenes) {
         Scene* scene = scene_load((folder + s.name + ".3ds").c_str());
-        ASSERT_NE(scene, nullptr) << s.name << ": " << scene_load_error();
+        ASSERT_NE(scene, nullptr) << s.name << ": " << scene_error();
         check_program_frames(s.name, *scene, s.frames);
         scene_free(scene);
     }

@@ -28,7 +28,7 @@ ScenePtr load_written(const ChunkWriter& w) {
 
 std::string failure_of(const ChunkWriter& w) {
     EXPECT_EQ(load_written(w), nullptr);
-    return scene_load_error();
+    return scene_error();
 }
 
 ::testing::AssertionResult fails_with(const ChunkWriter& w, const std::string& part) {

@@ -99,7 +99,7 @@ TEST(ChunkWalk, BrokenChunkHeadersEndTheLoadWithAReason) {
     EXPECT_TRUE(fails_with(cut, "offset 6: chunk header cut short"));
 
     EXPECT_EQ(scene_load(test_file_path("missing.3ds").c_str()), nullptr);
-    EXPECT_NE(std::string(scene_load_error()).find("cannot open"), std::string::npos);
+    EXPECT_NE(std::string(scene_error()).find("cannot open"), std::string::npos);
 }
 
 TEST(ChunkWalk, NestingEndsAtSixtyFourLevels) {
@@ -110,7 +110,7 @@ TEST(ChunkWalk, NestingEndsAtSixtyFourLevels) {
         for (int i = 0; i < levels; ++i)
             chunk_end(w);
         if (levels == 64)
-            EXPECT_NE(load_written(w), nullptr) << scene_load_error();
+            EXPECT_NE(load_written(w), nullptr) << scene_error();
         else
             EXPECT_TRUE(fails_with(w, "nested deeper than 64 levels"));
     }
@@ -146,7 +146,7 @@ TEST(ChunkWalk, FilesThatCannotBeReadWholeEndTheLoadWithAReason) {
     const std::string folder = test_file_path("folder.3ds");
     std::filesystem::create_directories(folder);
     EXPECT_EQ(scene_load(folder.c_str()), nullptr);
-    EXPECT_EQ(std::string(scene_load_error()), folder + ": offset 0: read error");
+    EXPECT_EQ(std::string(scene_error()), folder + ": offset 0: read error");
     std::filesystem::remove(folder);
 
     // A sparse file: refused for its size, before any of it is read.
@@ -156,7 +156,7 @@ TEST(ChunkWalk, FilesThatCannotBeReadWholeEndTheLoadWithAReason) {
     std::filesystem::resize_file(huge, uint64_t{1} << 31, error);
     if (error) GTEST_SKIP() << "no sparse file of 2 GiB here: " << error.message();
     EXPECT_EQ(scene_load(huge.c_str()), nullptr);
-    EXPECT_EQ(std::string(scene_load_error()),
+    EXPECT_EQ(std::string(scene_error()),
               huge + ": 2147483648 bytes: a 3DS file is shorter than 2 GiB");
     std::filesystem::remove(huge);
 }

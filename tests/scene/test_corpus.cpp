@@ -116,7 +116,7 @@ TEST(Corpus, EveryFileLoadsOrFailsWithAReasonAndMatchesTheReference) {
         ScenePtr scene = load_file(path);
         const std::vector<ReferenceObject>& objects = reference[file];
         if (!scene) {
-            std::string reason = scene_load_error();
+            std::string reason = scene_error();
             EXPECT_NE(reason.find(path), std::string::npos) << reason;
             EXPECT_TRUE(objects.empty())
                 << "the reference has objects; the load failed: " << reason;

@@ -28,7 +28,7 @@ TEST(Keyframer, TracksReachTheObjectOfTheNodesNameInSceneAxes) {
     chunk_end(w);
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     EXPECT_EQ(scene->start_frame, 5u);
     EXPECT_EQ(scene->end_frame, 300u);
     const SceneObject& o = scene->objects[0];
@@ -55,7 +55,7 @@ TEST(Keyframer, NodesMatchNamesExactlyAndTheFirstOfTwins) {
     write_node(w, CHUNK_OBJECT_NODE, "Solo", 5, 1, {5, 0, 0});
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     const SceneObject* o = scene->objects;
     EXPECT_EQ(o[0].node_id, 4u); // both nodes named Twin land on the first
     EXPECT_EQ(o[0].position_x[0], 4.0f);
@@ -85,7 +85,7 @@ TEST(Keyframer, KeyFlagsCountsAndLongNamesDecideWhatIsRead) {
     chunk_end(w);
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     const SceneObject& o = scene->objects[0];
     EXPECT_EQ(o.parent_id, 321u);
     ASSERT_EQ(o.position_key_count, 4);
@@ -108,7 +108,7 @@ TEST(Keyframer, StateStartsAfreshWithEveryLoadButCarriesFromCountingToFilling) {
     write_node(ids, CHUNK_OBJECT_NODE, "A", -1, 0xFFFF, {0, 0, 0});
     write_node(ids, CHUNK_OBJECT_NODE, "B", 7, 0xFFFF, {0, 0, 0});
     ScenePtr first = load_written(ids);
-    ASSERT_NE(first, nullptr) << scene_load_error();
+    ASSERT_NE(first, nullptr) << scene_error();
     EXPECT_EQ(first->objects[0].node_id, 7u);
 
     // A file ending with a camera node, then one whose only node is an ambient
@@ -120,6 +120,6 @@ TEST(Keyframer, StateStartsAfreshWithEveryLoadButCarriesFromCountingToFilling) {
     write_named(ambient_only, "Cam", CHUNK_CAMERA, {0, 0, 0, 0, 0, 0, 0, 50});
     write_node(ambient_only, CHUNK_AMBIENT_NODE, "Cam", -1, 0xFFFF, {1, 0, 0});
     ScenePtr second = load_written(ambient_only);
-    ASSERT_NE(second, nullptr) << scene_load_error();
+    ASSERT_NE(second, nullptr) << scene_error();
     EXPECT_EQ(second->cameras[0].position_key_count, 0);
 }

@@ -21,7 +21,7 @@ Matrix camera_matrix(std::initializer_list<float> position, std::initializer_lis
     if (const float* t = target.size() == 3 ? target.begin() : nullptr)
         write_node(w, CHUNK_TARGET_NODE, "Cam", -1, 0xFFFF, {t[0], t[2], t[1]});
     ScenePtr scene = load_written(w);
-    EXPECT_NE(scene, nullptr) << scene_load_error();
+    EXPECT_NE(scene, nullptr) << scene_error();
     if (!scene) return Matrix{};
     expect_floats(scene->cameras[0].position, {1, 2, 3}); // the chunk's values keep the file axes
     expect_floats(scene->cameras[0].target, {4, 5, 6});
@@ -50,7 +50,7 @@ TEST(Lights, FieldsComeFromTheLightAndItsSubChunksInSceneAxes) {
     chunk_end(w);
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     ASSERT_EQ(scene->light_count, 2);
     const SceneLight& omni = scene->lights[0];
     EXPECT_STREQ(omni.name, "Omni");
@@ -81,7 +81,7 @@ TEST(Lights, ColourGoesToTheLightNamedLikeTheLastNameAndSaturates) {
     write_floats(w, CHUNK_COLOR_F, {0.5f, 0.5f, 0.5f}); // names no light: dropped
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     const SceneLight& lamp = scene->lights[0];
     EXPECT_EQ(lamp.colour[0], 1e10f);
     EXPECT_EQ(lamp.colour255[0], INT32_MAX);

@@ -109,7 +109,7 @@ TEST(MaterialColours, DiffuseIsTheFirstByteOrFloatColourOfTheDiffuseChunk) {
     material_block(w, "Last", [](ChunkWriter&) {});
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     ASSERT_EQ(scene->material_count, (int32_t)cases.size() + 1);
     for (size_t i = 0; i < cases.size(); ++i) {
         const SceneMaterial& m = scene->materials[i];
@@ -134,7 +134,7 @@ TEST(MaterialColours, FloatColoursStillReachTheLightNamedLikeTheLastName) {
     chunk_end(w);
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     const SceneMaterial& lamp = scene->materials[0];
     EXPECT_EQ(lamp.has_diffuse, 1);
     EXPECT_EQ((std::array<int, 3>{lamp.diffuse[0], lamp.diffuse[1], lamp.diffuse[2]}),

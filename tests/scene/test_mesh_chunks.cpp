@@ -65,7 +65,7 @@ TEST(MeshChunks, ObjectIsStoredInSceneAxesWithCornersZeroTwoOne) {
                  {1, 2, 3, 4, 5, 6, 7, 8, 9, 5, 6, 8}); // a stray one: the last object's
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     ASSERT_EQ(scene->object_count, 1);
     const SceneObject& o = scene->objects[0];
     EXPECT_EQ(o.name, name63);
@@ -102,7 +102,7 @@ TEST(MeshChunks, FaceMaterialsNameMaterialsReadBeforeThemOrAnywhere) {
     chunk_material(w, "Blue");
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     const SceneObject& o = scene->objects[0];
     EXPECT_EQ(o.faces[0].material_read_before, 0); // listed by no chunk: cleared
     EXPECT_EQ(o.faces[1].material_read_before, 1);
@@ -123,7 +123,7 @@ TEST(MeshChunks, EmptyListsAndValuesCutShortByTheEndOfTheFile) {
     w.bytes.resize(w.bytes.size() - 2); // half of the last float
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     EXPECT_EQ(scene->objects[0].vertex_count, 0);
     EXPECT_EQ(scene->objects[0].face_count, 0);
     expect_floats(values_of(scene->objects[1].vertices[1]).data(), {4, 0, 5}); // cut: 0
@@ -191,7 +191,7 @@ TEST(MeshChunks, ThousandsOfFaceMaterialsFindTheirFirstMaterial) {
     end_object(w);
 
     ScenePtr scene = load_written(w);
-    ASSERT_NE(scene, nullptr) << scene_load_error();
+    ASSERT_NE(scene, nullptr) << scene_error();
     const SceneObject& o = scene->objects[0];
     for (int i = 0; i < count; ++i) {
         ASSERT_EQ(o.faces[i].material_read_before, i * 7 % count) << i;

@@ -88,7 +88,7 @@ TEST_F(Still, AnswersHelpAndVersionAndRefusesBadArguments) {
 TEST_F(Still, AFailedRunLeavesNoFile) {
     write_file("pictures/old.png", {'o', 'l', 'd'});
     ASSERT_EQ(scene_load("missing.3ds"), nullptr);
-    const std::string missing_reason = scene_load_error();
+    const std::string missing_reason = scene_error();
     StillRun missing = render({"missing.3ds", "pictures/old.png"});
     EXPECT_EQ(missing.exit_code, 1);
     EXPECT_EQ(missing.err, "velmor-render: " + missing_reason + "\n");

@@ -84,9 +84,9 @@ TEST_F(ImageLoadBmp, RejectsOtherFormatsBadSizesAndShortFiles) {
     for (const auto& c : cases) {
         Image* image = load(c.bytes);
         EXPECT_EQ(image, nullptr) << c.why;
-        EXPECT_STREQ(image_load_error(), c.why);
+        EXPECT_STREQ(image_error(), c.why);
         image_free(image);
     }
     EXPECT_EQ(image_load_bmp("missing.bmp"), nullptr);
-    EXPECT_STREQ(image_load_error(), "cannot open the file");
+    EXPECT_STREQ(image_error(), "cannot open the file");
 }

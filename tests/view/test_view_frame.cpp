@@ -93,7 +93,7 @@ class ViewMode : public InFreshFolder {
         write_scene(parts, "model.3ds");
         scene_free(scene);
         scene = scene_load("model.3ds");
-        ASSERT_NE(scene, nullptr) << scene_load_error();
+        ASSERT_NE(scene, nullptr) << scene_error();
         frame_fit_scene(*scene);
         frame_objects_reset(*scene);
     }

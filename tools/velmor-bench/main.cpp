@@ -141,7 +141,7 @@ bool bench_scene(const std::string& path, const Options& options,
                  std::vector<uint32_t>& presented) {
     Scene* scene = scene_load(path.c_str());
     if (scene == nullptr) {
-        std::fprintf(stderr, "velmor-bench: %s\n", scene_load_error()); // names the file
+        std::fprintf(stderr, "velmor-bench: %s\n", scene_error()); // names the file
         return false;
     }
     int64_t faces = 0;

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     }
     Scene* scene = scene_load(argv[1]);
     if (!scene) {
-        std::fprintf(stderr, "velmor-dump: %s\n", scene_load_error());
+        std::fprintf(stderr, "velmor-dump: %s\n", scene_error());
         return 1;
     }
     std::string json;

@@ -17,7 +17,7 @@ namespace {
 Scene* load(const StillOptions& options) {
     Scene* scene = scene_load(options.scene_path);
     if (!scene) {
-        std::fprintf(stderr, "velmor-render: %s\n", scene_load_error()); // names the file
+        std::fprintf(stderr, "velmor-render: %s\n", scene_error()); // names the file
         return nullptr;
     }
     const long long faces = still_face_count(*scene);

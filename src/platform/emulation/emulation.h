@@ -59,7 +59,7 @@ struct EmulatedCall {
 // set_timer fail when it returns nonzero; the other calls go on regardless.
 int32_t system_enter(const EmulatedCall& call);
 // Makes the system's window for a new record; false (the reason kept for
-// platform_failure_reason) when it cannot.
+// platform_error) when it cannot.
 bool system_window_open(PlatformWindow window, const char* title, int32_t width, int32_t height);
 void system_window_show(PlatformWindow window, bool shown);
 // The window has been destroyed (its procedure has heard MESSAGE_DESTROY).

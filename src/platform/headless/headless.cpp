@@ -259,7 +259,7 @@ bool system_wait(int32_t) {
 
 void system_dispatched(const PlatformMessage&) {}
 
-const char* platform_failure_reason() {
+const char* platform_error() {
     return backend.failure_reason.c_str();
 }
 

@@ -43,7 +43,7 @@ struct HeadlessFault {
     int first_call;
     int count;
     int32_t result;
-    const char* reason = nullptr; // what platform_failure_reason says after it, if anything
+    const char* reason = nullptr; // what platform_error says after it, if anything
 };
 
 // Sees the picture on the screen after every successful flip (the client area

@@ -8,7 +8,7 @@
 
 // Starts SDL's video on a real display; on failure keeps the reason.
 bool sdl_video_start();
-// Keeps the reason of a failure for platform_failure_reason.
+// Keeps the reason of a failure for platform_error.
 __attribute__((format(printf, 1, 2))) void sdl_failure(const char* format, ...);
 // The SDL window of the live platform window, null once it is destroyed.
 SDL_Window* sdl_window_handle(PlatformWindow window);

@@ -160,7 +160,7 @@ void sdl_failure(const char* format, ...) {
     va_end(args);
 }
 
-const char* platform_failure_reason() {
+const char* platform_error() {
     return failure_reason;
 }
 

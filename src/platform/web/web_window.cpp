@@ -133,7 +133,7 @@ void system_dispatched(const PlatformMessage& message) {
 
 // Nothing in this backend fails for a reason that the step's own words do not
 // already give.
-const char* platform_failure_reason() {
+const char* platform_error() {
     return "";
 }
 

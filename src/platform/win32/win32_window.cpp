@@ -223,7 +223,7 @@ PlatformWindow platform_create_window(const char* class_name, const char* title,
     return window_of(hwnd);
 }
 
-const char* platform_failure_reason() {
+const char* platform_error() {
     return failure_reason;
 }
 
