@@ -93,8 +93,11 @@ bool load_scene(const AppOptions& options, StartupFailure& failure) {
     frame_objects_reset(*view_state.scene);
     shell_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
     shell_state.file_colours = app_file_colours(options);
-    if (app_view_mode(options))
+    shell_state.look = app_view_look(options);
+    if (app_view_mode(options)) {
         view_state.face_colours = app_face_colours_create(*view_state.scene);
+        view_state.look = &shell_state.look;
+    }
     return true;
 }
 

@@ -37,6 +37,7 @@ intptr_t main_window_proc(PlatformWindow window, uint32_t message, uintptr_t wpa
 struct ShellState {
     Turning turning;
     bool file_colours; // view mode's choice, kept for the files dropped later
+    ViewLook look;     // view mode's light and background, likewise
     char notice[512];
     int32_t notice_frames; // presented frames left that show it
 };

@@ -73,6 +73,7 @@ void app_scene_open(const char* path) {
     uint32_t* previous_colours = view_state.face_colours;
     view_state.scene = opened;
     view_state.face_colours = app_face_colours_create(*opened);
+    view_state.look = &shell_state.look;
     scene_free(previous);
     std::free(previous_colours);
     frame_values.animation_angle = 0.0f;

@@ -17,6 +17,19 @@ constexpr int32_t screen_height = 384;
 // Bytes of one such picture of 32-bit pixels.
 constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
 
+// View mode's light and background.
+struct ViewLook {
+    bool cull;                  // FaceLook::cull
+    int32_t ambient;            // FaceLook::ambient
+    uint32_t background_top;    // the background shades from this on the top row...
+    uint32_t background_bottom; // ...to this on the bottom row (0x00RRGGBB)
+};
+// The default look: a quarter of full brightness where the headlight does not
+// reach, on a slate gradient that a dark model still stands out against.
+constexpr int32_t view_ambient = 64;
+constexpr uint32_t view_background_top = 0x00485260;
+constexpr uint32_t view_background_bottom = 0x00181B20;
+
 struct ViewState {
     Matrix camera;
     uint32_t* colour_buffer; // screen_width x screen_height pixels 0x00RRGGBB
@@ -24,6 +37,9 @@ struct ViewState {
     // The base colour of every face of the scene, object after object (see
     // frame_face_colours_create); null draws each object in its index colour.
     uint32_t* face_colours;
+    // View mode's; null, as in demo mode, culls the faces turned away and
+    // lights the rest by the headlight alone, on black.
+    const ViewLook* look = nullptr;
 };
 
 // Indexed by the object's index AND 3.
@@ -40,12 +56,12 @@ void frame_objects_reset(Scene& scene);
 // (view mode).
 enum class Turning { by_index, as_one_body };
 
-// Clears view.colour_buffer and the depth buffer, advances the animation
-// angle (a cycle of 63 frames), turns every object about its own X and Y axes
-// and draws it in its colour, or its faces in view.face_colours, on every
-// drawing thread. Given a picture (screen_width x screen_height pixels, such
-// as the display's locked surface), clears and draws that instead of
-// view.colour_buffer, which saves copying the frame there. Needs render_init.
+// Clears view.colour_buffer (to view.look's background) and the depth buffer,
+// advances the animation angle (a cycle of 63 frames), turns every object
+// about its own X and Y axes and draws it in its colour, or its faces in
+// view.face_colours, on every drawing thread. Given a picture (screen_width x screen_height pixels,
+// such as the display's locked surface), clears and draws that instead of view.colour_buffer, which
+// saves copying the frame there. Needs render_init.
 void frame_draw(ViewState& view, float& animation_angle, Turning turning = Turning::by_index,
                 uint32_t* picture = nullptr);
 // The scene in the file's own colours: for every face, object after object,

@@ -39,6 +39,25 @@ float angle_advance(float angle) {
     return angle;
 }
 
+uint32_t channel_between(uint32_t top, uint32_t bottom, int32_t shift, int32_t row) {
+    const int32_t a = (int32_t)(top >> shift & 0xFF), b = (int32_t)(bottom >> shift & 0xFF);
+    return (uint32_t)(a + (b - a) * row / (screen_height - 1)) << shift;
+}
+
+// Both buffers cleared, the picture to the look's background.
+void background_clear(const ViewLook& look, uint32_t* picture) {
+    render_clear(picture);
+    for (int32_t row = 0; row < screen_height; ++row) {
+        const uint32_t top = look.background_top, bottom = look.background_bottom;
+        const uint32_t colour = channel_between(top, bottom, 16, row) |
+                                channel_between(top, bottom, 8, row) |
+                                channel_between(top, bottom, 0, row);
+        uint32_t* pixel = picture + (size_t)row * screen_width;
+        for (int32_t x = 0; x < screen_width; ++x)
+            pixel[x] = colour;
+    }
+}
+
 } // namespace
 
 void frame_camera_build(Matrix& camera) {
@@ -67,6 +86,12 @@ void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32
     constexpr int32_t batch = 64;
     RenderItem items[batch];
     const uint32_t* face_colours = view.face_colours;
+    const ViewLook* look = view.look;
+    FaceLook faces{};
+    if (look) {
+        faces = {look->cull, look->ambient, view.scene->materials, view.scene->material_count};
+        background_clear(*look, target);
+    }
     int32_t first = 0;
     do {
         int32_t count = 0;
@@ -75,10 +100,11 @@ void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32
             float s = turn_speeds[turning == Turning::as_one_body ? 0 : i & 3];
             matrix_rotate_x(object.matrix, s * TURN_X_STEP);
             matrix_rotate_y(object.matrix, (float)(sine * TURN_Y_STEP * s));
-            items[count++] = {&object.matrix, &object, object_colours[i & 3], face_colours};
+            items[count++] = {&object.matrix, &object, object_colours[i & 3], face_colours,
+                              look ? &faces : nullptr};
             if (face_colours) face_colours += object.face_count;
         }
-        if (first == 0)
+        if (first == 0 && !look)
             render_clear_objects(view.camera, items, count, target);
         else
             render_objects(view.camera, items, count, target);

@@ -28,6 +28,8 @@ struct Chunk {
     bool makes_setup;
     uint32_t colour;
     const uint32_t* face_colours; // the chunk's own, or null for colour
+    const SceneObject* object;
+    const FaceLook* look;
     int32_t triangle_count;
     int32_t polygon_count;
     int32_t band_w_count;
@@ -88,14 +90,16 @@ void chunk_prepare(void* context, int32_t index) {
     c.band_w_count = 0;
     for (int32_t band = 0; band < b.bands; ++band)
         c.band_counts[band] = 0;
-    FaceShade shade = {nullptr, &setup.model_view, c.colour};
+    FaceShade shade = {nullptr, &setup.model_view, c.colour, c.look ? c.look->ambient : 0};
     FaceOutcome out;
+    SceneFace turned;
     for (int32_t i = 0; i < c.face_count; ++i) {
         const SceneFace& face = c.faces[i];
-        if (face_turned_away(face.plane, setup)) continue;
+        const SceneFace* drawn = face_to_draw(face, setup, *c.object, c.look, turned);
+        if (drawn == nullptr) continue;
         shade.plane = &face.plane;
         if (c.face_colours) shade.base_colour = c.face_colours[i];
-        const FaceKind kind = face_prepare(face, setup, out);
+        const FaceKind kind = face_prepare(*drawn, setup, out);
         if (kind == FACE_TRIANGLE) {
             TriangleScan& t = c.triangles[c.triangle_count];
             if (!triangle_scan_setup(out.x, out.y, out.z, shade, t)) continue;
@@ -253,6 +257,8 @@ void batch_draw(RenderBatch* batch, RenderPool* pool, const Matrix& camera,
                 c.makes_setup = one_chunk;
                 c.colour = it.colour;
                 c.face_colours = it.face_colours ? it.face_colours + face : nullptr;
+                c.object = it.object;
+                c.look = it.look;
             }
             if (face < faces) break; // the rest in the next round
         }

@@ -85,6 +85,7 @@ struct FaceShade {
     const Plane* plane;
     const Matrix* model_view;
     uint32_t base_colour;
+    int32_t ambient = 0; // FaceLook::ambient, 0 without a look
 };
 uint32_t face_colour(const FaceShade& shade);
 
@@ -222,6 +223,29 @@ void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, Obje
 inline bool face_turned_away(const Plane& p, const ObjectSetup& setup) {
     const float side = p.a * setup.eye_x + p.b * setup.eye_y + p.c * setup.eye_z + p.d;
     return side >= 0.1f;
+}
+
+// The face as it is to be drawn, or null when it is culled: with a look whose
+// rules show its back, a copy in turned with its corners in the other order,
+// so that they run counter-clockwise on the screen. Without a look, the face
+// itself unless it turns away.
+inline const SceneFace* face_to_draw(const SceneFace& face, const ObjectSetup& setup,
+                                     const SceneObject& object, const FaceLook* look,
+                                     SceneFace& turned) {
+    const bool away = face_turned_away(face.plane, setup);
+    if (look == nullptr) return away ? nullptr : &face;
+    bool one_sided = object.closed, back_is_front = object.planes_outward;
+    if (look->cull) {
+        const int32_t m = face.listed_material;
+        one_sided = m < 0 || m >= look->material_count || !look->materials[m].two_sided;
+        back_is_front = object.mirrored;
+    }
+    if (one_sided && away != back_is_front) return nullptr;
+    if (!away) return &face;
+    turned = face;
+    turned.corners[1] = face.corners[2];
+    turned.corners[2] = face.corners[1];
+    return &turned;
 }
 
 // What one face comes to once culled, transformed, clipped and projected.

@@ -156,7 +156,9 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOut
 } // namespace
 
 uint32_t face_colour(const FaceShade& face) {
-    return shade(face.base_colour, face_brightness(*face.plane, *face.model_view));
+    int32_t brightness = face_brightness(*face.plane, *face.model_view);
+    if (face.ambient > 0) brightness = face.ambient + (255 - face.ambient) * brightness / 255;
+    return shade(face.base_colour, brightness);
 }
 
 void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup) {
@@ -188,18 +190,20 @@ FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutco
 
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
                    const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
-                   const uint32_t* face_colours) {
+                   const uint32_t* face_colours, const FaceLook* look) {
     if (render_state.depth_buffer == nullptr) return;
     ObjectSetup setup;
     object_setup(object_matrix, camera_matrix, setup);
-    FaceShade shade = {nullptr, &setup.model_view, colour};
+    FaceShade shade = {nullptr, &setup.model_view, colour, look ? look->ambient : 0};
     FaceOutcome out;
+    SceneFace turned;
     for (int32_t i = 0; i < object.face_count; ++i) {
         const SceneFace& face = object.faces[i];
-        if (face_turned_away(face.plane, setup)) continue;
+        const SceneFace* drawn = face_to_draw(face, setup, object, look, turned);
+        if (drawn == nullptr) continue;
         shade.plane = &face.plane;
         if (face_colours) shade.base_colour = face_colours[i];
-        switch (prepare(face, setup, out)) {
+        switch (prepare(*drawn, setup, out)) {
         case FACE_TRIANGLE:
             triangle_fill(out.x, out.y, out.z, colour_buffer, shade);
             break;
@@ -228,7 +232,7 @@ void draw_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t
     }
     for (int32_t i = 0; i < count; ++i)
         render_object(*items[i].object_matrix, camera_matrix, *items[i].object, colour_buffer,
-                      items[i].colour, items[i].face_colours);
+                      items[i].colour, items[i].face_colours, items[i].look);
 }
 
 } // namespace

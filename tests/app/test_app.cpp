@@ -551,9 +551,12 @@ void write_coloured_squares() {
                        {{"Red", RED}, {"Blue", BLUE}});
 }
 
+// On black, so that every lit pixel is a shade of a base colour.
 AppOptions coloured(const char* scene, AppColours colours) {
     AppOptions options = named(scene);
     options.colours = colours;
+    options.background_set = true;
+    options.background = 0;
     return options;
 }
 
@@ -589,7 +592,7 @@ TEST_F(AppRun, ViewModeDrawsTheFilesColoursUnlessToldOtherwise) {
     write_coloured_squares();
     HeadlessConfig config;
     config.script = headless_ticks_then_escape(3);
-    ASSERT_EQ(run(config, named("plain.3ds")), 0);
+    ASSERT_EQ(run(config, coloured("plain.3ds", AppColours::file)), 0);
     std::vector<Presented> plain = frames;
     ASSERT_EQ(run(config, coloured("Z_Test.3ds", AppColours::index)), 0);
     ASSERT_EQ(frames.size(), plain.size());
@@ -630,6 +633,7 @@ TEST_F(AppRun, DemoModeKeepsItsColoursAndDroppedFilesFollowTheChoice) {
     for (AppColours colours : {AppColours::file, AppColours::index}) {
         AppOptions started{};
         started.colours = colours;
+        started.background_set = true; // black, as coloured() has it
         ASSERT_EQ(run(drop_between(2, "Z_Test.3ds", 3), started), 0);
         std::vector<Presented> dropped = frames;
         HeadlessConfig config;
@@ -677,6 +681,7 @@ TEST_F(AppRun, NoMeshObjectsAndAFontOfOnesOwn) {
     std::filesystem::rename("Font.bmp", "fonts/mine.bmp");
     AppOptions options = named("Z_Test.3ds");
     options.font_path = "fonts/mine.bmp";
+    options.background_set = true; // black, as the counter is checked against
     HeadlessConfig config;
     config.script = headless_ticks_then_escape(2);
     ASSERT_EQ(run(config, options), 0);
