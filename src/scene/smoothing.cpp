@@ -42,6 +42,7 @@ struct EdgeTable {
 
 struct Scratch {
     PositionTable positions;
+    int32_t* vertex_group;  // the position group of every vertex of the object
     int32_t* corner_group;  // the position group of every corner, -1 for a NaN
     int32_t* group_start;   // group g's corners are group_corners[start[g] .. start[g + 1])
     int32_t* group_corners; // corner numbers (3 * face + corner), grouped
@@ -51,6 +52,7 @@ struct Scratch {
 
 void scratch_free(Scratch& s) {
     position_table_free(s.positions);
+    std::free(s.vertex_group);
     std::free(s.corner_group);
     std::free(s.group_start);
     std::free(s.group_corners);
@@ -59,28 +61,51 @@ void scratch_free(Scratch& s) {
     std::free(s.edges.counts);
 }
 
-bool scratch_create(Scratch& s, int32_t face_count) {
-    const size_t corners = 3 * (size_t)face_count;
+// The index of the object's vertex that a corner stands on, or -1 for a
+// corner in a vertex list that a later one replaced.
+int32_t own_vertex(const SceneObject& object, const SceneVertex* corner) {
+    const uintptr_t first = (uintptr_t)object.vertices, at = (uintptr_t)corner;
+    if (at < first || at >= first + (size_t)object.vertex_count * sizeof(SceneVertex)) return -1;
+    return (int32_t)((at - first) / sizeof(SceneVertex));
+}
+
+// Positions are looked up once a vertex, not once a corner, but for
+// corners on replaced vertices.
+size_t positions_needed(const SceneObject& object) {
+    size_t count = (size_t)object.vertex_count;
+    for (int32_t i = 0; i < 3 * object.face_count; ++i)
+        count += own_vertex(object, object.faces[i / 3].corners[i % 3]) < 0;
+    return count;
+}
+
+bool scratch_create(Scratch& s, const SceneObject& object) {
+    const int32_t face_count = object.face_count;
+    const size_t corners = 3 * (size_t)face_count, positions = positions_needed(object);
     s = Scratch{};
     uint32_t capacity = 16;
     while (capacity < 2 * corners)
         capacity *= 2;
-    bool ok = position_table_create(s.positions, (uint32_t)corners);
+    bool ok = position_table_create(s.positions, (uint32_t)positions);
+    s.vertex_group = (int32_t*)std::malloc(((size_t)object.vertex_count + 1) * sizeof(int32_t));
     s.corner_group = (int32_t*)std::malloc(corners * sizeof(int32_t));
-    s.group_start = (int32_t*)std::calloc(corners + 1, sizeof(int32_t));
+    s.group_start = (int32_t*)std::calloc(positions + 1, sizeof(int32_t));
     s.group_corners = (int32_t*)std::malloc(corners * sizeof(int32_t));
     s.weighted = (Vec*)std::malloc((size_t)face_count * sizeof(Vec));
     s.edges = {(uint64_t*)std::malloc(capacity * sizeof(uint64_t)),
                (int32_t*)std::calloc(capacity, sizeof(int32_t)), capacity - 1};
-    return ok && s.corner_group && s.group_start && s.group_corners && s.weighted && s.edges.keys &&
-           s.edges.counts;
+    return ok && s.vertex_group && s.corner_group && s.group_start && s.group_corners &&
+           s.weighted && s.edges.keys && s.edges.counts;
 }
 
 // Every corner's position group, and the corners of each group in order.
 void group_corners(const SceneObject& object, Scratch& s) {
     const int32_t corners = 3 * object.face_count;
+    for (int32_t v = 0; v < object.vertex_count; ++v)
+        s.vertex_group[v] = position_table_add(s.positions, object.vertices[v]);
     for (int32_t i = 0; i < corners; ++i) {
-        const int32_t g = position_table_add(s.positions, *object.faces[i / 3].corners[i % 3]);
+        const SceneVertex* corner = object.faces[i / 3].corners[i % 3];
+        const int32_t own = own_vertex(object, corner);
+        const int32_t g = own >= 0 ? s.vertex_group[own] : position_table_add(s.positions, *corner);
         s.corner_group[i] = g;
         if (g >= 0) ++s.group_start[g + 1];
     }
@@ -181,7 +206,7 @@ bool scene_compute_shading(SceneObject& object) {
     object.closed = object.planes_outward = 0;
     if (object.face_count <= 0 || !object.corner_normals) return true;
     Scratch s;
-    const bool ok = scratch_create(s, object.face_count);
+    const bool ok = scratch_create(s, object);
     if (ok) {
         group_corners(object, s);
         for (int32_t f = 0; f < object.face_count; ++f)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -105,6 +106,12 @@ TEST(Shading, SphereInOneGroupIsSmoothAcrossSeams) {
     welded.compute();
     EXPECT_TRUE(welded.mesh.object.closed);
     EXPECT_FALSE(welded.mesh.object.planes_outward);
+
+    // Corners on a vertex list that a later one replaced are found by position too.
+    std::vector<SceneCornerNormals> own = welded.normals;
+    welded.mesh.object.vertex_count = 0;
+    welded.compute();
+    EXPECT_EQ(std::memcmp(own.data(), welded.normals.data(), own.size() * sizeof own[0]), 0);
 
     Shaded soup;
     mesh_add_sphere(soup.mesh, 10.0f, 16, 8, 0, 0, 0);
