@@ -27,6 +27,13 @@ const char* const ABOUT_MODES =
     "                   the file, where the file gives one (the default)\n"
     "  --colours index  view mode draws every object in its index colour, as demo\n"
     "                   mode does; demo mode always does, whatever is asked\n"
+    "  --cull           view mode draws only the front of faces, as the file winds\n"
+    "                   them (both sides of two-sided materials); by default it\n"
+    "                   draws both sides of every face\n"
+    "  --flat           view mode lights faces by the headlight alone\n"
+    "  --background RRGGBB\n"
+    "                   view mode's background colour, in hex (default: a slate\n"
+    "                   gradient)\n"
     "  --help           print this and exit\n"
     "  --version        print the version and exit\n";
 
@@ -80,6 +87,14 @@ bool parse_count(const char* text, long& value) {
     return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= MAX_FRAMES;
 }
 
+bool parse_background(const char* text, uint32_t& colour) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 16);
+    if (std::strlen(text) != 6 || end != text + 6 || text[0] == '+' || text[0] == '-') return false;
+    colour = (uint32_t)value;
+    return true;
+}
+
 bool parse_colours(const char* text, AppColours& colours) {
     if (std::strcmp(text, "file") == 0) {
         colours = AppColours::file;
@@ -104,6 +119,11 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
     } else if (std::strcmp(name, "--colours") == 0) {
         if (!parse_colours(value, options.colours))
             return bad_argument(program, "--colours needs file or index, not '%s'", value);
+    } else if (std::strcmp(name, "--background") == 0) {
+        if (!parse_background(value, options.background))
+            return bad_argument(program, "--background needs a colour RRGGBB in hex, not '%s'",
+                                value);
+        options.background_set = true;
     } else if (std::strcmp(name, "--out") == 0) {
         options.out_dir = value;
     } else if (std::strcmp(name, "--frames") == 0) {
@@ -117,7 +137,9 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
 }
 
 bool takes_value(const char* arg, AppProgram program) {
-    if (std::strcmp(arg, "--font") == 0 || std::strcmp(arg, "--colours") == 0) return true;
+    if (std::strcmp(arg, "--font") == 0 || std::strcmp(arg, "--colours") == 0 ||
+        std::strcmp(arg, "--background") == 0)
+        return true;
     return program == AppProgram::capture &&
            (std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--out") == 0);
 }
@@ -132,7 +154,8 @@ int take_scene(const char* arg, AppProgram program, AppOptions& options) {
 } // namespace
 
 int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOptions& options) {
-    options = AppOptions{nullptr, false, nullptr, AppColours::file, 10, "frames"};
+    options =
+        AppOptions{nullptr, false, nullptr, AppColours::file, 10, "frames", false, false, false, 0};
     bool options_end = false; // after "--" every argument is a scene
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -149,6 +172,10 @@ int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOpt
             return 0;
         } else if (std::strcmp(arg, "--demo") == 0) {
             options.demo = true;
+        } else if (std::strcmp(arg, "--cull") == 0) {
+            options.cull = true;
+        } else if (std::strcmp(arg, "--flat") == 0) {
+            options.flat = true;
         } else if (takes_value(arg, program)) {
             exit_code = take_valued(argc, argv, i, program, options);
         } else {

@@ -1,8 +1,12 @@
 // The command line of velmor, velmor.exe and velmor-capture:
-//   [--demo] [--font FILE.bmp] [--colours file|index] [--help] [--version]
-//   [SCENE.3ds]
+//   [--demo] [--font FILE.bmp] [--colours file|index] [--cull] [--flat]
+//   [--background RRGGBB] [--help] [--version] [SCENE.3ds]
 // and velmor-capture's own --frames N and --out DIR.
 #pragma once
+
+#include <cstdint>
+
+#include "frame/frame.h"
 
 // The base colour of every face in view mode: the diffuse colour of its
 // material in the file (the default), or its object's index colour.
@@ -15,6 +19,10 @@ struct AppOptions {
     AppColours colours;     // view mode's; demo mode always has the index colours
     long frames;            // velmor-capture: timer ticks before Escape
     const char* out_dir;    // velmor-capture: the folder for the frames
+    bool cull;              // view mode culls one-sided faces turned away
+    bool flat;              // view mode lights by the headlight alone
+    bool background_set;    // view mode's background is one colour...
+    uint32_t background;    // ...this one, 0x00RRGGBB
 };
 
 enum class AppProgram { velmor, capture };
@@ -28,6 +36,14 @@ int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOpt
 // A named scene without --demo is framed and turns as one body.
 inline bool app_view_mode(const AppOptions& options) {
     return options.scene_path && !options.demo;
+}
+
+// View mode's light and background as the options choose them.
+inline ViewLook app_view_look(const AppOptions& options) {
+    ViewLook look{options.cull, options.flat ? 0 : view_ambient, view_background_top,
+                  view_background_bottom};
+    if (options.background_set) look.background_top = look.background_bottom = options.background;
+    return look;
 }
 
 // Whether view mode draws the file's own colours; files dropped on the window

@@ -36,6 +36,26 @@ float angle_advance(float angle) {
     return angle;
 }
 
+uint32_t channel_between(uint32_t top, uint32_t bottom, int32_t shift, int32_t row,
+                         int32_t height) {
+    const int32_t a = (int32_t)(top >> shift & 0xFF), b = (int32_t)(bottom >> shift & 0xFF);
+    return (uint32_t)(a + (b - a) * row / (height > 1 ? height - 1 : 1)) << shift;
+}
+
+// Both buffers cleared, the picture (width x height) to the look's background.
+void background_clear(const ViewLook& look, uint32_t* picture, int32_t width, int32_t height) {
+    render_clear(picture);
+    const uint32_t top = look.background_top, bottom = look.background_bottom;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint32_t colour = channel_between(top, bottom, 16, row, height) |
+                                channel_between(top, bottom, 8, row, height) |
+                                channel_between(top, bottom, 0, row, height);
+        uint32_t* pixel = picture + (size_t)row * (size_t)width;
+        for (int32_t x = 0; x < width; ++x)
+            pixel[x] = colour;
+    }
+}
+
 // Advances the angle and returns its sine for the rocking turn: the sine of the
 // float angle in extended precision (the same whatever the width of long
 // double: see math/trig.cpp).
@@ -58,19 +78,27 @@ void object_turn(SceneObject& object, int32_t i, long double sine, Turning turni
 // clears both buffers (the picture black, the depth buffer as far as can be)
 // as it draws, even when there is no object.
 template <typename Place>
-void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, Place place) {
+void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, int32_t width,
+                  int32_t height, Place place) {
     constexpr int32_t batch = 64;
     RenderItem items[batch];
     const uint32_t* face_colours = view.face_colours;
+    const ViewLook* look = view.look;
+    FaceLook faces{};
+    if (look) {
+        faces = {look->cull, look->ambient, view.scene->materials, view.scene->material_count};
+        background_clear(*look, picture, width, height);
+    }
     int32_t first = 0;
     do {
         int32_t count = 0;
         for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
             SceneObject& object = view.scene->objects[i];
-            items[count++] = {place(i, object), &object, object_colours[i & 3], face_colours};
+            items[count++] = {place(i, object), &object, object_colours[i & 3], face_colours,
+                              look ? &faces : nullptr};
             if (face_colours) face_colours += object.face_count;
         }
-        if (first == 0)
+        if (first == 0 && !look)
             render_clear_objects(camera, items, count, picture);
         else
             render_objects(camera, items, count, picture);
@@ -108,10 +136,11 @@ void frame_advance(ViewState& view, float& animation_angle, Turning turning) {
 
 void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32_t* picture) {
     long double sine = rocking_sine(animation_angle);
-    draw_objects(view, view.camera, picture, [&](int32_t i, SceneObject& object) {
-        object_turn(object, i, sine, turning);
-        return &object.matrix;
-    });
+    draw_objects(view, view.camera, picture, screen_width, screen_height,
+                 [&](int32_t i, SceneObject& object) {
+                     object_turn(object, i, sine, turning);
+                     return &object.matrix;
+                 });
 }
 
 void frame_draw_view(ViewState& view, const ViewCamera& camera, int32_t width, int32_t height,
@@ -121,5 +150,6 @@ void frame_draw_view(ViewState& view, const ViewCamera& camera, int32_t width, i
     Matrix placement, identity;
     frame_view_matrix(camera, placement);
     matrix_identity(identity);
-    draw_objects(view, placement, picture, [&](int32_t, SceneObject&) { return &identity; });
+    draw_objects(view, placement, picture, width, height,
+                 [&](int32_t, SceneObject&) { return &identity; });
 }

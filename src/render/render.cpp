@@ -31,7 +31,7 @@ void objects_draw(const Matrix& camera_matrix, const RenderItem items[], int32_t
     }
     for (int32_t i = 0; i < count; ++i)
         render_object(*items[i].object_matrix, camera_matrix, *items[i].object, colour_buffer,
-                      items[i].colour, items[i].face_colours);
+                      items[i].colour, items[i].face_colours, items[i].look);
 }
 
 } // namespace

@@ -30,6 +30,8 @@ struct Chunk {
     bool makes_setup;
     uint32_t colour;
     const uint32_t* face_colours; // the chunk's own, or null for colour
+    const SceneObject* object;
+    const FaceLook* look;
     int32_t triangle_count;
     int32_t polygon_count;
     int32_t band_w_count;
@@ -100,14 +102,14 @@ void polygon_list(Chunk& c, const FaceOutcome& out, uint32_t colour) {
 void chunk_prepare(void* context, int32_t index) {
     RenderBands& b = *(RenderBands*)context;
     Chunk& c = b.chunks[index];
-    if (c.makes_setup) object_setup(*c.object_matrix, *b.camera, b.setups[index]);
+    if (c.makes_setup) object_setup(*c.object_matrix, *b.camera, b.setups[index], c.object, c.look);
     const ObjectSetup& setup = *c.setup;
     c.triangle_count = 0;
     c.polygon_count = 0;
     c.band_w_count = 0;
     for (int32_t band = 0; band < b.bands; ++band)
         c.band_counts[band] = 0;
-    FaceShade shade = {nullptr, &setup.model_view, c.colour};
+    FaceShade shade = {nullptr, &setup.model_view, c.colour, c.look ? c.look->ambient : 0};
     faces_walk(c.faces, c.face_count, setup, [&](int32_t i, FaceKind kind, FaceOutcome& out) {
         shade.plane = &c.faces[i].plane;
         if (c.face_colours) shade.base_colour = c.face_colours[i];
@@ -248,7 +250,8 @@ void bands_draw(RenderBands* bands, RenderPool* pool, const Matrix& camera,
             if (faces <= 0) continue;
             const int32_t first_chunk = b.chunk_count;
             const bool one_chunk = faces - face <= CHUNK_FACES;
-            if (!one_chunk) object_setup(*it.object_matrix, camera, b.setups[first_chunk]);
+            if (!one_chunk)
+                object_setup(*it.object_matrix, camera, b.setups[first_chunk], it.object, it.look);
             for (; face < faces && b.chunk_count < ROUND_CHUNKS; face += CHUNK_FACES) {
                 Chunk& c = b.chunks[b.chunk_count++];
                 c.faces = it.object->faces + face;
@@ -258,6 +261,8 @@ void bands_draw(RenderBands* bands, RenderPool* pool, const Matrix& camera,
                 c.makes_setup = one_chunk;
                 c.colour = it.colour;
                 c.face_colours = it.face_colours ? it.face_colours + face : nullptr;
+                c.object = it.object;
+                c.look = it.look;
             }
             if (face < faces) break; // the rest in the next round
         }

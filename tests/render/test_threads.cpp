@@ -43,7 +43,7 @@ class Threads : public Screen {
             depth_buffer_clear();
             for (const RenderItem& it : items)
                 render_object(*it.object_matrix, camera, *it.object, colours, it.colour,
-                              it.face_colours);
+                              it.face_colours, it.look);
         } else if (path == INLINE) {
             if (inline_bands == nullptr) inline_bands = bands_create(H);
             bands_draw(inline_bands, nullptr, camera, items.data(), half, colours, true);
@@ -109,6 +109,31 @@ TEST_F(Threads, ManyObjectsAroundTheCamera) {
         items.push_back({&turns[i], &m.object, (uint32_t)rng() & 0xFFFFFF,
                          face_colours[i].empty() ? nullptr : face_colours[i].data()});
         if (pick(6) == 0) items.push_back({&turns[i], &m.object, 0x00FF00}); // ties
+    }
+    expect_every_path_alike(startup_camera(), items);
+}
+
+// View mode's looks: both sides, culled as wound, mirrored, closed.
+TEST_F(Threads, ViewModesLooksAreAlike) {
+    std::vector<std::unique_ptr<TestMesh>> meshes;
+    std::vector<Matrix> turns(60);
+    const SceneMaterial materials[2] = {{nullptr, {0, 0, 0}, 0, 0}, {nullptr, {0, 0, 0}, 0, 1}};
+    const FaceLook looks[2] = {{false, 64, materials, 2}, {true, 0, materials, 2}};
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 60; ++i) {
+        meshes.push_back(std::make_unique<TestMesh>());
+        TestMesh& m = *meshes.back();
+        const float size = uniform(3, 40);
+        mesh_add_torus(m, size, size / 3, 8 + pick(30), 6 + pick(10), 0, 0, 0);
+        mesh_finish(m);
+        for (SceneFace& f : m.faces)
+            f.colour_material = pick(3) - 1;
+        m.object.mirrored = (uint8_t)pick(2);
+        m.object.closed = (uint8_t)pick(2);
+        m.object.planes_outward = (uint8_t)pick(2);
+        random_turn(turns[i], 120);
+        items.push_back(
+            {&turns[i], &m.object, (uint32_t)rng() & 0xFFFFFF, nullptr, &looks[pick(2)]});
     }
     expect_every_path_alike(startup_camera(), items);
 }
