@@ -40,7 +40,7 @@ inline bool app_view_mode(const AppOptions& options) {
 
 // View mode's light and background as the options choose them.
 inline ViewLook app_view_look(const AppOptions& options) {
-    ViewLook look{options.cull, options.flat ? 0 : view_ambient, view_background_top,
+    ViewLook look{options.cull, options.flat ? 0 : view_ambient, !options.flat, view_background_top,
                   view_background_bottom};
     if (options.background_set) look.background_top = look.background_bottom = options.background;
     return look;

@@ -21,6 +21,7 @@ constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4
 struct ViewLook {
     bool cull;                  // FaceLook::cull
     int32_t ambient;            // FaceLook::ambient
+    bool smooth;                // FaceLook::smooth
     uint32_t background_top;    // the background shades from this on the top row...
     uint32_t background_bottom; // ...to this on the bottom row (0x00RRGGBB)
 };

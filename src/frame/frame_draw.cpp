@@ -86,7 +86,8 @@ void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, int3
     const ViewLook* look = view.look;
     FaceLook faces{};
     if (look) {
-        faces = {look->cull, look->ambient, view.scene->materials, view.scene->material_count};
+        faces = {look->cull, look->ambient, view.scene->materials, view.scene->material_count,
+                 look->smooth};
         background_clear(*look, picture, width, height);
     }
     int32_t first = 0;

@@ -23,6 +23,45 @@ int32_t face_brightness(const Plane& plane, const Matrix& mv) {
     return brightness > 255 ? 255 : brightness;
 }
 
+int32_t with_ambient(int32_t brightness, int32_t ambient) {
+    return ambient > 0 ? ambient + (255 - ambient) * brightness / 255 : brightness;
+}
+
+// A corner's brightness as face_brightness makes a face's, from its normal
+// turned towards the side drawn (side_z: the camera z of the face's normal on
+// that side); a normal that turns away from the eye gets 0.
+int32_t corner_brightness(const float* n, const Matrix& mv, float side_z) {
+    const float* m = mv.m;
+    const float nx = n[0] * m[0] + n[1] * m[4] + n[2] * m[8];
+    const float ny = n[0] * m[1] + n[1] * m[5] + n[2] * m[9];
+    const float nz = n[0] * m[2] + n[1] * m[6] + n[2] * m[10];
+    float e = 255.0f * nz / std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (side_z < 0.0f) e = -e;
+    if (!(e > 0.0f)) return 0; // NaN too
+    return e < 255.0f ? (int32_t)e : 255;
+}
+
+// Gouraud: the corners' brightness in drawn order, unless the face is drawn
+// flat: with no smoothing group, or with the same brightness at every corner.
+bool corners_shade(const SceneFace& face, const ObjectSetup& setup, bool reversed,
+                   float brightness[3]) {
+    const SceneObject& object = *setup.object;
+    const size_t i = (size_t)(&face - object.faces);
+    if (object.smoothing_groups[i] == 0) return false;
+    const Plane& p = face.plane;
+    const float* m = setup.model_view.m;
+    const float side_z = p.a * m[2] + p.b * m[6] + p.c * m[10];
+    const SceneCornerNormals& normals = object.corner_normals[i];
+    int32_t b[3];
+    for (int k = 0; k < 3; ++k) {
+        const int corner = reversed && k != 0 ? 3 - k : k;
+        b[k] = with_ambient(corner_brightness(normals.n[corner], setup.model_view, side_z),
+                            setup.look->ambient);
+        brightness[k] = (float)b[k];
+    }
+    return b[0] != b[1] || b[0] != b[2];
+}
+
 uint32_t shade(uint32_t colour, int32_t brightness) {
     const uint32_t e = (uint32_t)brightness;
     const uint32_t r = (((colour >> 16) & 0xFF) * e) >> 8;
@@ -67,8 +106,10 @@ FaceKind face_prepare_generic(const SceneFace& face, const Matrix& mv, bool reve
                               FaceOutcome& out) {
     const RenderState& s = render_state;
     SceneVertex corners[3] = {};
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         transform_point(*corner(face, k, reversed), mv.m, corners[k]);
+        corners[k].u = out.brightness[k]; // clipping carries it as a mapping coordinate
+    }
     out.polygon =
         clip_triangle(corners[0], corners[1], corners[2], s.view_planes, s.view_plane_count);
     if (out.polygon.count == 0 || !project(out.polygon)) return FACE_NONE;
@@ -171,9 +212,8 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, bool re
 } // namespace
 
 uint32_t face_colour(const FaceShade& face) {
-    int32_t brightness = face_brightness(*face.plane, *face.model_view);
-    if (face.ambient > 0) brightness = face.ambient + (255 - face.ambient) * brightness / 255;
-    return shade(face.base_colour, brightness);
+    return shade(face.base_colour,
+                 with_ambient(face_brightness(*face.plane, *face.model_view), face.ambient));
 }
 
 void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup,
@@ -189,6 +229,8 @@ void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, Obje
     // mirrored one draws the other side, as its faces wind the other way.
     setup.one_sided = look && (look->cull || object->closed);
     setup.back_is_front = look && (look->cull ? object->mirrored : object->planes_outward);
+    setup.object = object;
+    setup.smooth = look && look->smooth && object->smoothing_groups && object->corner_normals;
 #if VELMOR_SSE2
     lanes_setup(setup);
 #endif
@@ -198,6 +240,8 @@ FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceSide 
                       FaceOutcome& out) {
     out.side = side;
     const bool reversed = setup.mirrored != (side == SIDE_BACK);
+    out.smooth = setup.smooth && corners_shade(face, setup, reversed, out.brightness);
+    if (!out.smooth) out.brightness[0] = out.brightness[1] = out.brightness[2] = 0.0f;
 #if VELMOR_SSE2
     return face_prepare_lanes(face, setup, reversed, out);
 #else

@@ -18,6 +18,8 @@ struct ObjectSetup {
     const FaceLook* look;
     bool one_sided;     // with a look: only one side of each face, but for two-sided materials
     bool back_is_front; // with one_sided: the side drawn is the one turned away
+    const SceneObject* object; // with a look
+    bool smooth;               // the look shades by smoothing group and the object has normals
 #if VELMOR_SSE2
     __m128 m0, m1, m2, m4, m5, m6, m8, m9, m10, m12, m13, m14;
     // The view planes are right (a, 0, c, 0), left (-a, 0, c, 0), top
@@ -64,8 +66,12 @@ inline FaceSide face_side(const SceneFace& face, const ObjectSetup& setup) {
 enum FaceKind { FACE_NONE, FACE_TRIANGLE, FACE_POLYGON };
 struct FaceOutcome {
     float x[4], y[4], z[4]; // FACE_TRIANGLE: screen x, y and camera z of the corners
-    ClipPolygon polygon;    // FACE_POLYGON: projected
+    ClipPolygon polygon;    // FACE_POLYGON: projected; smooth: each vertex's brightness in u
     FaceSide side;
+    // Gouraud: the brightness (0..255, ambient included) of the corners in the
+    // order of x, y and z; false for a face drawn flat.
+    bool smooth;
+    float brightness[3];
 };
 // For a face drawn from side (SIDE_FRONT or SIDE_BACK).
 FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceSide side,
@@ -92,5 +98,7 @@ struct FaceShade {
     const Matrix* model_view;
     uint32_t base_colour;
     int32_t ambient = 0; // FaceLook::ambient; 0 without a look
+    // FaceOutcome::brightness of a smooth face, else null.
+    const float* brightness = nullptr;
 };
 uint32_t face_colour(const FaceShade& shade);

@@ -64,6 +64,9 @@ struct FaceLook {
     int32_t ambient;                // 0..255: the brightness a face has with the light behind it
     const SceneMaterial* materials; // the scene's, for their two-sided flags
     int32_t material_count;
+    // Gouraud shading by smoothing group (SceneObject::corner_normals): the
+    // brightness made at each corner and interpolated.
+    bool smooth = false;
 };
 
 // Draws the faces of the object that turn towards the eye (or those look

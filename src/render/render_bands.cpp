@@ -91,9 +91,9 @@ void triangle_list(Chunk& c, const FaceOutcome& out, const FaceShade& shade) {
     ++c.triangle_count;
 }
 
-void polygon_list(Chunk& c, const FaceOutcome& out, uint32_t colour) {
+void polygon_list(Chunk& c, const FaceOutcome& out, const FaceShade& shade) {
     PolygonScan& p = c.polygons[c.polygon_count];
-    if (!polygon_scan_setup(out.polygon, colour, p)) return;
+    if (!polygon_scan_shaded(out.polygon, shade, p)) return;
     c.polygon_w[c.polygon_count] = band_list_add(c, (uint16_t)(POLYGON_ENTRY | c.polygon_count),
                                                  p.top_row, p.end_row, p.w_row, p.w_dy);
     ++c.polygon_count;
@@ -113,10 +113,11 @@ void chunk_prepare(void* context, int32_t index) {
     faces_walk(c.faces, c.face_count, setup, [&](int32_t i, FaceKind kind, FaceOutcome& out) {
         shade.plane = &c.faces[i].plane;
         if (c.face_colours) shade.base_colour = c.face_colours[i];
+        shade.brightness = out.smooth ? out.brightness : nullptr;
         if (kind == FACE_TRIANGLE)
             triangle_list(c, out, shade);
         else
-            polygon_list(c, out, face_colour(shade));
+            polygon_list(c, out, shade);
     });
 }
 

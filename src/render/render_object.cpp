@@ -14,9 +14,10 @@ void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
                [&](int32_t i, FaceKind kind, FaceOutcome& out) {
                    shade.plane = &object.faces[i].plane;
                    if (face_colours) shade.base_colour = face_colours[i];
+                   shade.brightness = out.smooth ? out.brightness : nullptr;
                    if (kind == FACE_TRIANGLE)
                        triangle_fill(out.x, out.y, out.z, colour_buffer, shade);
                    else
-                       raster_polygon(out.polygon, colour_buffer, face_colour(shade));
+                       polygon_fill(out.polygon, colour_buffer, shade);
                });
 }
