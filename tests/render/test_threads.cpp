@@ -249,7 +249,8 @@ TEST(Pool, RunsEveryTaskOnceInEverySet) {
 
 // View mode at pictures of every shape: the parallel path draws what
 // render_object draws, through the mirroring camera, from far off, framed,
-// and from inside the objects, where the near plane cuts faces.
+// and from inside the objects, where the near plane cuts faces; flat as the
+// demo draws and smooth as view mode does.
 TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
     std::mt19937 rng{7u};
     auto uniform = [&](float lo, float hi) {
@@ -265,6 +266,7 @@ TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
         else
             mesh_add_sphere(*meshes.back(), uniform(2, 30), 24, 12, x, y, z);
         mesh_finish(*meshes.back());
+        mesh_smooth(*meshes.back(), i % 3 ? 1u : 0u); // drawn smooth in view mode's look
         objects.push_back(meshes.back()->object);
     }
     Scene scene{};
@@ -279,19 +281,22 @@ TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
         std::vector<uint32_t> colours((size_t)w * h);
         ViewState view{{}, &scene, nullptr};
         const uint32_t* depths = render_state.depth_buffer;
-        for (const ViewCamera& camera : cameras) {
-            render_threads_set(1);
-            frame_draw_view(view, camera, w, h, colours.data());
-            const std::vector<uint32_t> plain = colours, plain_depths(depths, depths + w * h);
-            EXPECT_GT(std::count(plain.begin(), plain.end(), 0u), 0);
-            EXPECT_LT(std::count(plain.begin(), plain.end(), 0u), w * h);
-            for (int threads : {2, 3}) {
-                if (render_threads_set(threads) != threads) break; // a build without threads
+        const ViewLook smooth{false, view_ambient, true, 0, 0};
+        for (const ViewCamera& camera : cameras)
+            for (const ViewLook* look : {(const ViewLook*)nullptr, &smooth}) {
+                view.look = look;
+                render_threads_set(1);
                 frame_draw_view(view, camera, w, h, colours.data());
-                EXPECT_TRUE(colours == plain) << w << "x" << h << " on " << threads;
-                EXPECT_TRUE(std::equal(depths, depths + w * h, plain_depths.begin()));
+                const std::vector<uint32_t> plain = colours, plain_depths(depths, depths + w * h);
+                EXPECT_GT(std::count(plain.begin(), plain.end(), 0u), 0);
+                EXPECT_LT(std::count(plain.begin(), plain.end(), 0u), w * h);
+                for (int threads : {2, 3}) {
+                    if (render_threads_set(threads) != threads) break; // a build without threads
+                    frame_draw_view(view, camera, w, h, colours.data());
+                    EXPECT_TRUE(colours == plain) << w << "x" << h << " on " << threads;
+                    EXPECT_TRUE(std::equal(depths, depths + w * h, plain_depths.begin()));
+                }
             }
-        }
         render_shutdown();
     }
 }
