@@ -90,13 +90,16 @@ struct RenderItem {
 // than one thread the faces are shared out between them.
 void render_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
                     uint32_t* colour_buffer);
-// colour_buffer (width x height pixels) black and depth_buffer_clear, band by
-// band on every thread.
+// colour_buffer (width x height pixels) black, or the background set, and
+// depth_buffer_clear, band by band on every thread.
 void render_clear(uint32_t* colour_buffer);
 // render_clear, then render_objects: on several threads each band of rows is
 // cleared just before it is drawn, while it is still in the cache.
 void render_clear_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
                           uint32_t* colour_buffer);
+// The colour of each row of the screen (height entries, kept by the caller)
+// that clearing fills the picture with from now on; null: black.
+void render_background_set(const uint32_t* row_colours);
 // Draws with count threads from now on, the caller's included; 0 means one per
 // core and 1 the caller alone. Returns the number in use, which is 1 in a
 // build without threads. Needs render_init; render_shutdown stops them.

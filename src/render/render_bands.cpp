@@ -135,14 +135,14 @@ inline BandStart band_start(const Chunk& c, int32_t w_first, int32_t row, float 
     return {band_first, c.band_w[w_first + band - 1 - row / BAND_ROWS]};
 }
 
-// Both buffers' rows of one band: black, and as far as can be.
+// Both buffers' rows of one band: the background, and as far as can be.
 void band_clear(const RenderBands& b, int32_t band) {
     const RenderState& s = render_state;
     const int32_t first_row = band * BAND_ROWS;
     const int32_t rows = first_row + BAND_ROWS <= s.height ? BAND_ROWS : s.height - first_row;
     const size_t at = (size_t)first_row * (size_t)s.width;
     const size_t bytes = (size_t)rows * (size_t)s.width * sizeof(uint32_t);
-    std::memset(b.colour_buffer + at, 0, bytes);
+    render_rows_clear(b.colour_buffer, first_row, rows);
     std::memset(s.depth_buffer + at, 0xFF, bytes);
 }
 
