@@ -108,7 +108,7 @@ FaceKind face_prepare_generic(const SceneFace& face, const Matrix& mv, bool reve
     SceneVertex corners[3] = {};
     for (int k = 0; k < 3; ++k) {
         transform_point(*corner(face, k, reversed), mv.m, corners[k]);
-        corners[k].u = out.brightness[k]; // clipping carries it as a mapping coordinate
+        if (out.smooth) corners[k].u = out.brightness[k]; // clipping carries it as it carries u
     }
     out.polygon =
         clip_triangle(corners[0], corners[1], corners[2], s.view_planes, s.view_plane_count);
@@ -241,7 +241,6 @@ FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceSide 
     out.side = side;
     const bool reversed = setup.mirrored != (side == SIDE_BACK);
     out.smooth = setup.smooth && corners_shade(face, setup, reversed, out.brightness);
-    if (!out.smooth) out.brightness[0] = out.brightness[1] = out.brightness[2] = 0.0f;
 #if VELMOR_SSE2
     return face_prepare_lanes(face, setup, reversed, out);
 #else
