@@ -102,9 +102,11 @@ inline const SceneVertex* corner(const SceneFace& face, int k, bool reversed) {
 }
 
 // A face the slow way: transform, clip and project.
-FaceKind face_prepare_generic(const SceneFace& face, const Matrix& mv, bool reversed,
+FaceKind face_prepare_generic(const SceneFace& face, const ObjectSetup& setup, bool reversed,
                               FaceOutcome& out) {
     const RenderState& s = render_state;
+    const Matrix& mv = setup.model_view;
+    out.smooth = setup.smooth && corners_shade(face, setup, reversed, out.brightness);
     SceneVertex corners[3] = {};
     for (int k = 0; k < 3; ++k) {
         transform_point(*corner(face, k, reversed), mv.m, corners[k]);
@@ -183,10 +185,10 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, bool re
                    _mm_and_ps(_mm_cmpge_ps(_mm_add_ps(updown_y, updown_z), zero),
                               _mm_cmpge_ps(_mm_sub_ps(updown_z, updown_y), zero)));
     if (_mm_movemask_ps(inside) != 0xF || !f.planes_symmetric)
-        return face_prepare_generic(face, f.model_view, reversed, out);
+        return face_prepare_generic(face, f, reversed, out);
     // Too near: dropped, or clipped where there is a near plane.
     if (_mm_movemask_ps(_mm_cmpge_ps(cz, f.near_limit)) != 0xF)
-        return render_state.near_z > 0.0f ? face_prepare_generic(face, f.model_view, reversed, out)
+        return render_state.near_z > 0.0f ? face_prepare_generic(face, f, reversed, out)
                                           : FACE_NONE;
     const __m128 sx = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cx), cz), f.centre_x);
     const __m128 sy = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cy), cz), f.centre_y);
@@ -204,6 +206,8 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, bool re
     _mm_storeu_ps(out.x, sx);
     _mm_storeu_ps(out.y, sy);
     _mm_storeu_ps(out.z, cz);
+    // Only now, for the faces that reach the rasterizer.
+    out.smooth = f.smooth && corners_shade(face, f, reversed, out.brightness);
     return FACE_TRIANGLE;
 }
 
@@ -240,10 +244,9 @@ FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceSide 
                       FaceOutcome& out) {
     out.side = side;
     const bool reversed = setup.mirrored != (side == SIDE_BACK);
-    out.smooth = setup.smooth && corners_shade(face, setup, reversed, out.brightness);
 #if VELMOR_SSE2
     return face_prepare_lanes(face, setup, reversed, out);
 #else
-    return face_prepare_generic(face, setup.model_view, reversed, out);
+    return face_prepare_generic(face, setup, reversed, out);
 #endif
 }
