@@ -97,7 +97,11 @@ bool load_scene(const AppOptions& options, StartupFailure& failure) {
     frame_objects_reset(*view.scene);
     app_state.turning = app_view_mode(options) ? Turning::as_one_body : Turning::by_index;
     app_state.file_colours = app_file_colours(options);
-    if (app_view_mode(options)) view.face_colours = app_face_colours_create(*view.scene);
+    app_state.look = app_view_look(options);
+    if (app_view_mode(options)) {
+        view.face_colours = app_face_colours_create(*view.scene);
+        view.look = &app_state.look;
+    }
     return true;
 }
 

@@ -24,6 +24,7 @@ struct AppState {
     int32_t frame_counter; // frames presented so far
     Turning turning;
     bool file_colours; // view mode's choice, kept for the files dropped later
+    ViewLook look;     // view mode's light and background, likewise
     // Why a dropped file did not open, shown under the counter for a while.
     char notice[512];
     int32_t notice_frames; // presented frames left that show it

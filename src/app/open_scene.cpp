@@ -96,6 +96,7 @@ void app_scene_open(const char* path) {
     uint32_t* previous_colours = view.face_colours;
     view.scene = opened;
     view.face_colours = app_face_colours_create(*opened);
+    view.look = &app_state.look;
     scene_free(previous);
     std::free(previous_colours);
     app_state.animation_angle = 0.0f;

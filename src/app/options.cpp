@@ -28,6 +28,14 @@ const char* const ABOUT_MODES =
     "                   the file, where the file gives one (the default)\n"
     "  --colours index  view mode draws every object in its index colour, as demo\n"
     "                   mode does; demo mode always does, whatever is asked\n"
+    "  --cull           view mode draws only the front of faces, as the file winds\n"
+    "                   them (both sides of two-sided materials); by default it\n"
+    "                   draws both sides of every face\n"
+    "  --flat           view mode draws faces flat, lit by the headlight alone;\n"
+    "                   by default it shades them smoothly by smoothing group\n"
+    "  --background RRGGBB\n"
+    "                   view mode's background colour, in hex (default: a slate\n"
+    "                   gradient)\n"
     "  --size WxH       view mode's picture is W x H pixels (64x64 to 7680x4320),\n"
     "                   scaled to the window; without it the picture follows the\n"
     "                   window's size\n"
@@ -127,6 +135,14 @@ bool parse_count(const char* text, long& value) {
     return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= MAX_FRAMES;
 }
 
+bool parse_background(const char* text, uint32_t& colour) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 16);
+    if (std::strlen(text) != 6 || end != text + 6 || text[0] == '+' || text[0] == '-') return false;
+    colour = (uint32_t)value;
+    return true;
+}
+
 bool parse_colours(const char* text, AppColours& colours) {
     if (std::strcmp(text, "file") == 0) {
         colours = AppColours::file;
@@ -154,6 +170,11 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
     } else if (std::strcmp(name, "--size") == 0 || std::strcmp(name, "--up") == 0 ||
                std::strcmp(name, "--view") == 0 || std::strcmp(name, "--turntable") == 0) {
         return take_view_option(name, value, program, options);
+    } else if (std::strcmp(name, "--background") == 0) {
+        if (!parse_background(value, options.background))
+            return app_bad_argument(program, "--background needs a colour RRGGBB in hex, not '%s'",
+                                value);
+        options.background_set = true;
     } else if (std::strcmp(name, "--out") == 0) {
         options.out_dir = value;
     } else if (std::strcmp(name, "--frames") == 0) {
@@ -167,7 +188,7 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
 }
 
 bool takes_value(const char* arg, AppProgram program) {
-    for (const char* name : {"--font", "--colours", "--size", "--up"})
+    for (const char* name : {"--font", "--colours", "--background", "--size", "--up"})
         if (std::strcmp(arg, name) == 0) return true;
     if (program != AppProgram::capture) return false;
     for (const char* name : {"--frames", "--out", "--view", "--turntable"})
@@ -186,8 +207,11 @@ int take_scene(const char* arg, AppProgram program, AppOptions& options) {
 } // namespace
 
 int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOptions& options) {
-    options = AppOptions{nullptr, false, nullptr,        AppColours::file, 10,    "frames",
-                         0,       0,     UpAxis::file_z, nullptr,          false, nullptr};
+    options = AppOptions{};
+    options.colours = AppColours::file;
+    options.frames = 10;
+    options.out_dir = "frames";
+    options.up = UpAxis::file_z;
     bool options_end = false; // after "--" every argument is a scene
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -204,6 +228,10 @@ int app_parse_args(int argc, const char* const* argv, AppProgram program, AppOpt
             return 0;
         } else if (std::strcmp(arg, "--demo") == 0) {
             options.demo = true;
+        } else if (std::strcmp(arg, "--cull") == 0) {
+            options.cull = true;
+        } else if (std::strcmp(arg, "--flat") == 0) {
+            options.flat = true;
         } else if (takes_value(arg, program)) {
             exit_code = take_valued(argc, argv, i, program, options);
         } else {

@@ -1,6 +1,6 @@
 // The command line of velmor, velmor.exe and velmor-capture:
-//   [--demo] [--font FILE.bmp] [--colours file|index] [--size WxH] [--up z|y]
-//   [--help] [--version] [SCENE.3ds]
+//   [--demo] [--font FILE.bmp] [--colours file|index] [--cull] [--flat]
+//   [--background RRGGBB] [--size WxH] [--up z|y] [--help] [--version] [SCENE.3ds]
 // and velmor-capture's own --frames N, --out DIR, --view AZ,EL[,ZOOM] and
 // --turntable on|off.
 #pragma once
@@ -26,6 +26,10 @@ struct AppOptions {
     bool turntable_off;     // velmor-capture --turntable off: view mode starts still
     // velmor-capture's --view once it has read it; null: the start view.
     const ViewCamera* start_view;
+    bool cull;              // view mode culls one-sided faces turned away
+    bool flat;              // view mode lights by the headlight alone
+    bool background_set;    // view mode's background is one colour...
+    uint32_t background;    // ...this one, 0x00RRGGBB
 };
 
 // The sizes --size takes.
@@ -47,6 +51,14 @@ __attribute__((format(printf, 2, 3))) int app_bad_argument(AppProgram program, c
 // A named scene without --demo is framed and turns as one body.
 inline bool app_view_mode(const AppOptions& options) {
     return options.scene_path && !options.demo;
+}
+
+// View mode's light and background as the options choose them.
+inline ViewLook app_view_look(const AppOptions& options) {
+    ViewLook look{options.cull, options.flat ? 0 : view_ambient, !options.flat, view_background_top,
+                  view_background_bottom};
+    if (options.background_set) look.background_top = look.background_bottom = options.background;
+    return look;
 }
 
 // Whether view mode draws the file's own colours; files dropped on the window

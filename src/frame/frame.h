@@ -17,12 +17,29 @@ constexpr int32_t screen_height = 384;
 // Bytes of one such picture of 32-bit pixels.
 constexpr size_t screen_bytes = (size_t)screen_width * (size_t)screen_height * 4;
 
+// View mode's light and background.
+struct ViewLook {
+    bool cull;                  // FaceLook::cull
+    int32_t ambient;            // FaceLook::ambient
+    bool smooth;                // FaceLook::smooth
+    uint32_t background_top;    // the background shades from this on the top row...
+    uint32_t background_bottom; // ...to this on the bottom row (0x00RRGGBB)
+};
+// The default look: a quarter of full brightness where the headlight does not
+// reach, on a slate gradient that a dark model still stands out against.
+constexpr int32_t view_ambient = 64;
+constexpr uint32_t view_background_top = 0x00485260;
+constexpr uint32_t view_background_bottom = 0x00181B20;
+
 struct ViewState {
     Matrix camera; // frame_draw's; frame_draw_view has its own
     Scene* scene;
     // The base colour of every face of the scene, object after object (see
     // frame_face_colours_create); null draws each object in its index colour.
     uint32_t* face_colours;
+    // View mode's; null, as in demo mode, culls the faces turned away and
+    // lights the rest by the headlight alone, on black.
+    const ViewLook* look = nullptr;
 };
 
 // How far the camera of start-up stands back from the origin, which it looks at.

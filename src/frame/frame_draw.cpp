@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "frame/frame.h"
 #include "render/render.h"
 
@@ -36,6 +38,29 @@ float angle_advance(float angle) {
     return angle;
 }
 
+uint32_t channel_between(uint32_t top, uint32_t bottom, int32_t shift, int32_t row,
+                         int32_t height) {
+    const int32_t a = (int32_t)(top >> shift & 0xFF), b = (int32_t)(bottom >> shift & 0xFF);
+    return (uint32_t)(a + (b - a) * row / (height > 1 ? height - 1 : 1)) << shift;
+}
+
+// The look's background, a colour per row of a picture height rows high:
+// kept from frame to frame, made again when either changes.
+const uint32_t* background_rows(const ViewLook& look, int32_t height) {
+    static std::vector<uint32_t> rows;
+    static uint32_t top, bottom;
+    if ((int32_t)rows.size() == height && top == look.background_top &&
+        bottom == look.background_bottom)
+        return rows.data();
+    top = look.background_top, bottom = look.background_bottom;
+    rows.resize((size_t)height);
+    for (int32_t row = 0; row < height; ++row)
+        rows[(size_t)row] = channel_between(top, bottom, 16, row, height) |
+                            channel_between(top, bottom, 8, row, height) |
+                            channel_between(top, bottom, 0, row, height);
+    return rows.data();
+}
+
 // Advances the angle and returns its sine for the rocking turn: the sine of the
 // float angle in extended precision (the same whatever the width of long
 // double: see math/trig.cpp).
@@ -55,19 +80,29 @@ void object_turn(SceneObject& object, int32_t i, long double sine, Turning turni
 // Hands the objects to the renderer a batch at a time, which draws them in
 // order, each at the matrix that place(index, object) gives just before its
 // batch; no object's placing depends on another's drawing. The first batch
-// clears both buffers (the picture black, the depth buffer as far as can be)
+// clears both buffers (the picture black or to the look's background, the
+// depth buffer as far as can be)
 // as it draws, even when there is no object.
 template <typename Place>
-void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, Place place) {
+void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, int32_t height,
+                  Place place) {
     constexpr int32_t batch = 64;
     RenderItem items[batch];
     const uint32_t* face_colours = view.face_colours;
+    const ViewLook* look = view.look;
+    FaceLook faces{};
+    if (look) {
+        faces = {look->cull, look->ambient, view.scene->materials, view.scene->material_count,
+                 look->smooth};
+        render_background_set(background_rows(*look, height));
+    }
     int32_t first = 0;
     do {
         int32_t count = 0;
         for (int32_t i = first; i < view.scene->object_count && count < batch; ++i) {
             SceneObject& object = view.scene->objects[i];
-            items[count++] = {place(i, object), &object, object_colours[i & 3], face_colours};
+            items[count++] = {place(i, object), &object, object_colours[i & 3], face_colours,
+                              look ? &faces : nullptr};
             if (face_colours) face_colours += object.face_count;
         }
         if (first == 0)
@@ -76,6 +111,7 @@ void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, Plac
             render_objects(camera, items, count, picture);
         first += batch;
     } while (first < view.scene->object_count);
+    render_background_set(nullptr);
 }
 
 } // namespace
@@ -112,7 +148,7 @@ void frame_advance(ViewState& view, float& animation_angle, Turning turning) {
 
 void frame_draw(ViewState& view, float& animation_angle, Turning turning, uint32_t* picture) {
     long double sine = rocking_sine(animation_angle);
-    draw_objects(view, view.camera, picture, [&](int32_t i, SceneObject& object) {
+    draw_objects(view, view.camera, picture, screen_height, [&](int32_t i, SceneObject& object) {
         object_turn(object, i, sine, turning);
         return &object.matrix;
     });
@@ -125,5 +161,6 @@ void frame_draw_view(ViewState& view, const ViewCamera& camera, int32_t width, i
     Matrix placement, identity;
     frame_view_matrix(camera, placement);
     matrix_identity(identity);
-    draw_objects(view, placement, picture, [&](int32_t, SceneObject&) { return &identity; });
+    draw_objects(view, placement, picture, height,
+                 [&](int32_t, SceneObject&) { return &identity; });
 }

@@ -23,6 +23,45 @@ int32_t face_brightness(const Plane& plane, const Matrix& mv) {
     return brightness > 255 ? 255 : brightness;
 }
 
+int32_t with_ambient(int32_t brightness, int32_t ambient) {
+    return ambient > 0 ? ambient + (255 - ambient) * brightness / 255 : brightness;
+}
+
+// A corner's brightness as face_brightness makes a face's, from its normal
+// turned towards the side drawn (side_z: the camera z of the face's normal on
+// that side); a normal that turns away from the eye gets 0.
+int32_t corner_brightness(const float* n, const Matrix& mv, float side_z) {
+    const float* m = mv.m;
+    const float nx = n[0] * m[0] + n[1] * m[4] + n[2] * m[8];
+    const float ny = n[0] * m[1] + n[1] * m[5] + n[2] * m[9];
+    const float nz = n[0] * m[2] + n[1] * m[6] + n[2] * m[10];
+    float e = 255.0f * nz / std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (side_z < 0.0f) e = -e;
+    if (!(e > 0.0f)) return 0; // NaN too
+    return e < 255.0f ? (int32_t)e : 255;
+}
+
+// Gouraud: the corners' brightness in drawn order, unless the face is drawn
+// flat: with no smoothing group, or with the same brightness at every corner.
+bool corners_shade(const SceneFace& face, const ObjectSetup& setup, bool reversed,
+                   float brightness[3]) {
+    const SceneObject& object = *setup.object;
+    const size_t i = (size_t)(&face - object.faces);
+    if (object.smoothing_groups[i] == 0) return false;
+    const Plane& p = face.plane;
+    const float* m = setup.model_view.m;
+    const float side_z = p.a * m[2] + p.b * m[6] + p.c * m[10];
+    const SceneCornerNormals& normals = object.corner_normals[i];
+    int32_t b[3];
+    for (int k = 0; k < 3; ++k) {
+        const int corner = reversed && k != 0 ? 3 - k : k;
+        b[k] = with_ambient(corner_brightness(normals.n[corner], setup.model_view, side_z),
+                            setup.look->ambient);
+        brightness[k] = (float)b[k];
+    }
+    return b[0] != b[1] || b[0] != b[2];
+}
+
 uint32_t shade(uint32_t colour, int32_t brightness) {
     const uint32_t e = (uint32_t)brightness;
     const uint32_t r = (((colour >> 16) & 0xFF) * e) >> 8;
@@ -55,19 +94,24 @@ inline void transform_point(const SceneVertex& p, const float* m, SceneVertex& o
     out.z = p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14];
 }
 
-// The corners in the order that keeps a face towards the eye counter-
-// clockwise on the screen.
-inline const SceneVertex* corner(const SceneFace& face, int k, bool mirrored) {
-    return face.corners[mirrored && k != 0 ? 3 - k : k];
+// The corners in the order that keeps the side drawn counter-clockwise on the
+// screen: reversed when the model view mirrors or the back is drawn, and kept
+// when both turn it over.
+inline const SceneVertex* corner(const SceneFace& face, int k, bool reversed) {
+    return face.corners[reversed && k != 0 ? 3 - k : k];
 }
 
 // A face the slow way: transform, clip and project.
-FaceKind face_prepare_generic(const SceneFace& face, const Matrix& mv, bool mirrored,
+FaceKind face_prepare_generic(const SceneFace& face, const ObjectSetup& setup, bool reversed,
                               FaceOutcome& out) {
     const RenderState& s = render_state;
+    const Matrix& mv = setup.model_view;
+    out.smooth = setup.smooth && corners_shade(face, setup, reversed, out.brightness);
     SceneVertex corners[3] = {};
-    for (int k = 0; k < 3; ++k)
-        transform_point(*corner(face, k, mirrored), mv.m, corners[k]);
+    for (int k = 0; k < 3; ++k) {
+        transform_point(*corner(face, k, reversed), mv.m, corners[k]);
+        if (out.smooth) corners[k].u = out.brightness[k]; // clipping carries it as it carries u
+    }
     out.polygon =
         clip_triangle(corners[0], corners[1], corners[2], s.view_planes, s.view_plane_count);
     if (out.polygon.count == 0 || !project(out.polygon)) return FACE_NONE;
@@ -110,12 +154,13 @@ void lanes_setup(ObjectSetup& f) {
 // the view planes are a x + c z and the like: the planes' zero terms only
 // turn an infinite or NaN coordinate into NaN, and such a corner fails a side
 // plane here as well, so the verdict is the same.
-FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOutcome& out) {
+FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, bool reversed,
+                            FaceOutcome& out) {
     static_assert(offsetof(SceneVertex, y) == 4 && offsetof(SceneVertex, z) == 8,
                   "a corner's x, y, z are loaded as one vector");
     const __m128 p0 = _mm_loadu_ps(&face.corners[0]->x);
-    const __m128 p1 = _mm_loadu_ps(&corner(face, 1, f.mirrored)->x);
-    const __m128 p2 = _mm_loadu_ps(&corner(face, 2, f.mirrored)->x);
+    const __m128 p1 = _mm_loadu_ps(&corner(face, 1, reversed)->x);
+    const __m128 p2 = _mm_loadu_ps(&corner(face, 2, reversed)->x);
     // Corners to lanes 0 to 2; lane 3 repeats corner 0.
     const __m128 t0 = _mm_unpacklo_ps(p0, p1), t1 = _mm_unpackhi_ps(p0, p1);
     const __m128 t2 = _mm_unpacklo_ps(p2, p0), t3 = _mm_unpackhi_ps(p2, p0);
@@ -140,12 +185,11 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOut
                    _mm_and_ps(_mm_cmpge_ps(_mm_add_ps(updown_y, updown_z), zero),
                               _mm_cmpge_ps(_mm_sub_ps(updown_z, updown_y), zero)));
     if (_mm_movemask_ps(inside) != 0xF || !f.planes_symmetric)
-        return face_prepare_generic(face, f.model_view, f.mirrored, out);
+        return face_prepare_generic(face, f, reversed, out);
     // Too near: dropped, or clipped where there is a near plane.
     if (_mm_movemask_ps(_mm_cmpge_ps(cz, f.near_limit)) != 0xF)
-        return render_state.near_z > 0.0f
-                   ? face_prepare_generic(face, f.model_view, f.mirrored, out)
-                   : FACE_NONE;
+        return render_state.near_z > 0.0f ? face_prepare_generic(face, f, reversed, out)
+                                          : FACE_NONE;
     const __m128 sx = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cx), cz), f.centre_x);
     const __m128 sy = _mm_add_ps(_mm_div_ps(_mm_mul_ps(f.focal, cy), cz), f.centre_y);
     // Off the screen the rasterizer draws nothing.
@@ -162,6 +206,8 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOut
     _mm_storeu_ps(out.x, sx);
     _mm_storeu_ps(out.y, sy);
     _mm_storeu_ps(out.z, cz);
+    // Only now, for the faces that reach the rasterizer.
+    out.smooth = f.smooth && corners_shade(face, f, reversed, out.brightness);
     return FACE_TRIANGLE;
 }
 
@@ -170,25 +216,37 @@ FaceKind face_prepare_lanes(const SceneFace& face, const ObjectSetup& f, FaceOut
 } // namespace
 
 uint32_t face_colour(const FaceShade& face) {
-    return shade(face.base_colour, face_brightness(*face.plane, *face.model_view));
+    return shade(face.base_colour,
+                 with_ambient(face_brightness(*face.plane, *face.model_view), face.ambient));
 }
 
-void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup) {
+void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup,
+                  const SceneObject* object, const FaceLook* look) {
     Matrix inverse_camera, eye;
     matrix_affine_inverse(camera_matrix, inverse_camera);
     matrix_multiply(object_matrix, inverse_camera, setup.model_view);
     matrix_affine_inverse(setup.model_view, eye);
     setup.eye_x = eye.m[12], setup.eye_y = eye.m[13], setup.eye_z = eye.m[14];
     setup.mirrored = matrix_determinant3(setup.model_view) < 0.0f;
+    setup.look = object ? look : nullptr;
+    // A closed object hides the backs of its faces anyway; with --cull a
+    // mirrored one draws the other side, as its faces wind the other way.
+    setup.one_sided = look && (look->cull || object->closed);
+    setup.back_is_front = look && (look->cull ? object->mirrored : object->planes_outward);
+    setup.object = object;
+    setup.smooth = look && look->smooth && object->smoothing_groups && object->corner_normals;
 #if VELMOR_SSE2
     lanes_setup(setup);
 #endif
 }
 
-FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutcome& out) {
+FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceSide side,
+                      FaceOutcome& out) {
+    out.side = side;
+    const bool reversed = setup.mirrored != (side == SIDE_BACK);
 #if VELMOR_SSE2
-    return face_prepare_lanes(face, setup, out);
+    return face_prepare_lanes(face, setup, reversed, out);
 #else
-    return face_prepare_generic(face, setup.model_view, setup.mirrored, out);
+    return face_prepare_generic(face, setup, reversed, out);
 #endif
 }

@@ -14,6 +14,12 @@ struct ObjectSetup {
     float eye_x, eye_y, eye_z;
     // A model view that mirrors turns every face's winding on the screen over.
     bool mirrored;
+    // Which sides of faces are drawn (see face_side); null: the fronts alone.
+    const FaceLook* look;
+    bool one_sided;     // with a look: only one side of each face, but for two-sided materials
+    bool back_is_front; // with one_sided: the side drawn is the one turned away
+    const SceneObject* object; // with a look
+    bool smooth;               // the look shades by smoothing group and the object has normals
 #if VELMOR_SSE2
     __m128 m0, m1, m2, m4, m5, m6, m8, m9, m10, m12, m13, m14;
     // The view planes are right (a, 0, c, 0), left (-a, 0, c, 0), top
@@ -24,7 +30,10 @@ struct ObjectSetup {
 #endif
 };
 
-void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup);
+// Without an object and a look, faces are drawn as the demo draws them: those
+// turned away are culled.
+void object_setup(const Matrix& object_matrix, const Matrix& camera_matrix, ObjectSetup& setup,
+                  const SceneObject* object = nullptr, const FaceLook* look = nullptr);
 
 // Culling: s > 0.1 compared as doubles, the eye lies in front of the face. For
 // a float s that is s >= 0.1f, as 0.1f is the first float above the double
@@ -34,24 +43,50 @@ inline bool face_turned_away(const Plane& p, const ObjectSetup& setup) {
     return side >= 0.1f;
 }
 
+// Which side of a face is drawn: none, its front (the side the demo draws) or
+// its back, turned over so that its corners run counter-clockwise on the
+// screen. A look draws both sides, except where one_sided says: then the back
+// of every face (or, in a closed object whose planes point out, its front) is
+// culled, but for faces of two-sided materials when the look culls.
+enum FaceSide { SIDE_NONE, SIDE_FRONT, SIDE_BACK };
+inline FaceSide face_side(const SceneFace& face, const ObjectSetup& setup) {
+    const bool away = face_turned_away(face.plane, setup);
+    const FaceLook* look = setup.look;
+    if (look == nullptr) return away ? SIDE_NONE : SIDE_FRONT;
+    bool one_sided = setup.one_sided;
+    if (one_sided && look->cull) {
+        const int32_t m = face.colour_material;
+        one_sided = m < 0 || m >= look->material_count || !look->materials[m].two_sided;
+    }
+    if (one_sided && away != setup.back_is_front) return SIDE_NONE;
+    return away ? SIDE_BACK : SIDE_FRONT;
+}
+
 // What one face comes to once culled, transformed, clipped and projected.
 enum FaceKind { FACE_NONE, FACE_TRIANGLE, FACE_POLYGON };
 struct FaceOutcome {
     float x[4], y[4], z[4]; // FACE_TRIANGLE: screen x, y and camera z of the corners
-    ClipPolygon polygon;    // FACE_POLYGON: projected
+    ClipPolygon polygon;    // FACE_POLYGON: projected; smooth: each vertex's brightness in u
+    FaceSide side;
+    // Gouraud: the brightness (0..255, ambient included) of the corners in the
+    // order of x, y and z; false for a face drawn flat.
+    bool smooth;
+    float brightness[3];
 };
-// For a face that is not turned away.
-FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceOutcome& out);
+// For a face drawn from side (SIDE_FRONT or SIDE_BACK).
+FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceSide side,
+                      FaceOutcome& out);
 
-// Calls visit(i, kind, out) for each face i below count, in order, that turns
-// towards the eye and comes to a triangle or polygon.
+// Calls visit(i, kind, out) for each face i below count, in order, that has a
+// side to draw (face_side) and comes to a triangle or polygon.
 template <typename Visit>
 VELMOR_ALWAYS_INLINE void faces_walk(const SceneFace* faces, int32_t count,
                                      const ObjectSetup& setup, Visit&& visit) {
     FaceOutcome out;
     for (int32_t i = 0; i < count; ++i) {
-        if (face_turned_away(faces[i].plane, setup)) continue;
-        const FaceKind kind = face_prepare(faces[i], setup, out);
+        const FaceSide side = face_side(faces[i], setup);
+        if (side == SIDE_NONE) continue;
+        const FaceKind kind = face_prepare(faces[i], setup, side, out);
         if (kind != FACE_NONE) visit(i, kind, out);
     }
 }
@@ -62,5 +97,8 @@ struct FaceShade {
     const Plane* plane;
     const Matrix* model_view;
     uint32_t base_colour;
+    int32_t ambient = 0; // FaceLook::ambient; 0 without a look
+    // FaceOutcome::brightness of a smooth face, else null.
+    const float* brightness = nullptr;
 };
 uint32_t face_colour(const FaceShade& shade);

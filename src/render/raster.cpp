@@ -19,6 +19,14 @@ bool polygon_on_screen(const ClipPolygon& polygon) {
     return vertices_on_screen(x, y, polygon.count);
 }
 
+// A 16.16 value wrapped to 32 bits; what does not fit a double's exact
+// integers (or is not a number) becomes 0.
+uint32_t fixed_wrapped(float value) {
+    const double scaled = (double)value * 65536.0;
+    if (!(scaled > -9.0e15 && scaled < 9.0e15)) return 0;
+    return (uint32_t)(uint64_t)(int64_t)scaled;
+}
+
 int32_t chain_rows(const ScanEdge* edges, int32_t count) {
     int32_t rows = 0;
     for (int32_t i = 0; i < count; ++i)
@@ -110,7 +118,19 @@ bool depth_plane_from(const float x[3], const float y[3], const float z[3], Dept
     return true;
 }
 
-bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan) {
+bool shade_plane_from(const float x[3], const float y[3], const float b[3], ShadePlane& plane) {
+    const float d = (y[2] - y[0]) * (x[1] - x[0]) - (y[1] - y[0]) * (x[2] - x[0]);
+    if (d == 0.0f || d != d) return false;
+    const float dx = ((b[1] - b[0]) * (y[2] - y[0]) - (b[2] - b[0]) * (y[1] - y[0])) / d;
+    const float dy = ((b[2] - b[0]) * (x[1] - x[0]) - (b[1] - b[0]) * (x[2] - x[0])) / d;
+    plane.origin = fixed_wrapped(b[0] - dx * x[0] - dy * y[0]);
+    plane.dx = fixed_wrapped(dx);
+    plane.dy = fixed_wrapped(dy);
+    return true;
+}
+
+bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan,
+                        bool smooth) {
     EdgeChains& c = scan.chains;
     if (render_state.depth_buffer == nullptr || !polygon_on_screen(polygon)) return false;
     if (!scan_edges_build(polygon, c)) return false;
@@ -128,6 +148,23 @@ bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan
     scan.w_dx = plane.w_dx;
     scan.w_dy = plane.w_dy;
     scan.colour = colour;
+    scan.smooth = smooth;
+    if (!smooth) return true;
+    const SceneVertex* v = polygon.vertices;
+    const float x[3] = {v[0].x, v[1].x, v[2].x}, y[3] = {v[0].y, v[1].y, v[2].y};
+    const float b[3] = {v[0].u, v[1].u, v[2].u};
+    return shade_plane_from(x, y, b, scan.shade);
+}
+
+bool polygon_scan_shaded(const ClipPolygon& polygon, const FaceShade& shade, PolygonScan& scan) {
+    if (shade.brightness) return polygon_scan_setup(polygon, shade.base_colour, scan, true);
+    return polygon_scan_setup(polygon, face_colour(shade), scan);
+}
+
+bool polygon_fill(const ClipPolygon& polygon, uint32_t* colour_buffer, const FaceShade& shade) {
+    PolygonScan scan;
+    if (!polygon_scan_shaded(polygon, shade, scan)) return false;
+    polygon_scan_draw(scan, colour_buffer, scan.top_row, scan.end_row, scan.w_row);
     return true;
 }
 
@@ -157,8 +194,13 @@ void polygon_scan_draw(const PolygonScan& scan, uint32_t* colour_buffer, int32_t
         const int32_t n = (xr >> 16) - (xl >> 16);
         if (n > 0) {
             const ptrdiff_t at = (ptrdiff_t)y * s.width + first;
-            span_fill(n, w_row + (float)first * scan.w_dx, scan.w_dx, s.depth_buffer + at,
-                      colour_buffer + at, scan.colour);
+            const float w = w_row + (float)first * scan.w_dx;
+            if (scan.smooth)
+                span_fill_smooth(
+                    n, w, scan.w_dx, s.depth_buffer + at, colour_buffer + at,
+                    {scan.colour, shade_plane_at(scan.shade, first, y), scan.shade.dx});
+            else
+                span_fill(n, w, scan.w_dx, s.depth_buffer + at, colour_buffer + at, scan.colour);
         }
         if (++y == end_row) return;
         w_row = w_row + scan.w_dy;

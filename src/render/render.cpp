@@ -1,6 +1,7 @@
 // The renderer's door: its program-wide record (the projection and view
 // planes of the screen, the depth buffer, the drawing threads) and the choice
 // between the reference path and the parallel one.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -26,12 +27,12 @@ void objects_draw(const Matrix& camera_matrix, const RenderItem items[], int32_t
     }
     // Without a depth buffer nothing draws, but the picture is still cleared.
     if (clear_first && s.width > 0 && s.height > 0) {
-        std::memset(colour_buffer, 0, (size_t)s.width * (size_t)s.height * sizeof(uint32_t));
+        render_rows_clear(colour_buffer, 0, s.height);
         depth_buffer_clear();
     }
     for (int32_t i = 0; i < count; ++i)
         render_object(*items[i].object_matrix, camera_matrix, *items[i].object, colour_buffer,
-                      items[i].colour, items[i].face_colours);
+                      items[i].colour, items[i].face_colours, items[i].look);
 }
 
 } // namespace
@@ -45,6 +46,7 @@ bool render_init(int32_t width, int32_t height) {
     render_shutdown();
     render_state.width = width;
     render_state.height = height;
+    render_state.background = nullptr;
     render_projection_set(render_focal_length(width), (float)(width / 2), (float)(height / 2),
                           0.0f);
     if (width <= 0 || height <= 0) return false;
@@ -64,6 +66,21 @@ void render_projection_set(float focal_length, float centre_x, float centre_y, f
     view_planes_init((float)(s.width - 4), (float)(s.height - 4), focal_length, s.view_planes);
     s.view_planes[4] = {0.0f, 0.0f, 1.0f, -near_z};
     s.view_plane_count = near_z > 0.0f ? 5 : 4;
+}
+
+void render_rows_clear(uint32_t* colour_buffer, int32_t first_row, int32_t rows) {
+    const RenderState& s = render_state;
+    uint32_t* row = colour_buffer + (size_t)first_row * (size_t)s.width;
+    if (s.background == nullptr) {
+        std::memset(row, 0, (size_t)rows * (size_t)s.width * sizeof(uint32_t));
+        return;
+    }
+    for (int32_t y = first_row; y < first_row + rows; ++y, row += s.width)
+        std::fill(row, row + s.width, s.background[y]);
+}
+
+void render_background_set(const uint32_t* row_colours) {
+    render_state.background = row_colours;
 }
 
 const uint32_t* render_depth_buffer() {

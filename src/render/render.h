@@ -53,13 +53,30 @@ const uint32_t* render_depth_buffer();
 bool raster_polygon(ClipPolygon& polygon, uint32_t* colour_buffer, uint32_t colour);
 
 // --- Render driver ----------------------------------------------------------
-// Draws the faces of the object that turn towards the eye, clipped to the
-// view volume and lit by a headlight, into colour_buffer (width x height
-// pixels 0x00RRGGBB, as render_init was given). Every face is drawn in colour,
-// or, given face_colours (one per face), in its own.
+// How faces are culled and lit in view mode. Without one, faces turned away
+// from the eye are culled and the rest lit by the headlight alone.
+struct FaceLook {
+    // Cull the faces turned away, but for those of two-sided materials; in a
+    // mirrored object the faces turned towards the eye. Without it both sides
+    // of every face are drawn, except in objects whose back faces are hidden
+    // anyway (SceneObject::closed).
+    bool cull;
+    int32_t ambient;                // 0..255: the brightness a face has with the light behind it
+    const SceneMaterial* materials; // the scene's, for their two-sided flags
+    int32_t material_count;
+    // Gouraud shading by smoothing group (SceneObject::corner_normals): the
+    // brightness made at each corner and interpolated.
+    bool smooth = false;
+};
+
+// Draws the faces of the object that turn towards the eye (or those look
+// says), clipped to the view volume and lit by a headlight, into
+// colour_buffer (width x height pixels 0x00RRGGBB, as render_init was given).
+// Every face is drawn in colour, or, given face_colours (one per face), in its
+// own.
 void render_object(const Matrix& object_matrix, const Matrix& camera_matrix,
                    const SceneObject& object, uint32_t* colour_buffer, uint32_t colour,
-                   const uint32_t* face_colours = nullptr);
+                   const uint32_t* face_colours = nullptr, const FaceLook* look = nullptr);
 
 // --- Drawing many objects, on every core ------------------------------------
 struct RenderItem {
@@ -67,18 +84,22 @@ struct RenderItem {
     const SceneObject* object;
     uint32_t colour;
     const uint32_t* face_colours = nullptr; // as render_object's
+    const FaceLook* look = nullptr;         // as render_object's
 };
 // The same pixels and depths as render_object for each item in turn; with more
 // than one thread the faces are shared out between them.
 void render_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
                     uint32_t* colour_buffer);
-// colour_buffer (width x height pixels) black and depth_buffer_clear, band by
-// band on every thread.
+// colour_buffer (width x height pixels) black, or the background set, and
+// depth_buffer_clear, band by band on every thread.
 void render_clear(uint32_t* colour_buffer);
 // render_clear, then render_objects: on several threads each band of rows is
 // cleared just before it is drawn, while it is still in the cache.
 void render_clear_objects(const Matrix& camera_matrix, const RenderItem items[], int32_t count,
                           uint32_t* colour_buffer);
+// The colour of each row of the screen (height entries, kept by the caller)
+// that clearing fills the picture with from now on; null: black.
+void render_background_set(const uint32_t* row_colours);
 // Draws with count threads from now on, the caller's included; 0 means one per
 // core and 1 the caller alone. Returns the number in use, which is 1 in a
 // build without threads. Needs render_init; render_shutdown stops them.

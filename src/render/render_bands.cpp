@@ -30,6 +30,8 @@ struct Chunk {
     bool makes_setup;
     uint32_t colour;
     const uint32_t* face_colours; // the chunk's own, or null for colour
+    const SceneObject* object;
+    const FaceLook* look;
     int32_t triangle_count;
     int32_t polygon_count;
     int32_t band_w_count;
@@ -89,9 +91,9 @@ void triangle_list(Chunk& c, const FaceOutcome& out, const FaceShade& shade) {
     ++c.triangle_count;
 }
 
-void polygon_list(Chunk& c, const FaceOutcome& out, uint32_t colour) {
+void polygon_list(Chunk& c, const FaceOutcome& out, const FaceShade& shade) {
     PolygonScan& p = c.polygons[c.polygon_count];
-    if (!polygon_scan_setup(out.polygon, colour, p)) return;
+    if (!polygon_scan_shaded(out.polygon, shade, p)) return;
     c.polygon_w[c.polygon_count] = band_list_add(c, (uint16_t)(POLYGON_ENTRY | c.polygon_count),
                                                  p.top_row, p.end_row, p.w_row, p.w_dy);
     ++c.polygon_count;
@@ -100,21 +102,22 @@ void polygon_list(Chunk& c, const FaceOutcome& out, uint32_t colour) {
 void chunk_prepare(void* context, int32_t index) {
     RenderBands& b = *(RenderBands*)context;
     Chunk& c = b.chunks[index];
-    if (c.makes_setup) object_setup(*c.object_matrix, *b.camera, b.setups[index]);
+    if (c.makes_setup) object_setup(*c.object_matrix, *b.camera, b.setups[index], c.object, c.look);
     const ObjectSetup& setup = *c.setup;
     c.triangle_count = 0;
     c.polygon_count = 0;
     c.band_w_count = 0;
     for (int32_t band = 0; band < b.bands; ++band)
         c.band_counts[band] = 0;
-    FaceShade shade = {nullptr, &setup.model_view, c.colour};
+    FaceShade shade = {nullptr, &setup.model_view, c.colour, c.look ? c.look->ambient : 0};
     faces_walk(c.faces, c.face_count, setup, [&](int32_t i, FaceKind kind, FaceOutcome& out) {
         shade.plane = &c.faces[i].plane;
         if (c.face_colours) shade.base_colour = c.face_colours[i];
+        shade.brightness = out.smooth ? out.brightness : nullptr;
         if (kind == FACE_TRIANGLE)
             triangle_list(c, out, shade);
         else
-            polygon_list(c, out, face_colour(shade));
+            polygon_list(c, out, shade);
     });
 }
 
@@ -132,14 +135,14 @@ inline BandStart band_start(const Chunk& c, int32_t w_first, int32_t row, float 
     return {band_first, c.band_w[w_first + band - 1 - row / BAND_ROWS]};
 }
 
-// Both buffers' rows of one band: black, and as far as can be.
+// Both buffers' rows of one band: the background, and as far as can be.
 void band_clear(const RenderBands& b, int32_t band) {
     const RenderState& s = render_state;
     const int32_t first_row = band * BAND_ROWS;
     const int32_t rows = first_row + BAND_ROWS <= s.height ? BAND_ROWS : s.height - first_row;
     const size_t at = (size_t)first_row * (size_t)s.width;
     const size_t bytes = (size_t)rows * (size_t)s.width * sizeof(uint32_t);
-    std::memset(b.colour_buffer + at, 0, bytes);
+    render_rows_clear(b.colour_buffer, first_row, rows);
     std::memset(s.depth_buffer + at, 0xFF, bytes);
 }
 
@@ -248,7 +251,8 @@ void bands_draw(RenderBands* bands, RenderPool* pool, const Matrix& camera,
             if (faces <= 0) continue;
             const int32_t first_chunk = b.chunk_count;
             const bool one_chunk = faces - face <= CHUNK_FACES;
-            if (!one_chunk) object_setup(*it.object_matrix, camera, b.setups[first_chunk]);
+            if (!one_chunk)
+                object_setup(*it.object_matrix, camera, b.setups[first_chunk], it.object, it.look);
             for (; face < faces && b.chunk_count < ROUND_CHUNKS; face += CHUNK_FACES) {
                 Chunk& c = b.chunks[b.chunk_count++];
                 c.faces = it.object->faces + face;
@@ -258,6 +262,8 @@ void bands_draw(RenderBands* bands, RenderPool* pool, const Matrix& camera,
                 c.makes_setup = one_chunk;
                 c.colour = it.colour;
                 c.face_colours = it.face_colours ? it.face_colours + face : nullptr;
+                c.object = it.object;
+                c.look = it.look;
             }
             if (face < faces) break; // the rest in the next round
         }

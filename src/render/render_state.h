@@ -44,8 +44,12 @@ struct RenderState {
     Plane view_planes[5];     // right, left, top, bottom, near
     int32_t view_plane_count; // 5 with a near plane
     uint32_t* depth_buffer;
-    RenderPool* pool;   // the drawing threads; null for the caller alone
-    RenderBands* bands; // the parallel path's buffers; with the pool
+    const uint32_t* background; // a colour per row to clear to; null: black
+    RenderPool* pool;           // the drawing threads; null for the caller alone
+    RenderBands* bands;         // the parallel path's buffers; with the pool
 };
 
 extern RenderState render_state;
+
+// rows of colour_buffer from first_row cleared to the background.
+void render_rows_clear(uint32_t* colour_buffer, int32_t first_row, int32_t rows);

@@ -30,6 +30,19 @@ struct DepthPlane {
     float w_origin;
 };
 
+// Gouraud shading's brightness over the screen: origin + x dx + y dy at
+// pixel (x, y), in 16.16 fixed point with 32-bit wrapping arithmetic, so
+// that every build and both paths get the same bits wherever they start.
+struct ShadePlane {
+    uint32_t origin, dx, dy;
+};
+// From the first three vertices' screen x, y and brightness (0..255); false
+// where depth_plane_from is false.
+bool shade_plane_from(const float x[3], const float y[3], const float b[3], ShadePlane& plane);
+inline uint32_t shade_plane_at(const ShadePlane& plane, int32_t x, int32_t y) {
+    return plane.origin + (uint32_t)x * plane.dx + (uint32_t)y * plane.dy;
+}
+
 // --- Polygons -----------------------------------------------------------------
 
 // For a polygon on the screen (rows are fixed_row_ceil of its y).
@@ -46,10 +59,18 @@ struct PolygonScan {
     int32_t end_row; // one past the last row
     float w_row;     // 1/z at x = 0 on the first row
     float w_dx, w_dy;
-    uint32_t colour;
+    uint32_t colour; // smooth: the base colour that the brightness shades
+    bool smooth;
+    ShadePlane shade; // smooth: from the vertices' brightness, which they carry in u
 };
 // False when raster_polygon would draw nothing of it.
-bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan);
+bool polygon_scan_setup(const ClipPolygon& polygon, uint32_t colour, PolygonScan& scan,
+                        bool smooth = false);
+// The same for a face: flat in face_colour(shade), or smooth when shade has
+// its corners' brightness.
+bool polygon_scan_shaded(const ClipPolygon& polygon, const FaceShade& shade, PolygonScan& scan);
+// raster_polygon for a face, shaded so.
+bool polygon_fill(const ClipPolygon& polygon, uint32_t* colour_buffer, const FaceShade& shade);
 // Its pixels on the rows from first_row (not above its top row) up to, not
 // including, end_row; w_row is the 1/z at x = 0 on first_row, which is the
 // scan's own on its top row and w_dy added once a row below it.
@@ -70,8 +91,10 @@ struct TriangleScan {
     int32_t x_long, dx_long, x_short, dx_short, x_lower, dx_lower; // 16.16
     float w_row; // 1/z at x = 0 on the current row
     float w_dx, w_dy;
-    uint32_t colour;
+    uint32_t colour;   // as PolygonScan's
     bool long_is_left; // the long edge, top to bottom corner, bounds the left
+    bool smooth;
+    ShadePlane shade;
 };
 
 // The triangle with screen x, y and camera z of its corners in order, all on

@@ -77,8 +77,13 @@ VELMOR_ALWAYS_INLINE bool scan_setup(const float x[3], const float y[3], const f
         t.w_row = t.w_row + plane.w_dy;
     t.w_dx = plane.w_dx;
     t.w_dy = plane.w_dy;
-    t.colour = face_colour(shade);
-    return true;
+    t.smooth = shade.brightness != nullptr;
+    if (!t.smooth) {
+        t.colour = face_colour(shade);
+        return true;
+    }
+    t.colour = shade.base_colour;
+    return shade_plane_from(x, y, shade.brightness, t.shade);
 }
 
 inline void scan_draw(TriangleScan t, uint32_t* colour_buffer, int32_t first_row, int32_t end_row,
@@ -99,8 +104,12 @@ inline void scan_draw(TriangleScan t, uint32_t* colour_buffer, int32_t first_row
         const int32_t n = row_pixels(t, first);
         if (n > 0) {
             const ptrdiff_t at = (ptrdiff_t)row * s.width + first;
-            span_fill(n, w_row + (float)first * t.w_dx, t.w_dx, s.depth_buffer + at,
-                      colour_buffer + at, t.colour);
+            const float w = w_row + (float)first * t.w_dx;
+            if (t.smooth)
+                span_fill_smooth(n, w, t.w_dx, s.depth_buffer + at, colour_buffer + at,
+                                 {t.colour, shade_plane_at(t.shade, first, row), t.shade.dx});
+            else
+                span_fill(n, w, t.w_dx, s.depth_buffer + at, colour_buffer + at, t.colour);
         }
         w_row = w_row + t.w_dy;
         step_edges(t, row + 1);

@@ -63,7 +63,7 @@ const ChunkTableRow chunk_table[] = {
     {CHUNK_MAT_TRANSPARENCY_FALLOFF, SUBCHUNKS, nullptr},  // transparency falloff
     {CHUNK_MAT_REFLECTION_BLUR, SUBCHUNKS, nullptr},       // reflection blur
     {CHUNK_MAT_SELF_ILLUMINATION, SUBCHUNKS, nullptr},     // self-illumination
-    {CHUNK_MAT_TWO_SIDED, LEAF, ignore_chunk},             // two-sided
+    {CHUNK_MAT_TWO_SIDED, LEAF, read_two_sided},           // two-sided
     {CHUNK_UNKNOWN_A083, LEAF, ignore_chunk},              // unknown material flag
     {CHUNK_MAT_WIREFRAME, LEAF, ignore_chunk},             // drawn as wireframe
     {CHUNK_MAT_WIRE_SIZE, LEAF, ignore_chunk},             // wire thickness

@@ -250,6 +250,7 @@ bool read_face_material(ByteReader& in, int64_t end);
 bool read_mapping_coordinates(ByteReader& in, int64_t end);
 bool read_smoothing_groups(ByteReader& in, int64_t end);
 bool read_local_matrix(ByteReader& in, int64_t end);
+bool read_two_sided(ByteReader& in, int64_t end);
 bool read_material_name(ByteReader& in, int64_t end);
 bool read_byte_colour(ByteReader& in, int64_t end);
 
@@ -280,5 +281,25 @@ Plane scene_compute_face_plane(const SceneFace& face);
 // in face order then corner order, and normalises; a zero sum gives (0, 0, 0).
 // Linear time; false when its scratch memory cannot be allocated.
 bool scene_compute_vertex_normals(SceneObject& object);
+// Positions compared exactly, in a table that gives each distinct one a group
+// number in the order they are first added.
+struct PositionKey {
+    uint32_t bits[3];
+};
+struct PositionTable {
+    PositionKey* keys;
+    int32_t* groups; // -1 marks an empty slot
+    uint32_t mask;
+    int32_t group_count;
+};
+// False for a position with a NaN, which equals no other.
+bool position_key(const SceneVertex& v, PositionKey& key);
+// Room for entries positions; false when out of memory.
+bool position_table_create(PositionTable& table, uint32_t entries);
+void position_table_free(PositionTable& table);
+// The slot of key: where it is, or the empty slot where it belongs.
+uint32_t position_table_slot(const PositionTable& table, const PositionKey& key);
+// The group of v's position, new if it is not there yet; -1 for a NaN.
+int32_t position_table_add(PositionTable& table, const SceneVertex& v);
 // Camera placement from the first position key and the first target key.
 void scene_build_camera_matrix(SceneCamera& camera);

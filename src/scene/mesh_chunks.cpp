@@ -62,6 +62,27 @@ bool store_faces(ByteReader& in, SceneObject& object) {
     return true;
 }
 
+// The face list's shading arrays, which replace those of an earlier list;
+// the masks are 0 until a smoothing groups chunk gives them.
+bool allocate_shading(SceneObject& object) {
+    std::free(object.smoothing_groups);
+    std::free(object.corner_normals);
+    object.corner_normals = nullptr;
+    const size_t count = (size_t)object.face_count;
+    object.smoothing_groups =
+        (uint32_t*)allocate_array(count, sizeof(uint32_t), "smoothing group list");
+    if (!object.smoothing_groups) return false;
+    object.corner_normals = (SceneCornerNormals*)allocate_array(count, sizeof(SceneCornerNormals),
+                                                                "corner normal list");
+    return object.corner_normals != nullptr;
+}
+
+double determinant(const float* m) {
+    return (double)m[0] * ((double)m[5] * m[10] - (double)m[6] * m[9]) -
+           (double)m[1] * ((double)m[4] * m[10] - (double)m[6] * m[8]) +
+           (double)m[2] * ((double)m[4] * m[9] - (double)m[5] * m[8]);
+}
+
 } // namespace
 
 bool read_named_object(ByteReader& in, int64_t) {
@@ -110,7 +131,8 @@ bool read_face_list(ByteReader& in, int64_t) {
     std::free(object->faces); // nothing points into a face array
     object->face_count = count;
     object->faces = faces;
-    return store_faces(in, *object);
+    if (!store_faces(in, *object)) return false;
+    return allocate_shading(*object);
 }
 
 bool read_face_material(ByteReader& in, int64_t) {
@@ -158,9 +180,18 @@ bool read_mapping_coordinates(ByteReader& in, int64_t) {
     return true;
 }
 
-// The groups are dropped without being read: the walk moves to the chunk's end.
-bool read_smoothing_groups(ByteReader&, int64_t) {
-    return loader.counting_pass || mesh_object() != nullptr;
+// One 32-bit mask for each face of the last face list, as far as the chunk
+// holds them; the rest stay 0.
+bool read_smoothing_groups(ByteReader& in, int64_t end) {
+    if (loader.counting_pass) return true;
+    SceneObject* object = mesh_object();
+    if (!object) return false;
+    if (!object->smoothing_groups) return true;
+    const int64_t held = (end - (loader.chunk_offset + 6)) / 4;
+    const int64_t kept = held < object->face_count ? (held > 0 ? held : 0) : object->face_count;
+    for (int64_t i = 0; i < kept; ++i)
+        object->smoothing_groups[i] = read_u32(in); // cut short: 0
+    return true;
 }
 
 bool read_local_matrix(ByteReader& in, int64_t) {
@@ -177,6 +208,16 @@ bool read_local_matrix(ByteReader& in, int64_t) {
         out[4 * row + 2] = m[3 * row + 2];
         out[4 * row + 3] = row == 3 ? 1.0f : 0.0f;
     }
+    object->mirrored = determinant(out) < 0.0;
+    return true;
+}
+
+// The flag of the material block the material name chunk read last opened.
+bool read_two_sided(ByteReader&, int64_t) {
+    if (loader.counting_pass || loader.depth < 2) return true;
+    const ChunkPlace& block = loader.chunk_path[loader.depth - 1];
+    if (block.id == CHUNK_MATERIAL && loader.block_material && block.offset == loader.block_offset)
+        loader.block_material->two_sided = 1;
     return true;
 }
 

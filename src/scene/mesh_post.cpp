@@ -20,17 +20,9 @@ void scene_compute_face_planes(SceneObject& object) {
         object.faces[i].plane = scene_compute_face_plane(object.faces[i]);
 }
 
-namespace {
-
 // Vertices are grouped by exact position, as float comparison sees it: +0 and
 // -0 are one position, and a position with a NaN equals nothing, not even
-// itself. A corner adds its face's normal to the group of its position, in
-// face order and then corner order: per vertex, the same additions in the
-// same order as comparing the vertex with every corner of every face.
-struct PositionKey {
-    uint32_t bits[3];
-};
-
+// itself.
 bool position_key(const SceneVertex& v, PositionKey& key) {
     const float p[3] = {v.x, v.y, v.z};
     for (int i = 0; i < 3; ++i) {
@@ -40,6 +32,8 @@ bool position_key(const SceneVertex& v, PositionKey& key) {
     }
     return true;
 }
+
+namespace {
 
 uint32_t hash_key(const PositionKey& key) {
     uint32_t h = 0x811C9DC5u;
@@ -56,38 +50,55 @@ uint32_t hash_key(const PositionKey& key) {
     return h;
 }
 
-struct PositionTable {
-    PositionKey* keys;
-    int32_t* groups; // -1 marks an empty slot
-    uint32_t mask;
-};
+} // namespace
 
-// The slot of key: where it is, or the empty slot where it belongs.
-uint32_t find_slot(const PositionTable& table, const PositionKey& key) {
+bool position_table_create(PositionTable& table, uint32_t entries) {
+    uint32_t capacity = 16;
+    while (capacity < 2 * entries)
+        capacity *= 2;
+    table = {(PositionKey*)std::malloc(capacity * sizeof(PositionKey)),
+             (int32_t*)std::malloc(capacity * sizeof(int32_t)), capacity - 1, 0};
+    if (table.groups) std::memset(table.groups, 0xFF, capacity * sizeof(int32_t));
+    return table.keys && table.groups;
+}
+
+void position_table_free(PositionTable& table) {
+    std::free(table.keys);
+    std::free(table.groups);
+    table = {};
+}
+
+uint32_t position_table_slot(const PositionTable& table, const PositionKey& key) {
     uint32_t slot = hash_key(key) & table.mask;
     while (table.groups[slot] >= 0 && std::memcmp(&table.keys[slot], &key, sizeof key) != 0)
         slot = (slot + 1) & table.mask;
     return slot;
 }
 
+int32_t position_table_add(PositionTable& table, const SceneVertex& v) {
+    PositionKey key;
+    if (!position_key(v, key)) return -1;
+    uint32_t slot = position_table_slot(table, key);
+    if (table.groups[slot] < 0) {
+        table.keys[slot] = key;
+        table.groups[slot] = table.group_count++;
+    }
+    return table.groups[slot];
+}
+
+namespace {
+
+// A corner adds its face's normal to the group of its position, in face order
+// and then corner order: per vertex, the same additions in the same order as
+// comparing the vertex with every corner of every face.
 struct NormalSum {
     float x, y, z;
 };
 
 // The group of every vertex's position (-1 for a position with a NaN).
 void group_vertices(const SceneObject& object, PositionTable& table, int32_t* vertex_group) {
-    int32_t group_count = 0;
-    for (int32_t i = 0; i < object.vertex_count; ++i) {
-        PositionKey key;
-        vertex_group[i] = -1;
-        if (!position_key(object.vertices[i], key)) continue;
-        uint32_t slot = find_slot(table, key);
-        if (table.groups[slot] < 0) {
-            table.keys[slot] = key;
-            table.groups[slot] = group_count++;
-        }
-        vertex_group[i] = table.groups[slot];
-    }
+    for (int32_t i = 0; i < object.vertex_count; ++i)
+        vertex_group[i] = position_table_add(table, object.vertices[i]);
 }
 
 void sum_corner_normals(const SceneObject& object, const PositionTable& table, NormalSum* sums) {
@@ -96,7 +107,7 @@ void sum_corner_normals(const SceneObject& object, const PositionTable& table, N
         for (int c = 0; c < 3; ++c) {
             PositionKey key;
             if (!position_key(*face.corners[c], key)) continue;
-            int32_t group = table.groups[find_slot(table, key)];
+            int32_t group = table.groups[position_table_slot(table, key)];
             if (group < 0) continue; // no vertex there
             sums[group].x = sums[group].x + face.plane.a;
             sums[group].y = sums[group].y + face.plane.b;
@@ -120,24 +131,19 @@ void store_normal(SceneVertex& v, const NormalSum& sum) {
 
 bool scene_compute_vertex_normals(SceneObject& object) {
     if (object.vertex_count <= 0) return true;
-    uint32_t capacity = 16;
-    while (capacity < 2 * (uint32_t)object.vertex_count)
-        capacity *= 2;
-    PositionTable table{(PositionKey*)std::malloc(capacity * sizeof(PositionKey)),
-                        (int32_t*)std::malloc(capacity * sizeof(int32_t)), capacity - 1};
+    PositionTable table;
+    bool ok = position_table_create(table, (uint32_t)object.vertex_count);
     int32_t* vertex_group = (int32_t*)std::malloc((size_t)object.vertex_count * sizeof(int32_t));
     NormalSum* sums = (NormalSum*)std::calloc((size_t)object.vertex_count, sizeof(NormalSum));
-    bool ok = table.keys && table.groups && vertex_group && sums;
+    ok = ok && vertex_group && sums;
     if (ok) {
-        std::memset(table.groups, 0xFF, capacity * sizeof(int32_t));
         group_vertices(object, table, vertex_group);
         sum_corner_normals(object, table, sums);
         const NormalSum none{0.0f, 0.0f, 0.0f};
         for (int32_t i = 0; i < object.vertex_count; ++i)
             store_normal(object.vertices[i], vertex_group[i] < 0 ? none : sums[vertex_group[i]]);
     }
-    std::free(table.keys);
-    std::free(table.groups);
+    position_table_free(table);
     std::free(vertex_group);
     std::free(sums);
     return ok;

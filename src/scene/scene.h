@@ -30,6 +30,12 @@ struct SceneFace {
     Plane plane;             // unit normal (a, b, c) and d = -(normal . corner 0)
 };
 
+// A face's normal at each of its corners, in the order of SceneFace::corners,
+// pointing to the side its plane's normal points to.
+struct SceneCornerNormals {
+    float n[3][3];
+};
+
 struct SceneObject {
     uint32_t node_id;
     char* name;
@@ -50,6 +56,13 @@ struct SceneObject {
     float* rotation_axis_x;
     float* rotation_axis_y;
     float* rotation_axis_z;
+    // For shading (see scene_compute_shading); the face planes and vertex
+    // normals above are not derived from them.
+    uint32_t* smoothing_groups;         // one mask per face; null when there are no faces
+    SceneCornerNormals* corner_normals; // one per face; null when there are no faces
+    uint8_t mirrored;                   // the local axes have a negative determinant
+    uint8_t closed;                     // every edge joins two faces, used once each way
+    uint8_t planes_outward;             // closed, with the face planes' normals pointing out
 };
 
 struct SceneCamera {
@@ -91,6 +104,7 @@ struct SceneMaterial {
     char* name;
     uint8_t diffuse[3];  // red, green, blue
     uint8_t has_diffuse; // 1 when the file gave the diffuse colour
+    uint8_t two_sided;   // 1 when its block holds the two-sided flag
 };
 
 struct Scene {
@@ -117,3 +131,11 @@ void scene_free(Scene* scene);
 // Every face's plane from its corners, as loading computes it; again after
 // the object's vertices have moved.
 void scene_compute_face_planes(SceneObject& object);
+// The shading data of an object whose face planes are in place: for every
+// corner the area-weighted normal of the faces around its position that share
+// a smoothing group with the corner's face (the face's own plane for mask 0),
+// and whether the object is closed and consistently wound. Corners are welded
+// by exact position, so texture seams stay smooth. Needs corner_normals for
+// every face; smoothing_groups may be null (all 0). Linear time; false when
+// out of memory.
+bool scene_compute_shading(SceneObject& object);

@@ -54,6 +54,8 @@ void free_object(SceneObject& o) {
     std::free(o.name);
     std::free(o.vertices);
     std::free(o.faces);
+    std::free(o.smoothing_groups);
+    std::free(o.corner_normals);
     float* tracks[] = {o.position_frames, o.position_x,      o.position_y,
                        o.position_z,      o.rotation_frames, o.rotation_angle,
                        o.rotation_axis_x, o.rotation_axis_y, o.rotation_axis_z};
@@ -137,6 +139,10 @@ bool post_process(Scene& s) {
         scene_compute_face_planes(s.objects[i]);
         if (!scene_compute_vertex_normals(s.objects[i])) {
             loader_fail_at(-1, "out of memory for the vertex normals of object %d", i);
+            return false;
+        }
+        if (!scene_compute_shading(s.objects[i])) {
+            loader_fail_at(-1, "out of memory for the shading of object %d", i);
             return false;
         }
     }

@@ -544,6 +544,24 @@ TEST_F(AppRun, ANamedSceneStaysAndTheCameraTurns) {
     EXPECT_DOUBLE_EQ(app_state.camera.azimuth, 45.0 + 12 * 0.6);
 }
 
+// View mode's background: the gradient from top to bottom, or one colour.
+TEST_F(AppRun, ViewModesBackgroundIsAGradientOrTheOneAsked) {
+    write_square_scene(FIVE_SQUARES);
+    HeadlessConfig config;
+    config.script = headless_ticks_then_escape(1);
+    AppOptions options = named("Z_Test.3ds");
+    ASSERT_EQ(run(config, options), 0);
+    ASSERT_EQ(frames.size(), 1u);
+    const std::vector<uint32_t>& gradient = frames[0].pixels;
+    EXPECT_EQ(gradient[screen_width - 1], view_background_top);
+    EXPECT_EQ(gradient.back(), view_background_bottom);
+    options.background_set = true;
+    options.background = 0x1A2B3C;
+    ASSERT_EQ(run(config, options), 0);
+    EXPECT_EQ(frames.at(0).pixels[screen_width - 1], 0x1A2B3Cu);
+    EXPECT_EQ(frames.at(0).pixels.back(), 0x1A2B3Cu);
+}
+
 // The frames after a drop are those of a run started with the file: counter,
 // angle, placement and framing start again.
 TEST_F(AppRun, ADroppedFileOpensAsIfStartedWithIt) {
@@ -574,9 +592,12 @@ void write_coloured_squares() {
                        {{"Red", RED}, {"Blue", BLUE}});
 }
 
+// On black, so that every lit pixel is a shade of a base colour.
 AppOptions coloured(const char* scene, AppColours colours) {
     AppOptions options = named(scene);
     options.colours = colours;
+    options.background_set = true;
+    options.background = 0;
     return options;
 }
 
@@ -612,7 +633,7 @@ TEST_F(AppRun, ViewModeDrawsTheFilesColoursUnlessToldOtherwise) {
     write_coloured_squares();
     HeadlessConfig config;
     config.script = headless_ticks_then_escape(3);
-    ASSERT_EQ(run(config, named("plain.3ds")), 0);
+    ASSERT_EQ(run(config, coloured("plain.3ds", AppColours::file)), 0);
     std::vector<Presented> plain = frames;
     ASSERT_EQ(run(config, coloured("Z_Test.3ds", AppColours::index)), 0);
     ASSERT_EQ(frames.size(), plain.size());
@@ -653,6 +674,7 @@ TEST_F(AppRun, DemoModeKeepsItsColoursAndDroppedFilesFollowTheChoice) {
     for (AppColours colours : {AppColours::file, AppColours::index}) {
         AppOptions started{};
         started.colours = colours;
+        started.background_set = true; // black, as coloured() has it
         ASSERT_EQ(run(drop_between(2, "Z_Test.3ds", 3), started), 0);
         std::vector<Presented> dropped = frames;
         HeadlessConfig config;
@@ -700,6 +722,7 @@ TEST_F(AppRun, NoMeshObjectsAndAFontOfOnesOwn) {
     std::filesystem::rename("Font.bmp", "fonts/mine.bmp");
     AppOptions options = named("Z_Test.3ds");
     options.font_path = "fonts/mine.bmp";
+    options.background_set = true; // black, as the counter is checked against
     HeadlessConfig config;
     config.script = headless_ticks_then_escape(2);
     ASSERT_EQ(run(config, options), 0);
@@ -758,6 +781,10 @@ TEST_F(AppRun, CommandLines) {
              name + ": --size needs WxH from 64x64 to 7680x4320, not '7680x4321'"},
             {"--size 640x", 2, "", name + ": --size needs WxH from 64x64 to 7680x4320, not '640x'"},
             {"--up x", 2, "", name + ": --up needs z or y, not 'x'"},
+            {"--background 12345", 2, "",
+             name + ": --background needs a colour RRGGBB in hex, not '12345'"},
+            {"--background 00GG00", 2, "",
+             name + ": --background needs a colour RRGGBB in hex, not '00GG00'"},
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(c.arguments);
@@ -773,10 +800,11 @@ TEST_F(AppRun, CommandLines) {
     ProgramRun named_scene = run_program(VELMOR_CAPTURE_PATH, "--frames 1 --out shots Z_Test.3ds");
     EXPECT_EQ(named_scene.exit_code, 0) << named_scene.err;
     EXPECT_TRUE(std::filesystem::exists("shots/frame_00000.png"));
-    for (const char* colours : {"file", "index"}) {
-        ProgramRun r = run_program(VELMOR_CAPTURE_PATH,
-                                   std::string("--frames 1 --out shots --colours ") + colours);
-        EXPECT_EQ(r.exit_code, 0) << colours << r.err;
+    for (const char* look :
+         {"--colours file", "--colours index", "--cull --flat", "--background 1a2B3c"}) {
+        ProgramRun r =
+            run_program(VELMOR_CAPTURE_PATH, std::string("--frames 1 --out shots ") + look);
+        EXPECT_EQ(r.exit_code, 0) << look << r.err;
     }
     for (const char* view : {"--view 1,2,3,4", "--turntable maybe"}) {
         ProgramRun r = run_program(VELMOR_CAPTURE_PATH, view);

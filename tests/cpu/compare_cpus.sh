@@ -3,7 +3,8 @@
 #
 # The frames of this build, of an aarch64 build (run under qemu-aarch64) and
 # of an x86-64 build whose long double is a double must be the same, hash for
-# hash: 100 frames of the bundled scene and of a dozen corpus scenes each.
+# hash: 100 frames of the bundled scene and of a dozen corpus scenes, in each
+# mode (demo, view mode flat and view mode smooth).
 # Without the corpus only the bundled scene is compared. Exit 77 (skipped)
 # when the other builds are missing (`make other-cpus` makes them).
 set -euo pipefail
@@ -41,8 +42,8 @@ compare() {
         status=1
     fi
 }
-timeout 120 "$long_double_64" "${scenes[@]}" >long-double-64.txt
+timeout 180 "$long_double_64" "${scenes[@]}" >long-double-64.txt
 compare long-double-64
-timeout 150 qemu-aarch64 -L /usr/aarch64-linux-gnu "$aarch64" "${scenes[@]}" >aarch64.txt
+timeout 300 qemu-aarch64 -L /usr/aarch64-linux-gnu "$aarch64" "${scenes[@]}" >aarch64.txt
 compare aarch64
 exit $status

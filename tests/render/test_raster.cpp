@@ -238,10 +238,14 @@ TEST_F(Screen, TrianglePathDrawsWhatThePolygonPathDraws) {
         if (pick(8) == 0) y[1] = y[0];                          // a tie for top or bottom
         if (pick(8) == 0) y[2] = y[1] + uniform(-1e-3f, 1e-3f); // nearly horizontal
         const Plane plane = {uniform(-1, 1), uniform(-1, 1), uniform(-1, 1), 0};
-        const FaceShade shade = {&plane, &identity, (uint32_t)rng() & 0xFFFFFF};
+        FaceShade shade = {&plane, &identity, (uint32_t)rng() & 0xFFFFFF};
+        const float b[3] = {(float)pick(256), (float)pick(256), (float)pick(256)};
+        if (pick(2)) shade.brightness = b; // Gouraud, which vertices carry in u
         ClipPolygon p = polygon({{x[0], y[0], z[0]}, {x[1], y[1], z[1]}, {x[2], y[2], z[2]}});
+        for (int k = 0; k < 3; ++k)
+            p.vertices[k].u = b[k];
         render_state.depth_buffer = polygon_depths.data();
-        raster_polygon(p, polygon_colours.data(), face_colour(shade));
+        polygon_fill(p, polygon_colours.data(), shade);
         render_state.depth_buffer = triangle_depths.data();
         raster_triangle(x, y, z, triangle_colours.data(), shade);
         if (i % 20000 == 19999) {

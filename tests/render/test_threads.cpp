@@ -43,7 +43,7 @@ class Threads : public Screen {
             depth_buffer_clear();
             for (const RenderItem& it : items)
                 render_object(*it.object_matrix, camera, *it.object, colours, it.colour,
-                              it.face_colours);
+                              it.face_colours, it.look);
         } else if (path == INLINE) {
             if (inline_bands == nullptr) inline_bands = bands_create(H);
             bands_draw(inline_bands, nullptr, camera, items.data(), half, colours, true);
@@ -109,6 +109,31 @@ TEST_F(Threads, ManyObjectsAroundTheCamera) {
         items.push_back({&turns[i], &m.object, (uint32_t)rng() & 0xFFFFFF,
                          face_colours[i].empty() ? nullptr : face_colours[i].data()});
         if (pick(6) == 0) items.push_back({&turns[i], &m.object, 0x00FF00}); // ties
+    }
+    expect_every_path_alike(startup_camera(), items);
+}
+
+// View mode's looks: both sides, culled as wound, mirrored, closed.
+TEST_F(Threads, ViewModesLooksAreAlike) {
+    std::vector<std::unique_ptr<TestMesh>> meshes;
+    std::vector<Matrix> turns(60);
+    const SceneMaterial materials[2] = {{nullptr, {0, 0, 0}, 0, 0}, {nullptr, {0, 0, 0}, 0, 1}};
+    const FaceLook looks[2] = {{false, 64, materials, 2}, {true, 0, materials, 2}};
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 60; ++i) {
+        meshes.push_back(std::make_unique<TestMesh>());
+        TestMesh& m = *meshes.back();
+        const float size = uniform(3, 40);
+        mesh_add_torus(m, size, size / 3, 8 + pick(30), 6 + pick(10), 0, 0, 0);
+        mesh_finish(m);
+        for (SceneFace& f : m.faces)
+            f.colour_material = pick(3) - 1;
+        m.object.mirrored = (uint8_t)pick(2);
+        m.object.closed = (uint8_t)pick(2);
+        m.object.planes_outward = (uint8_t)pick(2);
+        random_turn(turns[i], 120);
+        items.push_back(
+            {&turns[i], &m.object, (uint32_t)rng() & 0xFFFFFF, nullptr, &looks[pick(2)]});
     }
     expect_every_path_alike(startup_camera(), items);
 }
@@ -224,7 +249,8 @@ TEST(Pool, RunsEveryTaskOnceInEverySet) {
 
 // View mode at pictures of every shape: the parallel path draws what
 // render_object draws, through the mirroring camera, from far off, framed,
-// and from inside the objects, where the near plane cuts faces.
+// and from inside the objects, where the near plane cuts faces; flat as the
+// demo draws and smooth as view mode does.
 namespace {
 
 // Tori and spheres scattered about the origin, and with big_faces one sphere
@@ -241,24 +267,27 @@ struct SizeScene {
         };
         for (int i = 0; i < 24; ++i) {
             const float x = uniform(-50, 50), y = uniform(-50, 50), z = uniform(-50, 50);
+            const uint32_t groups = i % 3 ? 1u : 0u; // drawn smooth in view mode's look
             if (i % 2)
-                add([&](TestMesh& m) {
+                add(groups, [&](TestMesh& m) {
                     mesh_add_torus(m, uniform(5, 30), uniform(1, 5), 24, 12, x, y, z);
                 });
             else
-                add([&](TestMesh& m) { mesh_add_sphere(m, uniform(2, 30), 24, 12, x, y, z); });
+                add(groups,
+                    [&](TestMesh& m) { mesh_add_sphere(m, uniform(2, 30), 24, 12, x, y, z); });
         }
         const int rings = (int)std::sqrt(big_faces / 2.0) + 1;
         if (big_faces > 0)
-            add([&](TestMesh& m) { mesh_add_sphere(m, 40, 2 * rings, rings, 0, 0, 0); });
+            add(0u, [&](TestMesh& m) { mesh_add_sphere(m, 40, 2 * rings, rings, 0, 0, 0); });
         scene.objects = objects.data();
         scene.object_count = (int32_t)objects.size();
     }
 
-    template <typename Build> void add(Build build) {
+    template <typename Build> void add(uint32_t groups, Build build) {
         meshes.push_back(std::make_unique<TestMesh>());
         build(*meshes.back());
         mesh_finish(*meshes.back());
+        mesh_smooth(*meshes.back(), groups);
         objects.push_back(meshes.back()->object);
     }
 };
@@ -277,19 +306,22 @@ TEST(ThreadsAtSize, ViewModeDrawsTheSameBitsAtEverySize) {
         std::vector<uint32_t> colours((size_t)w * h);
         ViewState view{{}, &scene, nullptr};
         const uint32_t* depths = render_state.depth_buffer;
-        for (const ViewCamera& camera : cameras) {
-            render_threads_set(1);
-            frame_draw_view(view, camera, w, h, colours.data());
-            const std::vector<uint32_t> plain = colours, plain_depths(depths, depths + w * h);
-            EXPECT_GT(std::count(plain.begin(), plain.end(), 0u), 0);
-            EXPECT_LT(std::count(plain.begin(), plain.end(), 0u), w * h);
-            for (int threads : {2, 3}) {
-                if (render_threads_set(threads) != threads) break; // a build without threads
+        const ViewLook smooth{false, view_ambient, true, 0, 0};
+        for (const ViewCamera& camera : cameras)
+            for (const ViewLook* look : {(const ViewLook*)nullptr, &smooth}) {
+                view.look = look;
+                render_threads_set(1);
                 frame_draw_view(view, camera, w, h, colours.data());
-                EXPECT_TRUE(colours == plain) << w << "x" << h << " on " << threads;
-                EXPECT_TRUE(std::equal(depths, depths + w * h, plain_depths.begin()));
+                const std::vector<uint32_t> plain = colours, plain_depths(depths, depths + w * h);
+                EXPECT_GT(std::count(plain.begin(), plain.end(), 0u), 0);
+                EXPECT_LT(std::count(plain.begin(), plain.end(), 0u), w * h);
+                for (int threads : {2, 3}) {
+                    if (render_threads_set(threads) != threads) break; // a build without threads
+                    frame_draw_view(view, camera, w, h, colours.data());
+                    EXPECT_TRUE(colours == plain) << w << "x" << h << " on " << threads;
+                    EXPECT_TRUE(std::equal(depths, depths + w * h, plain_depths.begin()));
+                }
             }
-        }
         render_shutdown();
     }
 }

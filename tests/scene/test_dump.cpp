@@ -27,7 +27,7 @@ TEST(DumpJson, EscapesNamesAndWritesNonFiniteFloatsAsStrings) {
     object.position_y = ys;
     object.position_z = zs;
     char plain[] = "M", coloured[] = "D";
-    SceneMaterial materials[2] = {{plain, {9, 9, 9}, 0}, {coloured, {0, 128, 255}, 1}};
+    SceneMaterial materials[2] = {{plain, {9, 9, 9}, 0, 0}, {coloured, {0, 128, 255}, 1, 0}};
     Scene scene{0, 4000000000u, 1, 0, 0, 2, &object, nullptr, nullptr, materials};
 
     std::string json;

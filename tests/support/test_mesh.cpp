@@ -38,6 +38,17 @@ void mesh_finish(TestMesh& mesh) {
     scene_compute_face_planes(mesh.object); // as the loader does
 }
 
+void mesh_smooth(TestMesh& mesh, uint32_t mask, uint32_t (*group)(size_t face)) {
+    mesh.groups.assign(mesh.faces.size(), mask);
+    if (group)
+        for (size_t f = 0; f < mesh.groups.size(); ++f)
+            mesh.groups[f] = group(f);
+    mesh.normals.assign(mesh.faces.size(), SceneCornerNormals{});
+    mesh.object.smoothing_groups = mesh.groups.data();
+    mesh.object.corner_normals = mesh.normals.data();
+    scene_compute_shading(mesh.object);
+}
+
 void mesh_add_torus(TestMesh& mesh, float ring_radius, float tube_radius, int ring_steps,
                     int tube_steps, float cx, float cy, float cz) {
     const int base = (int)mesh.vertices.size();
