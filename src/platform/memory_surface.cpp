@@ -161,3 +161,13 @@ uint32_t platform_clipper_release(PlatformClipper clipper) {
     delete clipper;
     return 0;
 }
+
+int32_t blt_fast_rects(PlatformSurface destination, int32_t x, int32_t y, PlatformSurface source,
+                       const SurfaceRect* rect, SurfaceRect& from, SurfaceRect& to) {
+    if (destination->kind != SurfaceKind::back_buffer || source->kind != SurfaceKind::offscreen)
+        return DISPLAY_ERR_UNSUPPORTED;
+    if (source->memory.locked ||
+        !blit_rects(rect, x, y, source->memory, destination->memory, from, to))
+        return DISPLAY_ERR_GENERIC;
+    return DISPLAY_OK;
+}

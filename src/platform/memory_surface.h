@@ -45,6 +45,11 @@ int32_t memory_surface_unlock(MemorySurface& surface);
 // takes, and where it lands at (x, y); false when either falls outside.
 bool blit_rects(const SurfaceRect* rect, int32_t x, int32_t y, const MemorySurface& source,
                 const MemorySurface& destination, SurfaceRect& from, SurfaceRect& to);
+// What every BltFast of the chain checks: an unlocked off-screen source, a
+// back buffer as destination, and the rectangles blit_rects gives. DISPLAY_OK
+// with from and to set, or the result the blit fails with.
+int32_t blt_fast_rects(PlatformSurface destination, int32_t x, int32_t y, PlatformSurface source,
+                       const SurfaceRect* rect, SurfaceRect& from, SurfaceRect& to);
 
 // What a backend supplies for the primary surface and its back buffer. Open
 // readies the picture behind a new chain for primary->display and gives the

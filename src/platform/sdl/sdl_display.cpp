@@ -132,14 +132,12 @@ int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_
 
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t) {
-    if (destination->kind != SurfaceKind::back_buffer || source->kind != SurfaceKind::offscreen)
-        return DISPLAY_ERR_UNSUPPORTED;
     PlatformDisplayRecord* display = destination->display;
-    if (primary_lost(display)) return DISPLAY_ERR_SURFACE_LOST;
-    if (source->memory.locked) return DISPLAY_ERR_GENERIC;
+    if (destination->kind == SurfaceKind::back_buffer && primary_lost(display))
+        return DISPLAY_ERR_SURFACE_LOST;
     SurfaceRect from, to;
-    if (!blit_rects(rect, x, y, source->memory, destination->memory, from, to))
-        return DISPLAY_ERR_GENERIC;
+    const int32_t checked = blt_fast_rects(destination, x, y, source, rect, from, to);
+    if (checked != DISPLAY_OK) return checked;
     SDL_Rect area{to.left, to.top, to.right - to.left, to.bottom - to.top};
     const MemorySurface& memory = source->memory;
     const uint32_t* first = memory.pixels.data() + size_t(from.top) * memory.width + from.left;

@@ -93,13 +93,11 @@ int32_t platform_display_set_mode(PlatformDisplay display, int32_t width, int32_
 // The blit is where the picture takes the canvas's byte order.
 int32_t platform_surface_blt_fast(PlatformSurface destination, int32_t x, int32_t y,
                                   PlatformSurface source, const SurfaceRect* rect, uint32_t) {
-    if (destination->kind != SurfaceKind::back_buffer || source->kind != SurfaceKind::offscreen)
-        return DISPLAY_ERR_UNSUPPORTED;
-    const MemorySurface& in = source->memory;
-    MemorySurface& out = destination->memory;
     SurfaceRect from, to;
-    if (in.locked || !blit_rects(rect, x, y, in, out, from, to)) return DISPLAY_ERR_GENERIC;
-    rows_to_canvas_order(in, from, out.pixels.data(), out.width, to.left, to.top);
+    const int32_t checked = blt_fast_rects(destination, x, y, source, rect, from, to);
+    if (checked != DISPLAY_OK) return checked;
+    MemorySurface& out = destination->memory;
+    rows_to_canvas_order(source->memory, from, out.pixels.data(), out.width, to.left, to.top);
     return DISPLAY_OK;
 }
 
