@@ -17,7 +17,8 @@
 # closed here. For sdl, the program must also refuse to run without a display,
 # with one line. For windows, PROGRAM is velmor.exe, run under Wine in a fresh
 # prefix after the backend's check program (on this screen, then windowed on a
-# larger one); BOX_TEXT reads the box's text;
+# larger one), and its view mode runs on a 1024 x 768 screen where the frames
+# are found at the window's place; BOX_TEXT reads the box's text;
 # with --hashes, the Linux and Windows builds must draw the same
 # frames of the assets' scene and of every scene in SCENES_DIR (if it exists);
 # with --render, velmor-render.exe must write the Linux velmor-render's pixels.
@@ -47,6 +48,7 @@ program=$(realpath "$program") capture=$(realpath "$capture") match=$(realpath "
 [ -z "$render_linux" ] || render_linux=$(realpath "$render_linux") render_windows=$(realpath "$render_windows")
 title="Velmor Engine 1.0"
 work=$(mktemp -d)
+frame_search="" # match_frame's mode: the whole screen is the frame
 program_pid=""
 xtrace_pid="" xtrace_socket=""
 
@@ -303,7 +305,7 @@ show_and_match() {
     say "$name: program ended with exit code $code"
     matched=0
     for shot in 1 2 3; do
-        timeout 120 "$match" "$work/shot$shot.xwd" "$frames" || matched=1
+        timeout 120 "$match" $frame_search "$work/shot$shot.xwd" "$frames" || matched=1
     done
     [ "$code" -eq 0 ] || fail "$name: exit code $code"
     [ "$matched" -eq 0 ] || fail "$name: a screenshot equals no captured frame"
@@ -323,38 +325,56 @@ if [ "$kind" = windows ]; then
 else
     model_argument=$model
 fi
-show_and_match "view mode" "$work/model_frames" "${launch[@]}" --size 512x384 "$model_argument"
-
 # matches SHOT: whether the screenshot equals one of the still frames.
 matches() {
-    timeout 120 "$match" "$1" "$work/still_frames" >/dev/null
+    timeout 120 "$match" $frame_search "$1" "$work/still_frames" >/dev/null
 }
 
-# The steered view: keys and a drag with the mouse, as a person gives them.
 say "capturing the still start view"
 (cd "$work/run" && timeout 300 "$capture" --frames 1000 --size 512x384 --view 45,20 \
     --turntable off --out "$work/still_frames" "$model" >/dev/null)
-say "steered view: starting the program"
-start_until_showing "${launch[@]}" --size 512x384 "$model_argument"
-[ -n "$window" ] || { cat "$work/program.log"; fail "steered view: no window \"$title\" is showing"; }
-timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
-timeout 10 xdotool key space Home
-sleep 1
-screenshot "$work/start.xwd"
-timeout 10 xdotool mousemove --window "$window" 200 150 mousedown 1 sleep 0.2 \
-    mousemove --window "$window" 260 170 sleep 0.2 mouseup 1
-sleep 1
-screenshot "$work/dragged.xwd"
-timeout 10 xdotool key Home
-sleep 1
-screenshot "$work/home.xwd"
-timeout 10 xdotool key Escape
-code=0
-wait "$program_pid" || code=$?
-program_pid=""
-[ "$kind" = windows ] && timeout 30 wineserver -w
-[ "$code" -eq 0 ] || { cat "$work/program.log"; fail "steered view: exit code $code"; }
-matches "$work/start.xwd" || fail "steered view: Space and Home do not show the still start view"
-! matches "$work/dragged.xwd" || fail "steered view: the drag did not change the picture"
-matches "$work/home.xwd" || fail "steered view: Home does not bring the start view back"
+# The named model in view mode, then steered: keys and a drag with the mouse,
+# as a person gives them.
+view_mode() {
+    show_and_match "view mode" "$work/model_frames" "${launch[@]}" --size 512x384 "$model_argument"
+    say "steered view: starting the program"
+    start_until_showing "${launch[@]}" --size 512x384 "$model_argument"
+    [ -n "$window" ] || { cat "$work/program.log"; fail "steered view: no window \"$title\" is showing"; }
+    timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || true
+    timeout 10 xdotool key space Home
+    sleep 1
+    screenshot "$work/start.xwd"
+    timeout 10 xdotool mousemove --window "$window" 200 150 mousedown 1 sleep 0.2 \
+        mousemove --window "$window" 260 170 sleep 0.2 mouseup 1
+    sleep 1
+    screenshot "$work/dragged.xwd"
+    timeout 10 xdotool key Home
+    sleep 1
+    screenshot "$work/home.xwd"
+    timeout 10 xdotool key Escape
+    code=0
+    wait "$program_pid" || code=$?
+    program_pid=""
+    [ "$kind" = windows ] && timeout 30 wineserver -w
+    [ "$code" -eq 0 ] || { cat "$work/program.log"; fail "steered view: exit code $code"; }
+    matches "$work/start.xwd" || fail "steered view: Space and Home do not show the still start view"
+    ! matches "$work/dragged.xwd" || fail "steered view: the drag did not change the picture"
+    matches "$work/home.xwd" || fail "steered view: Home does not bring the start view back"
+}
+
+if [ "$kind" = windows ]; then
+    # Wine puts the window's client area where a window manager's frame would
+    # leave it, not at the screen's corner: view mode runs on a larger screen
+    # and the frames are found anywhere on it. The wineserver it starts there
+    # ends before that screen does.
+    frame_search=--within
+    export -f say fail screenshot start_until_showing show_and_match matches view_mode
+    export kind work match title model_argument frame_search
+    say "view mode on a 1024 x 768 screen"
+    XVFB_SCREEN=1024x768x24 "$here/with-xvfb.sh" bash -euo pipefail -c \
+        'trap "kill \$program_pid 2>/dev/null || true; timeout 20 wineserver -k 2>/dev/null || true" EXIT
+         program_pid="" launch=(wine velmor.exe); view_mode'
+else
+    view_mode
+fi
 say "passed"
