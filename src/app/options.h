@@ -26,10 +26,10 @@ struct AppOptions {
     bool turntable_off;     // velmor-capture --turntable off: view mode starts still
     // velmor-capture's --view once it has read it; null: the start view.
     const ViewCamera* start_view;
-    bool cull;              // view mode culls one-sided faces turned away
-    bool flat;              // view mode lights by the headlight alone
-    bool background_set;    // view mode's background is one colour...
-    uint32_t background;    // ...this one, 0x00RRGGBB
+    bool cull;           // view mode culls one-sided faces turned away
+    bool flat;           // view mode lights by the headlight alone
+    bool background_set; // view mode's background is one colour...
+    uint32_t background; // ...this one, 0x00RRGGBB
 };
 
 // The sizes --size takes.
@@ -55,10 +55,8 @@ inline bool app_view_mode(const AppOptions& options) {
 
 // View mode's light and background as the options choose them.
 inline ViewLook app_view_look(const AppOptions& options) {
-    ViewLook look{options.cull, options.flat ? 0 : view_ambient, !options.flat, view_background_top,
-                  view_background_bottom};
-    if (options.background_set) look.background_top = look.background_bottom = options.background;
-    return look;
+    return frame_view_look(options.cull, options.flat,
+                           options.background_set ? &options.background : nullptr);
 }
 
 // Whether view mode draws the file's own colours; files dropped on the window

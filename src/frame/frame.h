@@ -30,6 +30,10 @@ struct ViewLook {
 constexpr int32_t view_ambient = 64;
 constexpr uint32_t view_background_top = 0x00485260;
 constexpr uint32_t view_background_bottom = 0x00181B20;
+// The look that --cull, --flat and --background choose: cull culls one-sided
+// faces turned away, flat lights by the headlight alone and draws flat, and
+// background (null: the default gradient) is one colour 0x00RRGGBB.
+ViewLook frame_view_look(bool cull, bool flat, const uint32_t* background);
 
 struct ViewState {
     Matrix camera; // frame_draw's; frame_draw_view has its own

@@ -116,6 +116,13 @@ void draw_objects(ViewState& view, const Matrix& camera, uint32_t* picture, int3
 
 } // namespace
 
+ViewLook frame_view_look(bool cull, bool flat, const uint32_t* background) {
+    ViewLook look{cull, flat ? 0 : view_ambient, !flat, view_background_top,
+                  view_background_bottom};
+    if (background) look.background_top = look.background_bottom = *background;
+    return look;
+}
+
 void frame_camera_build(Matrix& camera) {
     matrix_identity(camera);
     matrix_rotate_z(camera, CAMERA_TURN_Z);

@@ -148,6 +148,12 @@ TEST_F(Still, NoMeshObjectsGiveTheBackground) {
     PngPicture picture;
     ASSERT_TRUE(png_read_rgba("empty.png", picture));
     EXPECT_EQ(picture.pixels, std::vector<uint32_t>(32 * 32, 0xFF12AB5F));
+
+    // By default view mode's gradient, from the top row's colour to the bottom's.
+    ASSERT_EQ(render({"--size", "32", "--samples", "1", "empty.3ds", "empty.png"}).exit_code, 0);
+    ASSERT_TRUE(png_read_rgba("empty.png", picture));
+    EXPECT_EQ(picture.pixels.front(), 0xFF000000u | view_background_top);
+    EXPECT_EQ(picture.pixels.back(), 0xFF000000u | view_background_bottom);
 }
 
 namespace {
@@ -179,20 +185,26 @@ std::vector<uint32_t> box_average(const PngPicture& large, uint32_t k) {
 } // namespace
 
 TEST_F(Still, SupersamplingIsTheBoxAverageOfTheStillAtAGreaterSize) {
-    for (const char* background : {"none", "3366CC"}) {
+    // Transparent, one colour, and the default look on its gradient.
+    const std::vector<std::vector<std::string>> looks = {
+        {"--background", "none"}, {"--background", "3366CC", "--flat", "--cull"}, {}};
+    for (const std::vector<std::string>& look : looks) {
         for (uint32_t k : {2u, 4u}) {
-            SCOPED_TRACE(std::string(background) + " k=" + std::to_string(k));
+            SCOPED_TRACE(shell_words(look) + " k=" + std::to_string(k));
             const std::string samples = std::to_string(k * k),
                               large_size = std::to_string(64 * k) + "x" + std::to_string(48 * k);
-            PngPicture small = still({"--size", "64x48", "--samples", samples, "--background",
-                                      background, "--view", "30,35,1.5"});
-            PngPicture large = still({"--size", large_size, "--samples", "1", "--background",
-                                      background, "--view", "30,35,1.5"});
+            std::vector<std::string> small_options = look, large_options = look;
+            small_options.insert(small_options.end(),
+                                 {"--size", "64x48", "--samples", samples, "--view", "30,35,1.5"});
+            large_options.insert(large_options.end(),
+                                 {"--size", large_size, "--samples", "1", "--view", "30,35,1.5"});
+            PngPicture small = still(small_options), large = still(large_options);
             ASSERT_EQ(large.width, 64 * k);
             EXPECT_EQ(small.pixels, box_average(large, k));
             bool partial = false; // edges blend, or there would be nothing to test
             for (uint32_t p : small.pixels)
-                partial |= background[0] == 'n' ? (p >> 24) % 255 != 0 : p != 0xFF3366CC;
+                partial |=
+                    look.empty() || (look[1] == "none" ? (p >> 24) % 255 != 0 : p != 0xFF3366CC);
             EXPECT_TRUE(partial);
         }
     }
@@ -218,8 +230,8 @@ TEST_F(Still, TransparentExactlyWhereNothingIsDrawn) {
     EXPECT_LT(empty, none.size());
 }
 
-// One sample a pixel is the live view's frame of the same camera, pixel for
-// pixel: a still lines up with what view mode shows.
+// One sample a pixel is the live view's frame of the same camera and look,
+// pixel for pixel: a still lines up with what view mode shows.
 TEST_F(Still, OneSampleIsViewModesFrame) {
     struct Case {
         const char *view, *up;
@@ -238,18 +250,29 @@ TEST_F(Still, OneSampleIsViewModesFrame) {
     ViewState view{};
     view.scene = scene;
     view.face_colours = frame_face_colours_create(*scene);
+    // The window's default look, and the old one that --flat --cull and a black
+    // background bring back.
+    const uint32_t black = 0;
+    const ViewLook looks[] = {frame_view_look(false, false, nullptr),
+                              frame_view_look(true, true, &black)};
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.view) + " up " + c.up);
-        const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
-        const PngPicture picture =
-            still({"--samples", "1", "--size", size, "--view", c.view, "--up", c.up});
-        std::vector<uint32_t> frame((size_t)c.width * (size_t)c.height);
-        ASSERT_TRUE(render_init(c.width, c.height));
-        frame_draw_view(view, c.camera, c.width, c.height, frame.data());
-        render_shutdown();
-        for (uint32_t& pixel : frame)
-            pixel |= 0xFF000000u;
-        EXPECT_EQ(picture.pixels, frame);
+        for (const ViewLook& look : looks) {
+            SCOPED_TRACE(std::string(c.view) + " up " + c.up + (look.smooth ? "" : " old look"));
+            const std::string size = std::to_string(c.width) + "x" + std::to_string(c.height);
+            std::vector<std::string> options = {"--samples", "1",    "--size", size,
+                                                "--view",    c.view, "--up",   c.up};
+            if (!look.smooth)
+                options.insert(options.end(), {"--flat", "--cull", "--background", "000000"});
+            const PngPicture picture = still(options);
+            std::vector<uint32_t> frame((size_t)c.width * (size_t)c.height);
+            view.look = &look;
+            ASSERT_TRUE(render_init(c.width, c.height));
+            frame_draw_view(view, c.camera, c.width, c.height, frame.data());
+            render_shutdown();
+            for (uint32_t& pixel : frame)
+                pixel |= 0xFF000000u;
+            EXPECT_EQ(picture.pixels, frame);
+        }
     }
     std::free(view.face_colours);
     scene_free(scene);

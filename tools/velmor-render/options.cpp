@@ -17,9 +17,9 @@ constexpr long long MAX_SAMPLES = 4096LL * 4096LL;
 
 const char* const USAGE =
     "Usage: velmor-render [--view AZ,EL[,ZOOM]] [--up z|y] [--size WxH|N]\n"
-    "                     [--colours file|index] [--background none|RRGGBB]\n"
-    "                     [--samples 1|4|16] [--max-faces N] [--help] [--version]\n"
-    "                     SCENE.3ds OUT.png\n";
+    "                     [--colours file|index] [--cull] [--flat]\n"
+    "                     [--background none|RRGGBB] [--samples 1|4|16]\n"
+    "                     [--max-faces N] [--help] [--version] SCENE.3ds OUT.png\n";
 
 const char* const ABOUT =
     "\n"
@@ -36,8 +36,14 @@ const char* const ABOUT =
     "                       512x384; each side from 16 to 4096)\n"
     "  --colours file|index faces in their materials' colours (default) or each\n"
     "                       object in its index colour\n"
+    "  --cull               draw only the front of faces, as the file winds them\n"
+    "                       (both sides of two-sided materials); by default both\n"
+    "                       sides of every face are drawn\n"
+    "  --flat               draw faces flat, lit by the headlight alone; by\n"
+    "                       default they are shaded smoothly by smoothing group\n"
     "  --background none    transparent where nothing is drawn (PNG with alpha)\n"
-    "  --background RRGGBB  that colour where nothing is drawn (default 000000)\n"
+    "  --background RRGGBB  that colour where nothing is drawn (default: view\n"
+    "                       mode's slate gradient)\n"
     "  --samples 1|4|16     samples a pixel on a regular grid, averaged (default 4)\n"
     "  --max-faces N        refuse scenes of more faces (default 5000000)\n"
     "  --help               print this and exit\n"
@@ -90,6 +96,7 @@ bool parse_background(const char* text, StillOptions& options) {
     unsigned long colour = std::strtoul(text, &end, 16);
     if (std::strlen(text) != 6 || *end != '\0' || text[0] == '-' || text[0] == '+') return false;
     options.background = (uint32_t)colour;
+    options.background_set = true;
     return true;
 }
 
@@ -161,6 +168,10 @@ int take_argument(int argc, const char* const* argv, int& i, bool& options_end,
     } else if (std::strcmp(arg, "--version") == 0) {
         std::printf("velmor-render %s\n", VELMOR_VERSION);
         return 0;
+    } else if (std::strcmp(arg, "--cull") == 0) {
+        options.cull = true;
+    } else if (std::strcmp(arg, "--flat") == 0) {
+        options.flat = true;
     } else if (!takes_value(arg)) {
         return bad_argument("unknown option '%s'", arg);
     } else if (i + 1 >= argc) {

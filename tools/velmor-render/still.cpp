@@ -24,12 +24,13 @@ int32_t drawing_threads(const Scene& scene) {
     return still_face_count(scene) >= SHARED_FROM_FACES ? 0 : 1;
 }
 
-// Every sample with its alpha: drawn ones opaque, the rest the background.
+// Every sample with its alpha: opaque, as drawn over the look's background,
+// or with --background none transparent black where nothing was drawn.
 void add_alpha(std::vector<uint32_t>& drawn, const StillOptions& options) {
-    const uint32_t background = options.transparent ? 0u : OPAQUE | options.background;
     const uint32_t* depth = render_depth_buffer();
     for (size_t i = 0; i < drawn.size(); ++i)
-        drawn[i] = depth[i] == NOTHING_DRAWN ? background : OPAQUE | (drawn[i] & 0xFFFFFF);
+        drawn[i] =
+            options.transparent && depth[i] == NOTHING_DRAWN ? 0u : OPAQUE | (drawn[i] & 0xFFFFFF);
 }
 
 // The mean of count samples' channel sums, a half rounding up.
@@ -64,6 +65,11 @@ int64_t still_face_count(const Scene& scene) {
     return faces;
 }
 
+ViewLook still_look(const StillOptions& options) {
+    return frame_view_look(options.cull, options.flat,
+                           options.background_set ? &options.background : nullptr);
+}
+
 std::vector<uint32_t> still_resolve(const std::vector<uint32_t>& samples, int32_t width,
                                     int32_t height, int32_t factor) {
     std::vector<uint32_t> picture((size_t)width * (size_t)height);
@@ -85,9 +91,11 @@ std::vector<uint32_t> still_draw(Scene& scene, uint32_t* face_colours,
     const int32_t width = options.width * factor, height = options.height * factor;
     if (!render_init(width, height)) return {};
     render_threads_set(drawing_threads(scene));
+    const ViewLook look = still_look(options);
     ViewState view{};
     view.scene = &scene;
     view.face_colours = face_colours;
+    view.look = &look;
     std::vector<uint32_t> drawn((size_t)width * (size_t)height);
     frame_draw_view(view, options.view, width, height, drawn.data());
     add_alpha(drawn, options);

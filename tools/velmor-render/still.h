@@ -14,9 +14,12 @@ struct StillOptions {
     ViewCamera view = frame_view_start(UpAxis::file_z); // --view and --up
     int32_t width = 512, height = 384;
     bool file_colours = true;
-    bool transparent = false;
-    uint32_t background = 0x000000; // 0x00RRGGBB, unless transparent
-    int32_t samples = 4;            // 1, 4 or 16 a pixel
+    bool cull = false;           // --cull: one-sided faces turned away are not drawn
+    bool flat = false;           // --flat: flat faces in the headlight alone
+    bool transparent = false;    // --background none
+    bool background_set = false; // --background RRGGBB...
+    uint32_t background = 0;     // ...this colour, 0x00RRGGBB; else view mode's gradient
+    int32_t samples = 4;         // 1, 4 or 16 a pixel
     long long max_faces = 5000000;
     const char* scene_path = nullptr;
     const char* out_path = nullptr; // "-" is standard output
@@ -31,10 +34,14 @@ int still_parse_args(int argc, const char* const* argv, StillOptions& options);
 int64_t still_face_count(const Scene& scene);
 
 // The picture, options.width x options.height pixels 0xAARRGGBB: the scene,
-// framed by frame_fit_scene, drawn as view mode's camera options.view sees it
-// at options.samples samples a pixel and averaged (see still_resolve).
+// framed by frame_fit_scene, drawn in view mode's look (still_look) as its
+// camera options.view sees it at options.samples samples a pixel and averaged
+// (see still_resolve).
 // Empty when the buffers could not be allocated.
 std::vector<uint32_t> still_draw(Scene& scene, uint32_t* face_colours, const StillOptions& options);
+
+// View mode's look as the options choose it.
+ViewLook still_look(const StillOptions& options);
 
 // Averages each factor x factor block of samples (0xAARRGGBB, alpha 0 or 255)
 // into one pixel: alpha is the rounded mean of the alphas, colour the rounded
