@@ -173,7 +173,7 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
     } else if (std::strcmp(name, "--background") == 0) {
         if (!parse_background(value, options.background))
             return app_bad_argument(program, "--background needs a colour RRGGBB in hex, not '%s'",
-                                value);
+                                    value);
         options.background_set = true;
     } else if (std::strcmp(name, "--out") == 0) {
         options.out_dir = value;
