@@ -3,8 +3,8 @@
 // clipped, projected and set up for scanning, each chunk into its own lists.
 // Then the screen is cut into bands of rows, which the threads draw at the
 // same time, each band with every chunk's polygons in chunk order. Every
-// pixel thus gets its polygons in their original order, and the same bits as
-// with render_object one object after another.
+// pixel thus gets its polygons in the order faces_walk gives them there, and
+// the same bits as with render_object one object after another.
 #include <cstdlib>
 #include <cstring>
 #include <new>
