@@ -1,6 +1,6 @@
 // The parallel path of render_objects, whatever the number of threads: the
 // faces of many objects prepared in chunks at once, then the screen drawn in
-// bands of rows, each band with its polygons in their original order.
+// bands of rows, each band with its polygons in the order faces_walk gives.
 #pragma once
 
 #include <cstdint>

@@ -27,6 +27,34 @@ int32_t with_ambient(int32_t brightness, int32_t ambient) {
     return ambient > 0 ? ambient + (255 - ambient) * brightness / 255 : brightness;
 }
 
+#if VELMOR_SSE2
+// corner_brightness for the three corners side by side (lane 3 unused), with
+// the same single-precision operations in the same order.
+void corners_brightness(const SceneCornerNormals& normals, const Matrix& mv, float side_z,
+                        int32_t b[3]) {
+    const float(*n)[3] = normals.n;
+    const float* m = mv.m;
+    const __m128 x = _mm_setr_ps(n[0][0], n[1][0], n[2][0], 0.0f);
+    const __m128 y = _mm_setr_ps(n[0][1], n[1][1], n[2][1], 0.0f);
+    const __m128 z = _mm_setr_ps(n[0][2], n[1][2], n[2][2], 0.0f);
+    auto row = [&](int k) {
+        return _mm_add_ps(
+            _mm_add_ps(_mm_mul_ps(x, _mm_set1_ps(m[k])), _mm_mul_ps(y, _mm_set1_ps(m[k + 4]))),
+            _mm_mul_ps(z, _mm_set1_ps(m[k + 8])));
+    };
+    const __m128 nx = row(0), ny = row(1), nz = row(2);
+    const __m128 length = _mm_sqrt_ps(
+        _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz)));
+    __m128 e = _mm_div_ps(_mm_mul_ps(_mm_set1_ps(255.0f), nz), length);
+    if (side_z < 0.0f) e = _mm_xor_ps(e, _mm_set1_ps(-0.0f));
+    // NaN and e <= 0 to 0, e >= 255 to 255, else truncated.
+    e = _mm_and_ps(e, _mm_cmpgt_ps(e, _mm_setzero_ps()));
+    e = _mm_min_ps(e, _mm_set1_ps(255.0f));
+    alignas(16) int32_t lanes[4];
+    _mm_store_si128((__m128i*)lanes, _mm_cvttps_epi32(e));
+    b[0] = lanes[0], b[1] = lanes[1], b[2] = lanes[2];
+}
+#else
 // A corner's brightness as face_brightness makes a face's, from its normal
 // turned towards the side drawn (side_z: the camera z of the face's normal on
 // that side); a normal that turns away from the eye gets 0.
@@ -41,6 +69,13 @@ int32_t corner_brightness(const float* n, const Matrix& mv, float side_z) {
     return e < 255.0f ? (int32_t)e : 255;
 }
 
+void corners_brightness(const SceneCornerNormals& normals, const Matrix& mv, float side_z,
+                        int32_t b[3]) {
+    for (int k = 0; k < 3; ++k)
+        b[k] = corner_brightness(normals.n[k], mv, side_z);
+}
+#endif
+
 // Gouraud: the corners' brightness in drawn order, unless the face is drawn
 // flat: with no smoothing group, or with the same brightness at every corner.
 bool corners_shade(const SceneFace& face, const ObjectSetup& setup, bool reversed,
@@ -51,12 +86,10 @@ bool corners_shade(const SceneFace& face, const ObjectSetup& setup, bool reverse
     const Plane& p = face.plane;
     const float* m = setup.model_view.m;
     const float side_z = p.a * m[2] + p.b * m[6] + p.c * m[10];
-    const SceneCornerNormals& normals = object.corner_normals[i];
-    int32_t b[3];
+    int32_t corners[3], b[3];
+    corners_brightness(object.corner_normals[i], setup.model_view, side_z, corners);
     for (int k = 0; k < 3; ++k) {
-        const int corner = reversed && k != 0 ? 3 - k : k;
-        b[k] = with_ambient(corner_brightness(normals.n[corner], setup.model_view, side_z),
-                            setup.look->ambient);
+        b[k] = with_ambient(corners[reversed && k != 0 ? 3 - k : k], setup.look->ambient);
         brightness[k] = (float)b[k];
     }
     return b[0] != b[1] || b[0] != b[2];

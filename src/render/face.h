@@ -77,17 +77,34 @@ struct FaceOutcome {
 FaceKind face_prepare(const SceneFace& face, const ObjectSetup& setup, FaceSide side,
                       FaceOutcome& out);
 
-// Calls visit(i, kind, out) for each face i below count, in order, that has a
-// side to draw (face_side) and comes to a triangle or polygon.
+// Faces are walked in blocks of this many from the first one given: in each
+// block the sides turned to the eye come first, so that the backs they hide
+// fail the depth test instead of being shaded and then painted over. Both
+// drawing paths must start their walks at multiples of it.
+constexpr int32_t FACES_WALK_BLOCK = 512;
+
+// Calls visit(i, kind, out) for each face i below count that has a side to
+// draw (face_side) and comes to a triangle or polygon: block by block, in
+// order the fronts, then in order the backs.
 template <typename Visit>
 VELMOR_ALWAYS_INLINE void faces_walk(const SceneFace* faces, int32_t count,
                                      const ObjectSetup& setup, Visit&& visit) {
     FaceOutcome out;
-    for (int32_t i = 0; i < count; ++i) {
-        const FaceSide side = face_side(faces[i], setup);
-        if (side == SIDE_NONE) continue;
-        const FaceKind kind = face_prepare(faces[i], setup, side, out);
-        if (kind != FACE_NONE) visit(i, kind, out);
+    int32_t backs[FACES_WALK_BLOCK];
+    for (int32_t first = 0; first < count; first += FACES_WALK_BLOCK) {
+        const int32_t end = count - first < FACES_WALK_BLOCK ? count : first + FACES_WALK_BLOCK;
+        int32_t back_count = 0;
+        for (int32_t i = first; i < end; ++i) {
+            const FaceSide side = face_side(faces[i], setup);
+            if (side == SIDE_BACK) backs[back_count++] = i;
+            if (side != SIDE_FRONT) continue;
+            const FaceKind kind = face_prepare(faces[i], setup, side, out);
+            if (kind != FACE_NONE) visit(i, kind, out);
+        }
+        for (int32_t k = 0; k < back_count; ++k) {
+            const FaceKind kind = face_prepare(faces[backs[k]], setup, SIDE_BACK, out);
+            if (kind != FACE_NONE) visit(backs[k], kind, out);
+        }
     }
 }
 

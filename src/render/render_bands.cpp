@@ -3,8 +3,8 @@
 // clipped, projected and set up for scanning, each chunk into its own lists.
 // Then the screen is cut into bands of rows, which the threads draw at the
 // same time, each band with every chunk's polygons in chunk order. Every
-// pixel thus gets its polygons in their original order, and the same bits as
-// with render_object one object after another.
+// pixel thus gets its polygons in the order faces_walk gives them there, and
+// the same bits as with render_object one object after another.
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -20,6 +20,7 @@ constexpr int32_t ROUND_CHUNKS = 32;       // chunks prepared before the bands a
 constexpr int32_t BAND_ROWS = 32;          // rows of one band
 constexpr uint16_t POLYGON_ENTRY = 0x8000; // a list entry names a polygon, not a triangle
 constexpr int32_t MAX_BANDS = 256;         // screens of up to 8192 rows
+static_assert(CHUNK_FACES % FACES_WALK_BLOCK == 0, "chunks walk their faces as render_object does");
 
 // One chunk of faces of one object and what they came to.
 struct Chunk {

@@ -101,3 +101,31 @@ TEST_F(FaceLooks, AmbientLightsFacesTheHeadlightBarelyReaches) {
     EXPECT_GE(lit & 0xFF, 64u); // a quarter and more
     EXPECT_EQ(lit, 0x010101u * (lit & 0xFF));
 }
+
+// A face's front and a coinciding face's back tie in depth everywhere: the
+// front wins, though the back comes first, on one thread and on several.
+TEST_F(FaceLooks, FrontsAreDrawnBeforeBacks) {
+    square(true);
+    std::vector<uint32_t> face_colours(2, 0x00FF00);
+    render_object(identity, identity, mesh.object, colours, 0, face_colours.data(), &both_sides);
+    const std::vector<uint32_t> front = picture();
+    mesh = TestMesh{};
+    const int a = mesh_vertex(mesh, -20, -20, 100), b = mesh_vertex(mesh, 20, -20, 100);
+    const int c = mesh_vertex(mesh, 20, 20, 100), d = mesh_vertex(mesh, -20, 20, 100);
+    for (bool turned_away : {true, false}) {
+        mesh_face(mesh, a, turned_away ? b : c, turned_away ? c : b);
+        mesh_face(mesh, a, turned_away ? c : d, turned_away ? d : c);
+    }
+    mesh_finish(mesh);
+    face_colours = {0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00};
+    for (int threads : {1, 2}) {
+        if (render_threads_set(threads) != threads) break; // a build without threads
+        clear();
+        const RenderItem item = {&identity, &mesh.object, 0, face_colours.data(), &both_sides};
+        render_objects(identity, &item, 1, colours);
+        EXPECT_TRUE(picture() == front) << threads;
+    }
+    clear();
+    render_object(identity, identity, mesh.object, colours, 0, face_colours.data(), &both_sides);
+    EXPECT_TRUE(picture() == front);
+}
