@@ -12,6 +12,10 @@ bool write_rows(png_structp png, png_infop info, FILE* file, const uint32_t* pix
                 int32_t height, bool alpha, uint8_t* row) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_init_io(png, file);
+    // Pictures of flat shades and gradients: one filter and light compression
+    // write them several times faster than libpng's defaults, a little larger.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_compression_level(png, 3);
     png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

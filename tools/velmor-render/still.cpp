@@ -20,7 +20,7 @@ int32_t grid_side(int32_t samples) {
 // meet, and file managers run several thumbnailers at once: only a large
 // one is shared out between the cores (the same pixels either way).
 int32_t drawing_threads(const Scene& scene) {
-    constexpr int64_t SHARED_FROM_FACES = 100000;
+    constexpr int64_t SHARED_FROM_FACES = 20000;
     return still_face_count(scene) >= SHARED_FROM_FACES ? 0 : 1;
 }
 
