@@ -19,7 +19,6 @@
 
 #include "gl_draw.h"
 #include "imagefile/png_file.h"
-#include "viewarg/view_argument.h"
 
 namespace {
 
@@ -92,22 +91,16 @@ int usage() {
     return 2;
 }
 
-bool parse_size(const char* text, int32_t& width, int32_t& height) {
-    int w = 0, h = 0;
-    char rest = 0;
-    if (std::sscanf(text, "%dx%d%c", &w, &h, &rest) != 2) return false;
-    if (w < 64 || h < 64 || w > 7680 || h > 4320) return false;
-    width = w, height = h;
-    return true;
-}
+constexpr SizeRange GL_SIZES = {64, 7680, 4320, false};
 
 // True when argv[i] (with its value at argv[i + 1]) was a good option.
 bool take_option(const char* name, const char* value, Options& o) {
     if (std::strcmp(name, "--frames") == 0) return (o.frames = std::atoi(value)) > 0;
-    if (std::strcmp(name, "--size") == 0) return parse_size(value, o.width, o.height);
+    if (std::strcmp(name, "--size") == 0)
+        return frame_size_parse(value, GL_SIZES, o.width, o.height);
     if (std::strcmp(name, "--png") == 0) return !(o.png = value).empty();
     if (std::strcmp(name, "--view") == 0)
-        return (o.view_mode = true) && view_argument_parse(value, o.camera);
+        return (o.view_mode = true) && frame_view_parse(value, o.camera);
     return false;
 }
 

@@ -82,22 +82,6 @@ void print_usage(AppProgram program, FILE* stream) {
     std::fputs(capture ? ABOUT_CAPTURE : ABOUT_VELMOR, stream);
 }
 
-// "WxH" with both within the sizes --size takes.
-bool parse_size(const char* text, int32_t& width, int32_t& height) {
-    char* end = nullptr;
-    errno = 0;
-    long w = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != 'x') return false;
-    const char* rest = end + 1;
-    long h = std::strtol(rest, &end, 10);
-    if (errno != 0 || end == rest || *end != '\0') return false;
-    if (w < APP_SIZE_MIN_WIDTH || w > APP_SIZE_MAX_WIDTH || h < APP_SIZE_MIN_HEIGHT ||
-        h > APP_SIZE_MAX_HEIGHT)
-        return false;
-    width = (int32_t)w, height = (int32_t)h;
-    return true;
-}
-
 bool parse_up(const char* text, UpAxis& up) {
     if (std::strcmp(text, "z") != 0 && std::strcmp(text, "y") != 0) return false;
     up = text[0] == 'z' ? UpAxis::file_z : UpAxis::file_y;
@@ -113,7 +97,7 @@ bool parse_off(const char* text, bool& off) {
 // --size, --up and velmor-capture's --view and --turntable; -1 when taken.
 int take_view_option(const char* name, const char* value, AppProgram program, AppOptions& options) {
     if (std::strcmp(name, "--size") == 0) {
-        if (!parse_size(value, options.width, options.height))
+        if (!frame_size_parse(value, APP_SIZES, options.width, options.height))
             return app_bad_argument(program, "--size needs WxH from 64x64 to 7680x4320, not '%s'",
                                     value);
     } else if (std::strcmp(name, "--up") == 0) {
@@ -122,8 +106,8 @@ int take_view_option(const char* name, const char* value, AppProgram program, Ap
     } else if (std::strcmp(name, "--turntable") == 0) {
         if (!parse_off(value, options.turntable_off))
             return app_bad_argument(program, "--turntable needs on or off, not '%s'", value);
-    } else {
-        options.view = value; // the program reads it itself
+    } else if (!frame_view_parse(value, options.view)) {
+        return app_bad_argument(program, "--view needs AZ,EL[,ZOOM], not '%s'", value);
     }
     return -1;
 }
@@ -133,14 +117,6 @@ bool parse_count(const char* text, long& value) {
     errno = 0;
     value = std::strtol(text, &end, 10);
     return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= MAX_FRAMES;
-}
-
-bool parse_background(const char* text, uint32_t& colour) {
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(text, &end, 16);
-    if (std::strlen(text) != 6 || end != text + 6 || text[0] == '+' || text[0] == '-') return false;
-    colour = (uint32_t)value;
-    return true;
 }
 
 bool parse_colours(const char* text, AppColours& colours) {
@@ -171,7 +147,7 @@ int take_valued(int argc, const char* const* argv, int& i, AppProgram program,
                std::strcmp(name, "--view") == 0 || std::strcmp(name, "--turntable") == 0) {
         return take_view_option(name, value, program, options);
     } else if (std::strcmp(name, "--background") == 0) {
-        if (!parse_background(value, options.background))
+        if (!frame_colour_parse(value, options.background))
             return app_bad_argument(program, "--background needs a colour RRGGBB in hex, not '%s'",
                                     value);
         options.background_set = true;

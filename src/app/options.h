@@ -22,10 +22,10 @@ struct AppOptions {
     const char* out_dir;    // velmor-capture: the folder for the frames
     int32_t width, height;  // --size: view mode's picture; 0 follows the window
     UpAxis up;              // view mode's up axis
-    const char* view;       // velmor-capture: --view as given (null: the start view)
-    bool turntable_off;     // velmor-capture --turntable off: view mode starts still
-    // velmor-capture's --view once it has read it; null: the start view.
-    const ViewCamera* start_view;
+    // velmor-capture --view: the start view's azimuth, elevation and zoom (its
+    // up axis is up's).
+    ViewCamera view = frame_view_start(UpAxis::file_z);
+    bool turntable_off;  // velmor-capture --turntable off: view mode starts still
     bool cull;           // view mode culls one-sided faces turned away
     bool flat;           // view mode lights by the headlight alone
     bool background_set; // view mode's background is one colour...
@@ -35,6 +35,8 @@ struct AppOptions {
 // The sizes --size takes.
 constexpr int32_t APP_SIZE_MIN_WIDTH = 64, APP_SIZE_MIN_HEIGHT = 64;
 constexpr int32_t APP_SIZE_MAX_WIDTH = 7680, APP_SIZE_MAX_HEIGHT = 4320;
+constexpr SizeRange APP_SIZES = {APP_SIZE_MIN_WIDTH, APP_SIZE_MAX_WIDTH, APP_SIZE_MAX_HEIGHT,
+                                 false};
 
 enum class AppProgram { velmor, capture };
 

@@ -111,7 +111,8 @@ void app_view_window_size(const AppOptions& options, int32_t& width, int32_t& he
 void app_view_start(const AppOptions& options, int32_t width, int32_t height) {
     AppState& s = app_state;
     s.steered = true;
-    s.camera = options.start_view ? *options.start_view : frame_view_start(options.up);
+    s.camera = options.view;
+    s.camera.up = options.up;
     s.input = frame_view_input_start();
     s.input.turntable = !options.turntable_off;
     s.picture_width = s.client_width = width;

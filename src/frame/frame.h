@@ -190,3 +190,19 @@ bool frame_view_message(ViewCamera& camera, ViewInput& input, uint32_t message, 
                         intptr_t lparam, int32_t width, int32_t height);
 // One frame tick: the turntable's step.
 void frame_view_tick(ViewCamera& camera, const ViewInput& input);
+
+// --- View mode's numbers as text ---------------------------------------------------
+
+// Reads "AZ,EL" or "AZ,EL,ZOOM" (azimuth within [-360, 360] and elevation
+// within [-90, 90] degrees, zoom within the camera's range) into camera, whose
+// target and up axis it keeps. False, with camera as it was, for anything else.
+bool frame_view_parse(const char* text, ViewCamera& camera);
+// The picture sizes a program takes: "WxH", and with square also "N" for N x N.
+struct SizeRange {
+    long min_side, max_width, max_height;
+    bool square;
+};
+// False, with width and height as they were, for a size outside range.
+bool frame_size_parse(const char* text, const SizeRange& range, int32_t& width, int32_t& height);
+// Six hexadecimal digits RRGGBB, as 0x00RRGGBB.
+bool frame_colour_parse(const char* text, uint32_t& colour);

@@ -24,7 +24,6 @@
 #include "frame/frame.h"
 #include "render/face.h"
 #include "scene/scene.h"
-#include "viewarg/view_argument.h"
 
 namespace {
 
@@ -176,20 +175,7 @@ bool parse_count(const char* text, int max, int& value) {
 }
 
 // The view planes need a picture of some size; the largest is view mode's.
-constexpr long MIN_SIDE = 64, MAX_WIDTH = 7680, MAX_HEIGHT = 4320;
-
-// WxH within those bounds and nothing else.
-bool parse_size(const char* text, int32_t& width, int32_t& height) {
-    char* end = nullptr;
-    errno = 0;
-    const long w = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != 'x' || w < MIN_SIDE || w > MAX_WIDTH) return false;
-    const char* rest = end + 1;
-    const long h = std::strtol(rest, &end, 10);
-    if (errno != 0 || end == rest || *end != '\0' || h < MIN_SIDE || h > MAX_HEIGHT) return false;
-    width = (int32_t)w, height = (int32_t)h;
-    return true;
-}
+constexpr SizeRange BENCH_SIZES = {64, 7680, 4320, false};
 
 int usage() {
     std::fprintf(stderr, "usage: velmor-bench [--frames N] [--threads N] "
@@ -218,12 +204,12 @@ int take_option(const char* name, const char* value, Options& o) {
         return parse_count(value, MAX_THREADS, o.threads) ? -1
                                                           : bad_number(name, MAX_THREADS, value);
     if (std::strcmp(name, "--size") == 0)
-        return parse_size(value, o.width, o.height)
+        return frame_size_parse(value, BENCH_SIZES, o.width, o.height)
                    ? -1
                    : bad_value(name, "WxH from 64x64 to 7680x4320", value);
     if (std::strcmp(name, "--view") == 0) {
         o.view_mode = true;
-        return view_argument_parse(value, o.camera)
+        return frame_view_parse(value, o.camera)
                    ? -1
                    : bad_value(name, "AZ,EL[,ZOOM] (degrees, and a zoom from 0.05 to 50)", value);
     }

@@ -9,7 +9,6 @@
 #include "app/app_internal.h"
 #include "imagefile/png_file.h"
 #include "platform/headless/headless.h"
-#include "viewarg/view_argument.h"
 
 namespace {
 
@@ -49,11 +48,6 @@ int main(int argc, char** argv) {
     AppOptions options;
     int answered = app_parse_args(argc, argv, AppProgram::capture, options);
     if (answered >= 0) return answered;
-    ViewCamera start = frame_view_start(options.up);
-    if (options.view && !view_argument_parse(options.view, start))
-        return app_bad_argument(AppProgram::capture, "--view needs AZ,EL[,ZOOM], not '%s'",
-                                options.view);
-    if (options.view) options.start_view = &start;
     if (options.width == 0) options.width = screen_width, options.height = screen_height;
     if (!make_folder(options.out_dir)) return 1;
 

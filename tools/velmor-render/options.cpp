@@ -6,13 +6,12 @@
 #include <cstring>
 
 #include "velmor-render/still.h"
-#include "viewarg/view_argument.h"
 
 namespace {
 
 // Each side, and the samples drawn for the whole picture (colour and depth
 // take 8 bytes each), are bounded so that a still never needs much memory.
-constexpr long MIN_SIDE = 16, MAX_SIDE = 4096;
+constexpr SizeRange STILL_SIZES = {16, 4096, 4096, true};
 constexpr long long MAX_SAMPLES = 4096LL * 4096LL;
 
 const char* const USAGE =
@@ -74,28 +73,10 @@ const char* parse_long(const char* text, long low, long high, char stop, long& v
     return ok ? end : nullptr;
 }
 
-bool parse_size(const char* text, StillOptions& options) {
-    long width = 0, height = 0;
-    const char* end = parse_long(text, MIN_SIDE, MAX_SIDE, 'x', width);
-    if (end) {
-        if (!parse_long(end + 1, MIN_SIDE, MAX_SIDE, '\0', height)) return false;
-    } else if (parse_long(text, MIN_SIDE, MAX_SIDE, '\0', width)) {
-        height = width;
-    } else {
-        return false;
-    }
-    options.width = (int32_t)width;
-    options.height = (int32_t)height;
-    return true;
-}
-
 bool parse_background(const char* text, StillOptions& options) {
     options.transparent = std::strcmp(text, "none") == 0;
     if (options.transparent) return true;
-    char* end = nullptr;
-    unsigned long colour = std::strtoul(text, &end, 16);
-    if (std::strlen(text) != 6 || *end != '\0' || text[0] == '-' || text[0] == '+') return false;
-    options.background = (uint32_t)colour;
+    if (!frame_colour_parse(text, options.background)) return false;
     options.background_set = true;
     return true;
 }
@@ -122,8 +103,9 @@ bool parse_max_faces(const char* text, StillOptions& options) {
 // The option name with its value; false when the value is not one it takes.
 bool take_value(const char* name, const char* value, StillOptions& options) {
     bool z = true;
-    if (std::strcmp(name, "--view") == 0) return view_argument_parse(value, options.view);
-    if (std::strcmp(name, "--size") == 0) return parse_size(value, options);
+    if (std::strcmp(name, "--view") == 0) return frame_view_parse(value, options.view);
+    if (std::strcmp(name, "--size") == 0)
+        return frame_size_parse(value, STILL_SIZES, options.width, options.height);
     if (std::strcmp(name, "--background") == 0) return parse_background(value, options);
     if (std::strcmp(name, "--samples") == 0) return parse_samples(value, options);
     if (std::strcmp(name, "--max-faces") == 0) return parse_max_faces(value, options);
